@@ -1,0 +1,52 @@
+#!/bin/bash
+# Brings a fresh Debian machine to a state where both build trees configure,
+# build and test. Idempotent; returns quickly when everything is in place.
+#   scripts/setup.sh [BUILD_ROOT]   (default: build/ under the repository)
+set -euo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+build_root=${1:-$root/build}
+deps=$build_root/deps
+
+packages=(
+    cmake ninja-build g++ clang libclang-rt-14-dev llvm
+    g++-mingw-w64-x86-64-posix mingw-w64-tools
+    wine wine64 xvfb xauth x11-utils imagemagick
+    zlib1g-dev libz-mingw-w64-dev googletest libgtest-dev
+    libjpeg-dev libssl-dev libbenchmark-dev
+    dpkg-dev nasm unzip zip python3 locales
+)
+
+missing=()
+for p in "${packages[@]}"; do
+    dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
+done
+if [ ${#missing[@]} -gt 0 ]; then
+    echo "setup: installing ${missing[*]}"
+    export DEBIAN_FRONTEND=noninteractive
+    apt-get update -q
+    apt-get install -y -q "${missing[@]}"
+fi
+
+# libjpeg-turbo for the Windows side, cross-built from Debian's own sources.
+jpeg_prefix=$deps/mingw
+if [ ! -f "$jpeg_prefix/lib/libjpeg.a" ]; then
+    if ! grep -rqs '^Types:.*deb-src' /etc/apt/sources.list.d/ && ! grep -qs '^deb-src' /etc/apt/sources.list; then
+        echo "setup: enabling Debian source packages"
+        sed -e 's/^Types: deb$/Types: deb-src/' /etc/apt/sources.list.d/debian.sources \
+            > /etc/apt/sources.list.d/debian-src.sources
+        apt-get update -q
+    fi
+    src=$deps/src
+    rm -rf "$src" && mkdir -p "$src"
+    (cd "$src" && apt-get source -q libjpeg-turbo >/dev/null)
+    jdir=$(find "$src" -maxdepth 1 -type d -name 'libjpeg-turbo-*' | head -n1)
+    cmake -S "$jdir" -B "$src/build" -G Ninja \
+        -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-w64-x86_64.cmake" \
+        -DCMAKE_CROSSCOMPILING_EMULATOR= \
+        -DCMAKE_BUILD_TYPE=Release -DCMAKE_INSTALL_PREFIX="$jpeg_prefix" \
+        -DENABLE_SHARED=OFF -DENABLE_STATIC=ON -DWITH_TURBOJPEG=OFF \
+        -DWITH_JPEG8=OFF -DREQUIRE_SIMD=OFF -Wno-dev >/dev/null
+    cmake --build "$src/build" --target install >/dev/null
+    rm -rf "$src"
+    echo "setup: libjpeg-turbo for Windows in $jpeg_prefix"
+fi

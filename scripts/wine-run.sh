@@ -1,0 +1,27 @@
+#!/bin/sh
+# Runs a Windows program under Wine the way the tests expect it: a private
+# prefix (KV_WINEPREFIX, default: wineprefix under the current build tree),
+# no debug noise, a Spanish user locale. Used as the CMake cross-compiling
+# emulator, so ctest runs Windows test programs directly.
+set -e
+if [ -z "$KV_WINEPREFIX" ]; then
+    dir=$(pwd)
+    while [ "$dir" != "/" ] && [ ! -f "$dir/CMakeCache.txt" ]; do dir=$(dirname "$dir"); done
+    [ -f "$dir/CMakeCache.txt" ] || dir=$(pwd)
+    KV_WINEPREFIX="$dir/wineprefix"
+fi
+export WINEPREFIX="$KV_WINEPREFIX"
+export WINEDEBUG="${WINEDEBUG:--all}"
+export WINEDLLOVERRIDES="${WINEDLLOVERRIDES:-mscoree,mshtml=}"
+export LC_ALL=es_ES.UTF-8
+export WINEARCH=win64
+if [ ! -f "$WINEPREFIX/system.reg" ]; then
+    mkdir -p "$WINEPREFIX"
+    # Several tests may start at once: one of them creates the prefix.
+    (
+        flock 9
+        [ -f "$WINEPREFIX/system.reg" ] || wineboot -i >/dev/null 2>&1 || true
+        wineserver -w
+    ) 9>"$WINEPREFIX.lock"
+fi
+exec wine "$@"
