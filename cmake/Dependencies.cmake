@@ -1,5 +1,8 @@
 # zlib and libjpeg come from the system (Debian's packages natively; the
 # mingw-w64 zlib package and our cross-built libjpeg-turbo for Windows).
+if(WIN32)
+    set(ZLIB_USE_STATIC_LIBS ON)  # one .exe: no zlib1.dll beside it
+endif()
 find_package(ZLIB REQUIRED)
 find_package(JPEG REQUIRED)
 

@@ -51,6 +51,7 @@ KV_HANDLE_TRAITS(FindTraits, HANDLE, INVALID_HANDLE_VALUE, ::FindClose);
 // Kernel objects that use nullptr as "none" (processes, threads, events, pipes).
 KV_HANDLE_TRAITS(KernelTraits, HANDLE, nullptr, ::CloseHandle);
 KV_HANDLE_TRAITS(GdiTraits, HGDIOBJ, nullptr, ::DeleteObject);
+KV_HANDLE_TRAITS(MemoryDcTraits, HDC, nullptr, ::DeleteDC);
 KV_HANDLE_TRAITS(WindowTraits, HWND, nullptr, ::DestroyWindow);
 KV_HANDLE_TRAITS(RegistryTraits, HKEY, nullptr, ::RegCloseKey);
 KV_HANDLE_TRAITS(LibraryTraits, HMODULE, nullptr, ::FreeLibrary);
@@ -60,6 +61,7 @@ using FileHandle = UniqueHandle<FileTraits>;
 using FindHandle = UniqueHandle<FindTraits>;
 using KernelHandle = UniqueHandle<KernelTraits>;
 using GdiHandle = UniqueHandle<GdiTraits>;
+using MemoryDc = UniqueHandle<MemoryDcTraits>;  // CreateCompatibleDC
 using WindowHandle = UniqueHandle<WindowTraits>;
 using RegistryKey = UniqueHandle<RegistryTraits>;
 using Library = UniqueHandle<LibraryTraits>;

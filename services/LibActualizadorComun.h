@@ -1,0 +1,11 @@
+// The services common to the maker's updaters: files and folders, processes,
+// the temporary and special folders with shortcuts, dialogs, label texts,
+// and the installation and data folders of an installed copy.
+#pragma once
+#include "Carpetas.h"
+#include "Dialogos.h"
+#include "Ficheros.h"
+#include "FormatoTexto.h"
+#include "Instalacion.h"
+#include "Procesos.h"
+#include "TextosSistema.h"

@@ -1,0 +1,18 @@
+// The accounting product's files, as the module table names them.
+#include "TablaModulos.h"
+
+const NombresModulos kNombresModulosConta = {
+    // Core packages, codes 103..108; the fourth carries the data definitions.
+    {"KVBASE.BPL", "KVCONTROLES.BPL", "KVINFORMES.BPL", "KVDATOSCONTA.BPL", "KVBTRIEVE.BPL",
+     "KVCONTAB.BPL"},
+    // Module packages, indices 11..33.
+    {"MODAMORTIZACIONES.BPL", "MODPRESUPUESTOS.BPL", "MODIVA.BPL", "MODBALANCES.BPL",
+     "MODCARTERA.BPL", "MODANALITICA.BPL", "MODBANCOS.BPL", "MODDEPOSITO.BPL",
+     "MODMODELOS.BPL", "MODCONCILIACION.BPL", "MODREMESAS.BPL", "MODMEMORIA.BPL",
+     "MODCIERRE.BPL", "MODIMPORTAR.BPL", "MODEXPORTAR.BPL", "MODESTADISTICAS.BPL",
+     "MODMULTIEMPRESA.BPL", "MODSII.BPL", "MODGENERADOR.BPL", "MODCONSOLIDACION.BPL",
+     "MODTESORERIA.BPL", "MODPREVISIONES.BPL", "MODAUDITORIA.BPL"},
+    // Executables and libraries, indices 200..209.
+    {"ACTUALIZADOR.EXE", "CONTA.EXE", "EDITOR.EXE", "KVREPARA.EXE", "KVCOPIAS.EXE",
+     "KVSEGURIDAD.DLL", "KVIMPRESION.DLL", "KVCORREO.DLL", "KVFIRMA.DLL", "KVAYUDA.BPL"},
+};

@@ -1,0 +1,125 @@
+#include "Procesos.h"
+
+#include <windows.h>
+
+#include <vector>
+
+#include "Plataforma.h"
+#include "ProcessMessages.h"
+#include "TextCodec.h"
+#include "Win32Handle.h"
+
+namespace {
+
+// Minimises and hides the installer's visible top-level windows for the
+// lifetime of the object, and brings them back afterwards.
+class VentanasOcultas {
+public:
+    explicit VentanasOcultas(bool ocultar) {
+        if (!ocultar) return;
+        EnumThreadWindows(GetCurrentThreadId(), &VentanasOcultas::Anotar,
+                          reinterpret_cast<LPARAM>(&ventanas_));
+        for (HWND v : ventanas_) {
+            ShowWindow(v, SW_MINIMIZE);
+            ShowWindow(v, SW_HIDE);
+        }
+    }
+    ~VentanasOcultas() {
+        for (HWND v : ventanas_) {
+            if (!IsWindow(v)) continue;
+            ShowWindow(v, SW_SHOW);
+            ShowWindow(v, SW_RESTORE);
+        }
+    }
+    VentanasOcultas(const VentanasOcultas&) = delete;
+    VentanasOcultas& operator=(const VentanasOcultas&) = delete;
+
+private:
+    static BOOL CALLBACK Anotar(HWND v, LPARAM lista) {
+        if (IsWindowVisible(v)) reinterpret_cast<std::vector<HWND>*>(lista)->push_back(v);
+        return TRUE;
+    }
+    std::vector<HWND> ventanas_;
+};
+
+// The command interpreter of System32: never one planted beside the updater
+// or in the working folder.
+std::wstring InterpreteComandos() {
+    wchar_t sistema[MAX_PATH];
+    const UINT n = GetSystemDirectoryW(sistema, MAX_PATH);
+    if (n == 0 || n >= MAX_PATH) return {};
+    return std::wstring(sistema, n) + L"\\cmd.exe";
+}
+
+// cmd writes in the console's OEM code page.
+std::string DesdeOem(const std::string& bytes) {
+    if (bytes.empty()) return {};
+    const int n = MultiByteToWideChar(CP_OEMCP, 0, bytes.data(), int(bytes.size()), nullptr, 0);
+    std::wstring w(size_t(n), L'\0');
+    MultiByteToWideChar(CP_OEMCP, 0, bytes.data(), int(bytes.size()), w.data(), n);
+    return text::Narrow(w);
+}
+
+}  // namespace
+
+bool EjecutarYEsperar(const std::string& lineaComando, bool ocultar) {
+    std::wstring linea = text::Wide(lineaComando);
+    STARTUPINFOW inicio{};
+    inicio.cb = sizeof inicio;
+    PROCESS_INFORMATION pi{};
+    if (!CreateProcessW(nullptr, linea.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &inicio,
+                        &pi)) {
+        servicios::MostrarMensaje("No se puede Ejecutar la Aplicación");
+        return false;
+    }
+    win::KernelHandle proceso(pi.hProcess);
+    CloseHandle(pi.hThread);  // only the process is waited for
+    VentanasOcultas ocultas(ocultar);
+    for (;;) {
+        ui::ProcessMessages();
+        const HANDLE h = proceso.get();
+        const DWORD r = MsgWaitForMultipleObjects(1, &h, FALSE, INFINITE, QS_ALLINPUT);
+        if (r != WAIT_OBJECT_0 + 1) break;  // ended (or the wait itself failed)
+    }
+    return true;
+}
+
+std::string EjecutarComando(const std::string& lineaComando, const std::string& carpeta) {
+    SECURITY_ATTRIBUTES heredable{sizeof heredable, nullptr, TRUE};
+    HANDLE lectura = nullptr, escritura = nullptr;
+    if (!CreatePipe(&lectura, &escritura, &heredable, 0)) return {};
+    win::KernelHandle extremoLectura(lectura), extremoEscritura(escritura);
+    // Only the write end goes to the child: were the read end inherited too,
+    // the child would hold it open for nothing.
+    SetHandleInformation(lectura, HANDLE_FLAG_INHERIT, 0);
+
+    STARTUPINFOW inicio{};
+    inicio.cb = sizeof inicio;
+    inicio.dwFlags = STARTF_USESHOWWINDOW | STARTF_USESTDHANDLES;
+    inicio.wShowWindow = SW_HIDE;
+    inicio.hStdInput = GetStdHandle(STD_INPUT_HANDLE);
+    inicio.hStdOutput = escritura;
+    inicio.hStdError = escritura;
+
+    const std::wstring interprete = InterpreteComandos();
+    std::wstring linea = L"cmd.exe /C " + text::Wide(lineaComando);
+    const std::wstring dir = text::Wide(carpeta);
+    PROCESS_INFORMATION pi{};
+    const bool iniciado =
+        !interprete.empty() &&
+        CreateProcessW(interprete.c_str(), linea.data(), nullptr, nullptr, TRUE, CREATE_NO_WINDOW,
+                       nullptr, dir.empty() ? nullptr : dir.c_str(), &inicio, &pi);
+    // Our copy of the write end must go now, or the reads below never see
+    // the end of the output.
+    extremoEscritura.reset();
+    if (!iniciado) return {};
+
+    win::KernelHandle proceso(pi.hProcess), hilo(pi.hThread);
+    std::string salida;
+    char trozo[255];
+    DWORD leidos = 0;
+    while (ReadFile(lectura, trozo, sizeof trozo, &leidos, nullptr) && leidos > 0)
+        salida.append(trozo, leidos);
+    WaitForSingleObject(proceso.get(), INFINITE);
+    return DesdeOem(salida);
+}
