@@ -1,0 +1,60 @@
+// Reading one block of an entry's packed data: length and checksum, the
+// stored bytes, decipherment, the checksum test and the bounded inflate.
+// The caller owns both buffers (sized once per operation from BlockSize);
+// decoding a block allocates nothing.
+#pragma once
+#include <cstddef>
+#include <cstdint>
+
+namespace kav {
+class Stream;
+class TCrypto;
+
+// Input buffer size for a BlockSize: the longest stored block the reader
+// accepts (BlockSize + BlockSize div 100; 66191 for 65536).
+size_t BlockInputCapacity(int32_t blockSize);
+
+// The two transformations an engine may replace.
+class BlockTransforms {
+public:
+    virtual ~BlockTransforms() = default;
+    // Deciphers the n stored bytes of an encrypted block in place and
+    // returns the plain length (at most n). Reached only for encrypted entries.
+    virtual size_t DecryptBlock(uint8_t* data, size_t n) = 0;
+    // Inflates [src, src + srcSize) into dst (room for dstSize bytes) and
+    // returns the produced length; failure throws EArchiverUncompress.
+    // The default is zlib's one-shot uncompress.
+    virtual size_t UncompressBlock(uint8_t* dst, size_t dstSize, const uint8_t* src, size_t srcSize);
+};
+
+struct DecodedBlock {
+    const uint8_t* data;  // into the input buffer (stored) or the output buffer
+    size_t size;
+    int64_t consumed;     // 8 + abs(L): what the block occupied in the file
+};
+
+struct BlockBuffers {
+    uint8_t* input;       // at least BlockInputCapacity(blockSize) bytes
+    size_t inputSize;
+    uint8_t* output;      // at least blockSize bytes
+    size_t blockSize;
+};
+
+// Reads and decodes the block at the stream's position. A length past the
+// input buffer, or a plain length the decipherment could not have produced,
+// is damage (EArchiver kMsgDamaged); a checksum mismatch is EArchiverBadKey
+// for an encrypted entry and EArchiverBadCRC otherwise.
+DecodedBlock DecodeBlock(Stream& s, const BlockBuffers& buffers, bool encrypted, BlockTransforms& t);
+
+// The built-in decipherment of an encrypted block's n stored bytes with a
+// cipher whose key is set: cipher text (a positive multiple of 8 bytes) and
+// the padding count p (0..7) as the last byte. Deciphers in place; returns
+// the plain length n - 1 - p. Anything else is damage. The key schedule is
+// prepared once for the block.
+size_t DecipherStoredBlock(TCrypto& cipher, uint8_t* data, size_t n);
+
+// zlib's one-shot inflate bounded by dstSize; EArchiverUncompress unless the
+// stream ends inside that room.
+size_t InflateBlock(uint8_t* dst, size_t dstSize, const uint8_t* src, size_t srcSize);
+
+}  // namespace kav

@@ -1,0 +1,76 @@
+// Byte streams the archive code reads from. Everything the format code takes
+// from a file goes through ReadBuffer: exactly n bytes, or EReadError.
+#pragma once
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace kav {
+
+class Stream {
+public:
+    virtual ~Stream() = default;
+    // Up to `count` bytes at the current position; fewer only at the end.
+    virtual size_t Read(void* buffer, size_t count) = 0;
+    // Absolute position; positions past the end are allowed (reads give 0).
+    virtual void Seek(int64_t position) = 0;
+    virtual int64_t Position() const = 0;
+    virtual int64_t Size() const = 0;
+
+    // Exactly `count` bytes, or EReadError.
+    void ReadBuffer(void* buffer, size_t count);
+    void Skip(int64_t count) { Seek(Position() + count); }
+    // Bytes between the position and the end (0 past the end).
+    int64_t Remaining() const;
+};
+
+// Reads from bytes held in memory (owned copy).
+class MemoryStream : public Stream {
+public:
+    MemoryStream() = default;
+    explicit MemoryStream(std::vector<uint8_t> bytes) : bytes_(std::move(bytes)) {}
+    MemoryStream(const void* data, size_t size);
+
+    size_t Read(void* buffer, size_t count) override;
+    void Seek(int64_t position) override;
+    int64_t Position() const override { return pos_; }
+    int64_t Size() const override { return static_cast<int64_t>(bytes_.size()); }
+
+private:
+    std::vector<uint8_t> bytes_;
+    int64_t pos_ = 0;
+};
+
+// Read-only file, opened by UTF-8 name with deny-write sharing where the
+// system has it. Small reads are served from a buffer (entry records are
+// read field by field); large reads go straight to the file.
+class FileStream : public Stream {
+public:
+    // Throws Exception with the system's text and the path when the file
+    // cannot be opened.
+    static std::unique_ptr<FileStream> OpenRead(const std::string& path);
+    ~FileStream() override;
+    FileStream(const FileStream&) = delete;
+    FileStream& operator=(const FileStream&) = delete;
+
+    size_t Read(void* buffer, size_t count) override;
+    void Seek(int64_t position) override;
+    int64_t Position() const override { return pos_; }
+    int64_t Size() const override { return size_; }
+
+private:
+    struct Handle;  // the system side (FileStreamWin32.cpp / FileStreamPosix.cpp)
+    explicit FileStream(std::unique_ptr<Handle> h);
+    size_t ReadAt(int64_t position, void* buffer, size_t count);  // system side
+
+    std::unique_ptr<Handle> handle_;
+    int64_t pos_ = 0;
+    int64_t size_ = 0;
+    std::vector<uint8_t> buf_;
+    int64_t bufStart_ = 0;  // file position of buf_[0]
+    size_t bufLen_ = 0;
+};
+
+}  // namespace kav

@@ -1,0 +1,146 @@
+#include "BlockDecoder.h"
+
+#include <gtest/gtest.h>
+#include <zlib.h>
+
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "ArchiveCRC32.h"
+#include "ArchiverMisc.h"
+#include "Blowunit.h"
+#include "Stream.h"
+
+namespace kav {
+namespace {
+
+constexpr int32_t kBlockSize = 1024;  // input buffer 1034
+
+std::string Block(int32_t length, uint32_t crc, const std::string& data) {
+    std::string b;
+    PutInt32(b, length);
+    PutInt32(b, static_cast<int32_t>(crc));
+    return b + data;
+}
+uint32_t Crc(const std::string& s) { return ArchiveCRC32(s.data(), s.size()); }
+std::string Deflate(const std::string& plain) {
+    uLongf n = compressBound(plain.size());
+    std::string out(n, '\0');
+    compress(reinterpret_cast<Bytef*>(out.data()), &n, reinterpret_cast<const Bytef*>(plain.data()), plain.size());
+    out.resize(n);
+    return out;
+}
+// Enciphered block data: P padded to 8 with zeros, ECB, then the count byte.
+std::string Encrypt(const std::string& plain, const std::string& key) {
+    std::string padded = plain;
+    const size_t pad = (8 - plain.size() % 8) % 8;
+    padded.append(pad, '\0');
+    TBlowFish bf;
+    bf.SetKey(key);
+    bf.SetInputType(TSourceType::SourceByteArray);
+    bf.SetInputPointer(padded.data());
+    bf.SetOutputPointer(padded.data());
+    bf.SetInputLength(static_cast<uint16_t>(padded.size()));
+    bf.EncipherData(false);
+    return padded + static_cast<char>(pad);
+}
+
+struct Decoder : BlockTransforms {
+    TBlowFish cipher;
+    explicit Decoder(const std::string& key) {
+        cipher.SetInputType(TSourceType::SourceByteArray);
+        cipher.SetKey(key);
+    }
+    size_t DecryptBlock(uint8_t* data, size_t n) override { return DecipherStoredBlock(cipher, data, n); }
+};
+
+struct Result { std::string data; int64_t consumed = 0; std::string error; };
+
+Result Decode(const std::string& bytes, bool encrypted, const std::string& key = "clave correcta") {
+    std::vector<uint8_t> in(BlockInputCapacity(kBlockSize)), out(kBlockSize);
+    MemoryStream s(bytes.data(), bytes.size());
+    Decoder d(key);
+    Result r;
+    try {
+        const DecodedBlock b = DecodeBlock(s, {in.data(), in.size(), out.data(), out.size()}, encrypted, d);
+        r.data.assign(reinterpret_cast<const char*>(b.data), b.size);
+        r.consumed = b.consumed;
+    } catch (const EArchiverBadKey& e) {
+        r.error = std::string("BadKey: ") + e.what();
+    } catch (const EArchiverBadCRC& e) {
+        r.error = std::string("BadCRC: ") + e.what();
+    } catch (const EArchiverUncompress& e) {
+        r.error = std::string("Uncompress: ") + e.what();
+    } catch (const EArchiver& e) {
+        r.error = std::string("EArchiver: ") + e.what();
+    } catch (const EReadError& e) {
+        r.error = std::string("Read: ") + e.what();
+    }
+    return r;
+}
+
+const std::string kBadCRC = std::string("BadCRC: ") + kMsgBadCRC;
+const std::string kBadKey = std::string("BadKey: ") + kMsgBadKey;
+const std::string kUncompress = std::string("Uncompress: ") + kMsgCouldNotUncompressBlock;
+const std::string kDamaged = std::string("EArchiver: ") + kMsgDamaged;
+const std::string kRead = std::string("Read: ") + kMsgReadError;
+
+TEST(BlockDecoder, WellFormedBlocks) {
+    const std::string text = "Contabilidad Kavo, bloque de prueba. ";
+    std::string big;
+    while (big.size() < kBlockSize) big += text;
+    big.resize(kBlockSize);  // inflates to exactly BlockSize
+    struct Case { const char* what; std::string bytes; bool encrypted; std::string expected; int64_t consumed; };
+    const std::string enc13 = Encrypt("trece bytes!!", "clave correcta");
+    const Case cases[] = {
+        {"stored", Block(-5, Crc("abcde"), "abcde"), false, "abcde", 13},
+        {"compressed", Block(int32_t(Deflate(text).size()), Crc(Deflate(text)), Deflate(text)), false, text,
+         8 + int64_t(Deflate(text).size())},
+        {"compressed to exactly BlockSize", Block(int32_t(Deflate(big).size()), Crc(Deflate(big)), Deflate(big)),
+         false, big, 8 + int64_t(Deflate(big).size())},
+        {"encrypted stored, 13 plain bytes in 16 + 1", Block(-17, Crc("trece bytes!!"), enc13), true,
+         "trece bytes!!", 25},
+        {"encrypted compressed", Block(int32_t(Encrypt(Deflate(text), "clave correcta").size()), Crc(Deflate(text)),
+                                       Encrypt(Deflate(text), "clave correcta")),
+         true, text, 8 + int64_t(Encrypt(Deflate(text), "clave correcta").size())},
+    };
+    for (const auto& c : cases) {
+        const Result r = Decode(c.bytes, c.encrypted);
+        EXPECT_EQ(r.error, "") << c.what;
+        EXPECT_EQ(r.data, c.expected) << c.what;
+        EXPECT_EQ(r.consumed, c.consumed) << c.what;
+    }
+}
+
+TEST(BlockDecoder, FaultsAndTheirErrors) {
+    std::string tooBig;
+    while (tooBig.size() <= kBlockSize) tooBig += "datos que no caben ";
+    const std::string bigZ = Deflate(tooBig);
+    const std::string enc = Encrypt("trece bytes!!", "clave correcta");
+    struct Case { const char* what; std::string bytes; bool encrypted; std::string error; };
+    const Case cases[] = {
+        {"checksum differs", Block(-5, Crc("abcde") ^ 1, "abcde"), false, kBadCRC},
+        {"standard CRC-32 instead of the archive's", Block(-3, 0x352441C2u, "abc"), false, kBadCRC},
+        {"empty compressed block", Block(0, 0, ""), false, kUncompress},
+        {"not a zlib stream", Block(5, Crc("abcde"), "abcde"), false, kUncompress},
+        {"inflates past BlockSize", Block(int32_t(bigZ.size()), Crc(bigZ), bigZ), false, kUncompress},
+        {"truncated zlib stream", Block(4, Crc(Deflate("hola mundo").substr(0, 4)), Deflate("hola mundo").substr(0, 4)),
+         false, kUncompress},
+        {"wrong key", Block(-17, Crc("trece bytes!!"), Encrypt("trece bytes!!", "otra clave")), true, kBadKey},
+        {"longer than the input buffer", Block(1035, 0, std::string(1035, 'x')), false, kDamaged},
+        {"stored longer than the input buffer", Block(-1035, 0, std::string(1035, 'x')), false, kDamaged},
+        {"length INT32_MIN", Block(INT32_MIN, 0, ""), false, kDamaged},
+        {"encrypted, no cipher text", Block(-1, 0, std::string(1, '\0')), true, kDamaged},
+        {"encrypted, empty", Block(-0, 0, ""), true, kDamaged},
+        {"encrypted, length-1 not a multiple of 8", Block(-13, 0, enc.substr(0, 12) + '\3'), true, kDamaged},
+        {"encrypted, padding count 8", Block(-17, 0, enc.substr(0, 16) + '\x08'), true, kDamaged},
+        {"encrypted, padding count 255", Block(-17, 0, enc.substr(0, 16) + '\xFF'), true, kDamaged},
+        {"data cut short", Block(-5, Crc("abcde"), "abc"), false, kRead},
+        {"header cut short", Block(-5, Crc("abcde"), "").substr(0, 6), false, kRead},
+    };
+    for (const auto& c : cases) EXPECT_EQ(Decode(c.bytes, c.encrypted).error, c.error) << c.what;
+}
+
+}  // namespace
+}  // namespace kav
