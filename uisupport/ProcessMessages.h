@@ -12,4 +12,13 @@ void ProcessMessages();
 using IdleHook = void (*)();
 IdleHook SetProcessMessagesHook(IdleHook hook);
 
+// A filter that sees every message before it is dispatched, by the waiting
+// loops and by the main loop alike (the window toolkit uses it for key
+// preview). It returns true when it consumed the message. The argument is the
+// platform's message record (MSG on Windows). Empty by default.
+using MessageFilter = bool (*)(void* message);
+MessageFilter SetMessageFilter(MessageFilter filter);
+// True when the installed filter consumed the message.
+bool FilterMessage(void* message);
+
 }  // namespace ui

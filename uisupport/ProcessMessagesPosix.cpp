@@ -3,7 +3,7 @@
 namespace ui {
 namespace {
 IdleHook g_hook = nullptr;
-}
+}  // namespace
 
 IdleHook SetProcessMessagesHook(IdleHook hook) {
     IdleHook previous = g_hook;

@@ -5,7 +5,7 @@
 namespace ui {
 namespace {
 IdleHook g_hook = nullptr;
-}
+}  // namespace
 
 IdleHook SetProcessMessagesHook(IdleHook hook) {
     IdleHook previous = g_hook;
@@ -21,6 +21,7 @@ void ProcessMessages() {
             PostQuitMessage(static_cast<int>(msg.wParam));
             break;
         }
+        if (FilterMessage(&msg)) continue;
         TranslateMessage(&msg);
         DispatchMessageW(&msg);
     }

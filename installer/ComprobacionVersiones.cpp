@@ -1,0 +1,124 @@
+// What the installer asks the vendor's web server: the release descriptions
+// that choose a beta or V2 release, and the report after a successful run.
+#include <windows.h>
+#include <wininet.h>
+
+#include "Application.h"
+#include "Exception.h"
+#include "FormKavoInstala.h"
+#include "ProcessMessages.h"
+#include "TextCodec.h"
+
+using text::Narrow;
+using text::Wide;
+
+namespace {
+
+std::string LeerIni(const std::string& fichero, const char* seccion, const char* clave, const char* defecto) {
+    wchar_t buf[4096];
+    DWORD n = GetPrivateProfileStringW(Wide(seccion).c_str(), Wide(clave).c_str(), Wide(defecto).c_str(), buf, 4096,
+                                       Wide(fichero).c_str());
+    return Narrow(std::wstring(buf, n));
+}
+
+bool ExisteSeccion(const std::string& fichero, const std::string& seccion) {
+    wchar_t buf[256];
+    return GetPrivateProfileStringW(Wide(seccion).c_str(), nullptr, L"", buf, 256, Wide(fichero).c_str()) > 0;
+}
+
+}  // namespace
+
+std::string TFFormKavoInstala::UrlExternos() const { return ServidorKavo() + "/_descargas_/externos/"; }
+
+std::string TFFormKavoInstala::VersionInformada() const { return ::VersionInformada(LabelVersion->Caption()); }
+
+bool TFFormKavoInstala::HayBeta() {
+    const std::string nombre = IniBeta();
+    DescargarFichero(UrlBaseProgramas, nombre, DirDescargas(), [this](uint32_t, uint32_t, bool& cancelar) {
+        forms::Application().ProcessMessages();
+        cancelar = CancelarPedido;
+    });
+    const std::string descripcion = CarpetaTemporal() + nombre;
+    if (!FicheroExiste(descripcion)) return false;
+    double instalada = LeerFechaHora(LeerIni(IniPrograma(), "ACTUALIZACION", "ULTIMA_BETA", "0"));
+    unsigned major, minor;
+    uint32_t codigo;
+    if (ModoActualizacion) {
+        TypeVersion v = DatosWeb.Version(99);
+        major = v.major, minor = v.minor, codigo = DatosWeb.CodigoCliente();
+    } else {
+        RegistroLanzamiento r = InterpretarDatosArchivo(DatosArchivo);
+        major = r.major, minor = r.minor, codigo = r.codigoCliente;
+    }
+    auto secciones = SeccionesBeta(major, minor);
+    const std::string& seccion = ExisteSeccion(descripcion, secciones[0]) ? secciones[0] : secciones[1];
+    std::string series = LeerIni(descripcion, seccion.c_str(), "SERIES", "");
+    double publicada = LeerFechaHora(LeerIni(descripcion, "ACTUALIZACION", "ULTIMA_BETA", "0"));
+    return EnListaClientes(series, codigo) && publicada > instalada;
+}
+
+bool TFFormKavoInstala::HayV2() {
+    const std::string nombre = IniV2();
+    if (nombre.empty()) return false;
+    DescargarFichero(UrlBaseProgramas, nombre, DirDescargas(), [this](uint32_t, uint32_t, bool& cancelar) {
+        forms::Application().ProcessMessages();
+        cancelar = CancelarPedido;
+    });
+    const std::string descripcion = CarpetaTemporal() + nombre;
+    if (!FicheroExiste(descripcion)) return false;
+    uint32_t codigo = ModoActualizacion ? DatosWeb.CodigoCliente() : InterpretarDatosArchivo(DatosArchivo).codigoCliente;
+    return EnListaClientes(LeerIni(descripcion, "PROGRAMA", "SERIES", ""), codigo);
+}
+
+namespace {
+
+// One asynchronous request: WinInet reports on its own threads; the UI
+// thread only waits for the event while it keeps the window alive.
+struct PeticionEnCurso {
+    win::KernelHandle terminada{CreateEventW(nullptr, TRUE, FALSE, nullptr)};
+    HINTERNET respuesta = nullptr;
+    DWORD error = 0;
+};
+
+void CALLBACK AlCambiarEstado(HINTERNET, DWORD_PTR contexto, DWORD estado, LPVOID info, DWORD) {
+    if (estado != INTERNET_STATUS_REQUEST_COMPLETE) return;
+    auto* p = reinterpret_cast<PeticionEnCurso*>(contexto);
+    auto* r = static_cast<INTERNET_ASYNC_RESULT*>(info);
+    p->respuesta = reinterpret_cast<HINTERNET>(r->dwResult);
+    p->error = r->dwError;
+    SetEvent(p->terminada.get());
+}
+
+struct Internet {
+    HINTERNET h = nullptr;
+    ~Internet() {
+        if (h) {
+            InternetSetStatusCallbackW(h, nullptr);
+            InternetCloseHandle(h);
+        }
+    }
+};
+
+}  // namespace
+
+void TFFormKavoInstala::AvisarServidor(const std::string& url) {
+    Internet sesion{InternetOpenW(L"Actualizador", INTERNET_OPEN_TYPE_PRECONFIG, nullptr, nullptr, INTERNET_FLAG_ASYNC)};
+    if (!sesion.h) throw Exception("Error descargando URL: " + url);
+    InternetSetStatusCallbackW(sesion.h, &AlCambiarEstado);
+    PeticionEnCurso peticion;
+    Internet respuesta{InternetOpenUrlW(sesion.h, Wide(url).c_str(), nullptr, 0,
+                                        INTERNET_FLAG_RELOAD | INTERNET_FLAG_NO_CACHE_WRITE,
+                                        reinterpret_cast<DWORD_PTR>(&peticion))};
+    if (!respuesta.h) {
+        if (GetLastError() != ERROR_IO_PENDING) throw Exception("Error descargando URL: " + url);
+        forms::Application().ProcessMessages();
+        HANDLE evento = peticion.terminada.get();
+        while (WaitForSingleObject(evento, 0) == WAIT_TIMEOUT) {
+            MsgWaitForMultipleObjects(1, &evento, FALSE, INFINITE, QS_ALLINPUT);
+            forms::Application().ProcessMessages();
+        }
+        respuesta.h = peticion.respuesta;
+        if (peticion.error != 0 && !respuesta.h) throw Exception("Error descargando URL: " + url);
+    }
+    // The answer is not read: the request itself is the report.
+}

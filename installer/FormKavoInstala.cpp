@@ -1,0 +1,396 @@
+#include "FormKavoInstala.h"
+
+#include <cstring>
+
+#include "Application.h"
+#include "Exception.h"
+#include "Mensajes.h"
+#include "TextCodec.h"
+#include "Win32Error.h"
+
+using namespace forms;
+using text::Narrow;
+using text::Wide;
+
+bool FormularioListo = false;
+
+namespace {
+
+// The running executable's own path.
+std::wstring RutaModulo() {
+    std::wstring buf(1024, L'\0');
+    DWORD n = GetModuleFileNameW(nullptr, buf.data(), static_cast<DWORD>(buf.size()));
+    buf.resize(n);
+    return buf;
+}
+
+std::string MayusculasW(const std::string& s) {
+    std::wstring w = Wide(s);
+    CharUpperBuffW(w.data(), static_cast<DWORD>(w.size()));
+    return Narrow(w);
+}
+
+// The archive position that the installer-building tool wrote into the
+// resource "SFXCODES"; 0 when nothing is appended.
+int32_t LeerPosicionArchivo(const std::string& rutaEjecutable) {
+    HRSRC r = FindResourceW(nullptr, L"SFXCODES", MAKEINTRESOURCEW(10));
+    HGLOBAL g = r ? LoadResource(nullptr, r) : nullptr;
+    const void* datos = g ? LockResource(g) : nullptr;
+    if (!datos) win::RaiseLastOSError(rutaEjecutable);
+    if (SizeofResource(nullptr, r) < 4) throw Exception("SFXCODES\r\n\r\n" + rutaEjecutable);
+    int32_t v;
+    std::memcpy(&v, datos, 4);
+    return v;
+}
+
+const Fuente kBlancaNegrita{12, true, RGB(255, 255, 255)};
+const Fuente kPlata{12, false, RGB(192, 192, 192)};
+const Fuente kContacto{11, false, RGB(255, 255, 255)};
+
+}  // namespace
+
+std::string ServidorKavo() {
+    wchar_t buf[512];
+    DWORD n = GetEnvironmentVariableW(L"KAVO_SERVIDOR", buf, 512);
+    std::string s = n > 0 && n < 512 ? Narrow(std::wstring(buf, n)) : std::string(KV_VENDOR_URL);
+    while (!s.empty() && s.back() == '/') s.pop_back();
+    return s;
+}
+
+TFFormKavoInstala::TFFormKavoInstala() : TForm("FFormKavoInstala", 586, 481, "Conta Kavo") {
+    CrearComponentes();
+    std::wstring ruta = RutaModulo();
+    size_t p = ruta.find_last_of(L'\\');
+    DirEjecutable = Narrow(ruta.substr(0, p + 1));
+    NombreEjecutable = MayusculasW(Narrow(ruta.substr(p + 1)));
+    PosicionArchivo = LeerPosicionArchivo(RutaEjecutable());
+    ModoActualizacion = PosicionArchivo == 0;
+}
+
+void TFFormKavoInstala::CrearComponentes() {
+    const auto centro = TLabel::Alineacion::Centro;
+    PanelKavo1 = Crear<TPanel>("PanelKavo1", Limites{0, 0, 586, 481}, GetSysColor(COLOR_BTNFACE));
+    PanelKavo2 = PanelKavo1->Crear<TPanel>("PanelKavo2", Limites{1, 1, 584, 479}, GetSysColor(COLOR_ACTIVECAPTION));
+    Image1 = PanelKavo2->Crear<TImage>("Image1", Limites{1, 1, 582, 477});
+    auto etiqueta = [&](const char* nombre, Limites l, const char* caption, const Fuente& f) {
+        return PanelKavo2->Crear<TLabel>(nombre, l, caption, f, centro, true);
+    };
+    LabelPrograma = etiqueta("LabelPrograma", {202, 77, 340, 23}, "", kPlata);
+    LabelFecha = etiqueta("LabelFecha", {200, 105, 340, 20}, "31 de Diciembre de 2000", kBlancaNegrita);
+    LabelVersion = etiqueta("LabelVersion", {200, 125, 340, 20}, " Versión 10.00", kBlancaNegrita);
+    LSerie = etiqueta("LSerie", {200, 145, 340, 20}, "Serie", kBlancaNegrita);
+    kvLabel10 = etiqueta("kvLabel10", {9, 375, 185, 13}, "Teléfono 981 000 480", kContacto);
+    kvLabel12 = etiqueta("kvLabel12", {9, 389, 185, 13}, "soporte@kavo.es", kContacto);
+    kvLabel13 = etiqueta("kvLabel13", {9, 402, 185, 13}, "www.kavo.es", kContacto);
+    LVersionAct = etiqueta("LVersionAct", {9, 439, 185, 23}, "", kPlata);
+    PanelFrame = PanelKavo2->Crear<TPanel>("PanelFrame", Limites{233, 178, 340, 245}, PanelKavo2->Color());
+    bInstalar = PanelKavo2->Crear<TButton>("bInstalar", Limites{407, 433, 75, 25}, "Instalar");
+    bCancelar = PanelKavo2->Crear<TButton>("bCancelar", Limites{496, 433, 75, 25}, "Salir");
+    bInstalar->SetDefault(true);
+
+    OnActivate = [this] { FormActivate(); };
+    OnCloseQuery = [this](bool& puede) { FormCloseQuery(puede); };
+    OnKeyDown = [this](WORD& tecla) { FormKeyDown(tecla); };
+    for (TControl* c : std::initializer_list<TControl*>{
+             this, PanelKavo1, PanelKavo2, Image1, LabelFecha, LabelVersion, LabelPrograma, kvLabel10, kvLabel12,
+             kvLabel13, LSerie, LVersionAct, PanelFrame})
+        c->OnMouseDown = [this] { MoverPantalla(); };
+    bCancelar->OnClick = [this] { bCancelarClick(); };
+    Timer1.OnTimer = [this] { Timer1Timer(); };
+    Timer2.OnTimer = [this] { Timer2Timer(); };
+}
+
+TFFormKavoInstala::~TFFormKavoInstala() {
+    // Every downloaded file goes; errors here are of no use to anyone.
+    if (!ModoLocal && ListaDescargas) {
+        for (const auto& f : *ListaDescargas)
+            if (FicheroExiste(f)) BorrarFichero(f, false);
+        if (ModoActualizacion && !NombreFicheroCliente.empty()) BorrarFichero(DirDescargas() + NombreFicheroCliente, false);
+    }
+    if (ManejadorBloqueo.Tomado()) {
+        try {
+            ManejadorBloqueo.Liberar();
+        } catch (...) {
+        }
+    }
+}
+
+// --- base behaviour of the virtual operations ---------------------------------
+
+TFFrameBase* TFFormKavoInstala::PaginaPrograma() { return PaginaDirectorio; }
+TFFramePrograma* TFFormKavoInstala::CrearPaginaPrograma() { return PanelFrame->Crear<TFFramePrograma>(); }
+bool TFFormKavoInstala::AceptarPaqueteAdicional(const std::string&) { return false; }
+std::string TFFormKavoInstala::IniV2() { return {}; }
+std::string TFFormKavoInstala::FicheroV2() { return {}; }
+void TFFormKavoInstala::IniExtraido() {}
+void TFFormKavoInstala::TrasDescargar() {}
+void TFFormKavoInstala::TrasInstalar() {}
+void TFFormKavoInstala::AntesDeInstalar() {}
+void TFFormKavoInstala::AntesDeExtraer() {}
+void TFFormKavoInstala::TrasExtraer() {}
+
+bool TFFormKavoInstala::AceptarFichero(uint8_t tipo, const std::string& nombre, double fecha, std::string& carpeta) {
+    switch (tipo) {
+    case 1:
+        return true;
+    case 9:
+        carpeta = DirDatos;
+        return !FicheroExiste(DirDatos + nombre);
+    case 8: {
+        // Only an older copy is replaced.
+        WIN32_FILE_ATTRIBUTE_DATA a;
+        if (!GetFileAttributesExW(Wide(carpeta + nombre).c_str(), GetFileExInfoStandard, &a)) return true;
+        FILETIME local;
+        FileTimeToLocalFileTime(&a.ftLastWriteTime, &local);
+        ULARGE_INTEGER t{{local.dwLowDateTime, local.dwHighDateTime}};
+        // 100 ns units since 1601 to days since 30 Dec 1899.
+        double dias = static_cast<double>(t.QuadPart) / 864e9 - 109205.0;
+        return dias < fecha;
+    }
+    default:
+        return !FicheroExiste(carpeta + nombre);
+    }
+}
+
+// --- start-up -----------------------------------------------------------------
+
+void TFFormKavoInstala::LeerIniEjecutable() {
+    std::string ini = RutaEjecutable();
+    size_t punto = ini.find_last_of('.');
+    if (punto != std::string::npos && punto > ini.find_last_of('\\')) ini.resize(punto);
+    ini += ".INI";
+    std::wstring w = Wide(ini);
+    DescargarExternos = GetPrivateProfileIntW(L"EXTERNOS", L"DESCARGAR", 1, w.c_str()) != 0;
+    ModoLocal = GetPrivateProfileIntW(L"PATH", L"LOCAL", 0, w.c_str()) != 0;
+    if (!ModoLocal) return;
+    wchar_t buf[512];
+    DWORD n = GetPrivateProfileStringW(L"PATH", L"FICHERO", Wide(FicheroPrograma()).c_str(), buf, 512, w.c_str());
+    ArchivoPrincipal = Narrow(std::wstring(buf, n));
+    if (FicheroExiste(DirEjecutable + ArchivoPrincipal)) {
+        UrlBaseProgramas = DirEjecutable;
+        UrlBaseExternos = DirEjecutable;
+    } else {
+        ModoLocal = false;
+        MostrarMensaje(
+            "No se encuentran los Datos de Instalación.\n\r\n\rSe procederá a la descarga de los mismos durante el "
+            "proceso de Instalación");
+    }
+}
+
+void TFFormKavoInstala::FormCreate() {
+    CarpetaPrograma = NombreProducto();
+    PasoExtraccion = 0;
+    ModoLocal = false;
+    ArchivoPrincipal = FicheroPrograma();
+    UrlBaseProgramas = UrlProgramas();
+    UrlBaseExternos = UrlExternos();
+    if (!ModoActualizacion) LeerIniEjecutable();
+    if (!ModoLocal) ListaDescargas = std::make_unique<std::set<std::string>>();
+    Plataforma = LeerPlataforma();
+    if (Plataforma != 1 && Plataforma != 2) {
+        Show();
+        MensajeError("Sistema Operativo No Válido");
+        Abort();
+    }
+    if (ModoActualizacion) {
+        PrepararActualizacion();
+    } else {
+        Extractor1.FileName = RutaEjecutable();
+        Extractor1.SFXSize = PosicionArchivo;
+        Extractor1.OnAfterOpen = [this] { Extractor1AfterOpen(); };
+        Extractor1.Open();
+        Extractor1.Close();
+    }
+    SetCaption(TextoOperacion() + " " + Caption());
+    Application().SetTitle(Caption());
+    CrearPaginas();
+    if (!Preparar()) return;
+    if (!ModoLocal) EleccionLanzamiento();
+    PaginaDirectorio->eDirPrograma->OnChange = [this] { eDirProgramaChange(); };
+    eDirProgramaChange();
+    TypeVersion propia = LeerVersionFichero(RutaEjecutable());
+    LVersionAct->SetCaption(std::string(ModoActualizacion ? "Versión Actualizador" : "Versión Instalador") + " " +
+                            std::to_string(propia.major) + "." + FormatoCeros(propia.minor, 2));
+    FormularioListo = true;
+    PaginaActual = 0;
+    MostrarPagina(0, false);
+}
+
+void TFFormKavoInstala::Extractor1AfterOpen() {
+    Extractor1.OnAfterOpen = nullptr;  // once: later archives are the downloaded ones
+    DatosArchivo = Extractor1.UserData;
+    RegistroLanzamiento r = InterpretarDatosArchivo(DatosArchivo);
+    TipoMotor = r.tipoMotor;
+    LSerie->SetCaption(LSerie->Caption() + " " + std::to_string(r.codigoCliente));
+    LabelFecha->SetCaption(TextoFecha(r.dia, NombreMes(static_cast<int>(r.mes)), r.anio));
+    LabelVersion->SetCaption(TextoVersion(r.major, r.minor, true));
+    LabelPrograma->SetCaption("");
+    CodigoCliente = r.codigoCliente;
+}
+
+void TFFormKavoInstala::CrearPaginas() {
+    for (int i = 0; i < 3; ++i) {
+        if (i == 2 && (ModoActualizacion || TipoMotor == 2)) continue;
+        TFFrameBase* pagina = nullptr;
+        if (i == 0) {
+            PaginaDirectorio = CrearPaginaPrograma();
+            pagina = PaginaDirectorio;
+        } else if (i == 1) {
+            PaginaInstalacion = PanelFrame->Crear<TFFrameInstalar>();
+            pagina = PaginaInstalacion;
+        } else {
+            PaginaMotor = PanelFrame->Crear<TFFramepsql>();
+            if (TipoMotor == 1) PaginaMotor->RadioGroup1->SetCaption(" Btrieve 12 ");
+            pagina = PaginaMotor;
+        }
+        Paginas.push_back(pagina);
+        pagina->SetEnabled(false);
+        pagina->SendToBack();
+    }
+}
+
+void TFFormKavoInstala::EleccionLanzamiento() {
+    if (ArchivoPrincipal != FicheroPrograma() && ArchivoPrincipal != FicheroActualizacion()) return;
+    if (HayV2()) {
+        ArchivoPrincipal = FicheroV2();
+        LabelVersion->SetCaption(LabelVersion->Caption() + " V2");
+    } else if (HayBeta()) {
+        ArchivoPrincipal = FicheroBeta();
+        LabelVersion->SetCaption(LabelVersion->Caption() + " BETA");
+    }
+}
+
+// --- window behaviour ---------------------------------------------------------
+
+void TFFormKavoInstala::FormActivate() {
+    if (AlphaBlendValue() != 0) return;
+    if (Plataforma == 2)
+        Timer1.SetEnabled(true);
+    else
+        SetAlphaBlendValue(255);  // no fading there: never leave the window invisible
+}
+
+void TFFormKavoInstala::Timer1Timer() {
+    bool parar = false;
+    SetAlphaBlendValue(static_cast<BYTE>(SiguienteOpacidadEntrada(AlphaBlendValue(), parar)));
+    if (parar) Timer1.SetEnabled(false);
+}
+
+void TFFormKavoInstala::FundidoSalida() {
+    // A busy wait on purpose: nothing may run between the steps.
+    for (int alfa : SecuenciaSalida()) {
+        if (alfa != 255) {
+            DWORD inicio = GetTickCount();
+            while (GetTickCount() - inicio < 80) {
+            }
+        }
+        SetAlphaBlendValue(static_cast<BYTE>(alfa));
+    }
+}
+
+void TFFormKavoInstala::FormCloseQuery(bool& puedeCerrar) {
+    if (cierreSinPregunta_) return;
+    DecisionCierre d = ConsultarCierre(Estado, ModoActualizacion);
+    if (d.cancelar) CancelarPedido = true;
+    if (d.abortarExtraccion) {
+        Extractor1.RequestAbort();
+        Resultado = 1;
+    }
+    puedeCerrar = d.cerrar;
+    if (d.cerrar && Plataforma == 2) FundidoSalida();
+}
+
+void TFFormKavoInstala::FormKeyDown(WORD& tecla) {
+    if (tecla != 27) return;
+    tecla = 0;
+    Close();
+}
+
+void TFFormKavoInstala::MoverPantalla() { ArrastrarVentana(); }
+
+void TFFormKavoInstala::Timer2Timer() {
+    TProgressBar& barra = *PaginaInstalacion->ProgressBar1;
+    if (barra.Position() >= barra.Max()) barra.SetPosition(0);
+    PosicionBarra(barra, barra.Position() + 1);
+}
+
+void TFFormKavoInstala::bCancelarClick() {
+    if (Estado >= 1) {
+        if (Mensaje("Cancelar " + TextoOperacion(), TipoMensaje::Confirmacion, BotonesMensaje::OkCancelar) == mrOk) {
+            CancelarPedido = true;
+            if (Estado == 2) {
+                Extractor1.RequestAbort();
+                Resultado = 1;
+            }
+        }
+        return;
+    }
+    Close();
+}
+
+// --- non-virtual operations ---------------------------------------------------
+
+std::string TFFormKavoInstala::TextoPrograma() const { return ModoActualizacion ? "Actualización" : "Programa"; }
+std::string TFFormKavoInstala::TextoOperacion() const { return ModoActualizacion ? "Actualización" : "Instalación"; }
+std::string TFFormKavoInstala::RutaEjecutable() const { return DirEjecutable + NombreEjecutable; }
+std::string TFFormKavoInstala::SubdirPrograma() const { return CarpetaPrograma + "\\Programa\\"; }
+std::string TFFormKavoInstala::DirPrograma() const { return ExpandirRuta(PaginaDirectorio->eDirPrograma->Text()); }
+std::string TFFormKavoInstala::DirDescargas() const { return ModoLocal ? DirEjecutable : CarpetaTemporal(); }
+
+std::string TFFormKavoInstala::IniPrograma() {
+    std::string base = DirPrograma();
+    if (!base.empty() && base.back() != '\\') base += '\\';
+    base += SubdirPrograma();
+    std::string usuario = NombreUsuario() + ".INI";
+    std::string nombre = FicheroExiste(MayusculasW(base) + usuario) ? usuario : NombreIniPrograma();
+    return MayusculasW(base + nombre);
+}
+
+bool TFFormKavoInstala::EsVersionSiguiente() const {
+    return ::EsVersionSiguiente(DatosWeb.Version(99), VersionesInstaladas.Version(99));
+}
+
+void TFFormKavoInstala::Bloquear(bool activar) {
+    if (activar)
+        ManejadorBloqueo.Tomar(DirPrograma(), ModoActualizacion);
+    else
+        ManejadorBloqueo.Liberar();
+}
+
+void TFFormKavoInstala::RelanzarActualizador() {
+    if (NuevoActualizador.empty()) return;
+    if (!VersionMayor(LeerVersionFichero(NuevoActualizador), VersionPrevia, true)) return;
+    Limites p = PosicionEnPantalla();
+    std::wstring linea = Wide(NuevoActualizador + " /ACT /YPOS" + std::to_string(p.y) + " /XPOS" + std::to_string(p.x));
+    STARTUPINFOW si{};
+    si.cb = sizeof(si);
+    si.dwFlags = STARTF_USESHOWWINDOW;
+    si.wShowWindow = SW_SHOWNORMAL;
+    PROCESS_INFORMATION pi{};
+    if (CreateProcessW(nullptr, linea.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)) {
+        CloseHandle(pi.hThread);
+        CloseHandle(pi.hProcess);
+    }
+    cierreSinPregunta_ = true;
+    Application().Terminate();
+}
+
+void TFFormKavoInstala::eDirProgramaChange() {
+    TCheckBox& cb = *PaginaDirectorio->cbComprobarActualizaciones;
+    std::string f = IniPrograma();
+    std::string carpeta = f.substr(0, f.find_last_of('\\') + 1);
+    if (DirectorioExiste(carpeta) && FicheroExiste(f)) {
+        wchar_t buf[64];
+        DWORD n = GetPrivateProfileStringW(L"ACTUALIZACION", L"COMPROBAR", L"\x01", buf, 64, Wide(f).c_str());
+        if (!(n == 1 && buf[0] == L'\x01')) {
+            cb.SetVisible(GetPrivateProfileIntW(L"ACTUALIZACION", L"COMPROBAR", 0, Wide(f).c_str()) == 2);
+            return;
+        }
+    }
+    cb.SetVisible(false);
+    cb.SetChecked(true);
+}
+
+void TFFormKavoInstala::AnadirDescarga(const std::string& ruta) {
+    if (ListaDescargas) ListaDescargas->insert(ruta);
+}

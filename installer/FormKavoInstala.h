@@ -1,0 +1,189 @@
+// The installer window and its controller: start-up (installer or updater
+// role), the wizard pages, the release choice, window behaviour, the lock
+// file and the clean-up at exit. A product specialisation fills in the
+// virtual operations (the accounting product: TFMain).
+#pragma once
+#include <array>
+#include <cstdint>
+#include <memory>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "Bloqueo.h"
+#include "Form.h"
+#include "FrameInstalar.h"
+#include "FramePrograma.h"
+#include "Framepsql.h"
+#include "ReglasInstalador.h"
+#include "ServiciosProvisionales.h"
+#include "Timer.h"
+
+class TFFrameBase;
+
+// Set by the last step of a successful FormCreate; the program entry only
+// runs the message loop when it is true.
+extern bool FormularioListo;
+
+// The extractor's start-up use: the appended archive's header only.
+struct TExtractorArranque {
+    std::string FileName;
+    int32_t SFXSize = 0;
+    std::string ExtractPath;
+    std::function<void()> OnAfterOpen;
+    std::array<uint8_t, 128> UserData{};
+    void Open() {
+        UserData = LeerDatosUsuarioAnexos(FileName, SFXSize);
+        if (OnAfterOpen) OnAfterOpen();
+    }
+    void Close() {}
+    void RequestAbort() {}
+};
+
+class TFFormKavoInstala : public forms::TForm {
+public:
+    TFFormKavoInstala();
+    ~TFFormKavoInstala() override;
+
+    // --- virtual operations, in slot order ---------------------------------
+    virtual TFFrameBase* PaginaPrograma();
+    virtual TFFramePrograma* CrearPaginaPrograma();
+    virtual void PrepararActualizacion() = 0;
+    virtual std::string NombreIniPrograma() = 0;
+    virtual std::string RutaProgramaInstalado() = 0;
+    virtual std::string RutaProgramaEjecutar() = 0;
+    virtual std::string RutaPaqueteDatos() = 0;
+    virtual std::string PreguntaFinal() = 0;
+    virtual void CrearAccesos() = 0;
+    virtual void LeerRutasDatos() = 0;
+    virtual bool Preparar() = 0;
+    virtual bool AceptarPaquete(const std::string& fichero) = 0;
+    virtual bool AceptarPaqueteAdicional(const std::string& fichero);
+    virtual bool AceptarFichero(uint8_t tipoFichero, const std::string& nombre, double fecha,
+                                std::string& carpetaDestino);
+    virtual std::string FicheroPrograma() = 0;
+    virtual std::string FicheroActualizacion() = 0;
+    virtual std::string FicheroBeta() = 0;
+    virtual std::string IniBeta() = 0;
+    virtual std::string IniV2();
+    virtual std::string FicheroV2();
+    virtual std::string UrlProgramas() = 0;
+    virtual void IniExtraido();
+    virtual void TrasDescargar();
+    virtual void TrasInstalar();
+    virtual void AntesDeInstalar();
+    virtual void AntesDeExtraer();
+    virtual void TrasExtraer();
+    virtual std::string CodigoProducto() = 0;
+    virtual std::string NombreProducto() = 0;
+
+    // --- published handlers ---------------------------------------------
+    virtual void FormCreate();
+    void FormActivate();
+    void FormCloseQuery(bool& puedeCerrar);
+    void FormKeyDown(WORD& tecla);
+    void MoverPantalla();
+    void Timer1Timer();
+    void Timer2Timer();
+    void Extractor1AfterOpen();
+    void eDirProgramaChange();
+    void bCancelarClick();
+
+    // --- non-virtual operations -------------------------------------------
+    std::string TextoPrograma() const;
+    std::string TextoOperacion() const;
+    std::string RutaEjecutable() const;
+    std::string SubdirPrograma() const;
+    std::string DirPrograma() const;
+    std::string DirDescargas() const;
+    std::string IniPrograma();
+    std::string UrlExternos() const;
+    bool EsVersionSiguiente() const;
+    void Bloquear(bool activar);
+    void RelanzarActualizador();
+    bool HayBeta();
+    bool HayV2();
+    std::string VersionInformada() const;
+    void AvisarServidor(const std::string& url);
+
+    // --- pages (Part of the window's behaviour) ----------------------------
+    void MostrarPagina(int indice, bool desactivarActual);
+    void PaginaDescargando();
+    void PaginaInstalando();
+    void PaginaEnReposo(bool reiniciar);
+    void MostrarPaginaMotor();
+
+    // --- components -------------------------------------------------------
+    forms::TPanel* PanelKavo1;
+    forms::TPanel* PanelKavo2;
+    forms::TImage* Image1;
+    forms::TLabel* LabelPrograma;
+    forms::TLabel* LabelFecha;
+    forms::TLabel* LabelVersion;
+    forms::TLabel* LSerie;
+    forms::TLabel* kvLabel10;
+    forms::TLabel* kvLabel12;
+    forms::TLabel* kvLabel13;
+    forms::TLabel* LVersionAct;
+    forms::TPanel* PanelFrame;
+    forms::TButton* bInstalar;
+    forms::TButton* bCancelar;
+    TExtractorArranque Extractor1;
+    forms::TTimer Timer1{80};
+    forms::TTimer Timer2{100};
+    forms::TTimer Timer3{1000};
+
+    // --- state --------------------------------------------------------------
+    std::string DirEjecutable;
+    std::string NombreEjecutable;
+    int32_t PosicionArchivo = 0;
+    bool ModoActualizacion = false;
+    bool ModoLocal = false;
+    bool DescargarExternos = true;
+    bool HayExternos = false;
+    uint8_t TipoMotor = 0;
+    std::vector<TFFrameBase*> Paginas;
+    TFFramePrograma* PaginaDirectorio = nullptr;
+    TFFrameInstalar* PaginaInstalacion = nullptr;
+    TFFramepsql* PaginaMotor = nullptr;
+    int PaginaActual = 0;
+    int32_t Estado = 0;
+    uint8_t Resultado = 0;
+    bool CancelarPedido = false;
+    uint8_t PasoExtraccion = 0;
+    int32_t Plataforma = 0;
+    TBloqueo ManejadorBloqueo;
+    std::unique_ptr<std::set<std::string>> ListaDescargas;
+    std::string NuevoActualizador;
+    TypeVersion VersionPrevia;
+    std::string CarpetaPrograma;
+    std::string DirDatos;
+    std::string DirCopias;
+    std::string ArchivoPrincipal;
+    std::string UrlBaseProgramas;
+    std::string UrlBaseExternos;
+    std::string NombreFicheroCliente;
+    std::array<uint8_t, 128> DatosArchivo{};
+    TypeVersionesConta VersionesInstaladas;
+    TypeVersionesConta DatosWeb;
+    uint32_t CodigoCliente = 0;
+
+protected:
+    // The button looks of the pages.
+    void BotonesEnReposo();
+    void BotonesTrabajando();
+    void BotonesMotor();
+    void CrearPaginas();
+    void EleccionLanzamiento();
+    void LeerIniEjecutable();
+    void AnadirDescarga(const std::string& ruta);
+
+private:
+    void CrearComponentes();
+    void FundidoSalida();
+    bool cierreSinPregunta_ = false;
+};
+
+// The address of the vendor's web server (no trailing "/"): the build's
+// default, or the environment variable KAVO_SERVIDOR when set.
+std::string ServidorKavo();

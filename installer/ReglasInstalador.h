@@ -1,0 +1,63 @@
+// The installer's decisions that need no window: the release record of the
+// appended archive, label texts, the customer lists of the vendor's release
+// descriptions, report values, the fade steps and the close question.
+#pragma once
+#include <array>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "ServiciosProvisionales.h"
+
+// The 128 bytes of user data of the installer's own archive.
+struct RegistroLanzamiento {
+    unsigned anio = 0, mes = 0, dia = 0;
+    uint32_t codigoCliente = 0;
+    unsigned major = 0, minor = 0;
+    uint8_t tipoMotor = 0;  // 0 PSQL 12, 1 Btrieve 12, 2 Btrieve 6
+};
+RegistroLanzamiento InterpretarDatosArchivo(const std::array<uint8_t, 128>& datos);
+
+// "20 de noviembre del 2026" (the month's name is the caller's).
+std::string TextoFecha(unsigned dia, const std::string& nombreMes, unsigned anio);
+// "Versión 10.05"; empty when major is 0 and vaciaSinMayor.
+std::string TextoVersion(unsigned major, unsigned minor, bool vaciaSinMayor);
+
+// True when the ";"-separated list holds the customer code in plain decimal.
+bool EnListaClientes(const std::string& lista, uint32_t codigo);
+// The report value: up to five characters after the last blank of the
+// version label ("10.05", "BETA", "V2", or empty).
+std::string VersionInformada(const std::string& etiquetaVersion);
+// The two section names a beta description may use for a release version,
+// the two-digit form first ("10.05", then "1.05").
+std::array<std::string, 2> SeccionesBeta(unsigned major, unsigned minor);
+
+// Date-times of the INI files, as day counts since 30 Dec 1899 (0 = none).
+// The text form is the Spanish locale's "dd/mm/yyyy hh:nn:ss"; ISO dates
+// ("yyyy-mm-dd hh:nn:ss") are read too. Unreadable text counts as 0.
+double LeerFechaHora(const std::string& texto);
+std::string FormatoFechaHora(double fecha);
+
+// Exactly one minor step above: 10.05 -> 10.06, not 10.99 -> 11.00.
+bool EsVersionSiguiente(const TypeVersion& web, const TypeVersion& instalada);
+
+// Fade-in: the next opacity after `actual` and whether the timer stops.
+int SiguienteOpacidadEntrada(int actual, bool& parar);
+// Fade-out from full opacity: 255, 215, ..., 15, 0.
+std::vector<int> SecuenciaSalida();
+
+// The close question. Estado > 0: the cancel question (never closes); on OK
+// the caller sets CancelarPedido and, during extraction, aborts it (the
+// "Incorrecta" notice is shown here). Estado <= 0: the exit question unless
+// the run finished (-1).
+struct DecisionCierre {
+    bool cerrar = false;
+    bool cancelar = false;
+    bool abortarExtraccion = false;
+};
+DecisionCierre ConsultarCierre(int estado, bool modoActualizacion);
+
+// The report requests' paths and queries (appended to the server's address).
+std::string RutaInformeInstalacion(uint32_t codigoCliente, const std::string& version);
+std::string RutaInformeActualizacion(const std::string& ficheroCliente, uint32_t codigoCliente,
+                                     const std::string& version);

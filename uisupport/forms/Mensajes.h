@@ -1,0 +1,21 @@
+// The program's message dialogs. Every one first asks the dialog seam (tests
+// answer there); otherwise a real Win32 message box is shown with Spanish
+// captions and buttons.
+#pragma once
+#include <string>
+
+enum class TipoMensaje { Aviso, Error, Informacion, Confirmacion };
+enum class BotonesMensaje { Ok, OkCancelar, SiNo };
+// The button pressed (the values are Win32's IDOK, IDCANCEL, IDYES, IDNO).
+enum ResultadoMensaje : int { mrOk = 1, mrCancel = 2, mrYes = 6, mrNo = 7 };
+
+// The title shown for a dialog type: "Advertencia", "Error", "Información",
+// "Confirmación".
+std::string TituloMensaje(TipoMensaje tipo);
+
+int Mensaje(const std::string& texto, TipoMensaje tipo, BotonesMensaje botones);
+void MensajeError(const std::string& texto);
+void MensajeInfo(const std::string& texto);
+void MensajeAviso(const std::string& texto);
+// The plain message: the application title as caption, one "Vale" button.
+void MostrarMensaje(const std::string& texto);
