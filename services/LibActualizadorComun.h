@@ -1,4 +1,5 @@
-// The services common to the maker's updaters: files and folders, processes,
+// The services common to the maker's updaters: downloads and connectivity,
+// the platform family, files and folders, processes,
 // the temporary and special folders with shortcuts, dialogs, label texts,
 // and the installation and data folders of an installed copy.
 #pragma once
@@ -7,5 +8,7 @@
 #include "Ficheros.h"
 #include "FormatoTexto.h"
 #include "Instalacion.h"
+#include "LibActualizadorComunPlataforma.h"
+#include "LibActualizadorComunRed.h"
 #include "Procesos.h"
 #include "TextosSistema.h"

@@ -3,6 +3,7 @@
 // opens lives in one of these.
 #pragma once
 #include <windows.h>
+#include <wininet.h>
 
 #include <utility>
 
@@ -55,6 +56,8 @@ KV_HANDLE_TRAITS(MemoryDcTraits, HDC, nullptr, ::DeleteDC);
 KV_HANDLE_TRAITS(WindowTraits, HWND, nullptr, ::DestroyWindow);
 KV_HANDLE_TRAITS(RegistryTraits, HKEY, nullptr, ::RegCloseKey);
 KV_HANDLE_TRAITS(LibraryTraits, HMODULE, nullptr, ::FreeLibrary);
+// WinInet sessions and requests (users link wininet).
+KV_HANDLE_TRAITS(InternetTraits, HINTERNET, nullptr, ::InternetCloseHandle);
 #undef KV_HANDLE_TRAITS
 
 using FileHandle = UniqueHandle<FileTraits>;
@@ -65,6 +68,7 @@ using MemoryDc = UniqueHandle<MemoryDcTraits>;  // CreateCompatibleDC
 using WindowHandle = UniqueHandle<WindowTraits>;
 using RegistryKey = UniqueHandle<RegistryTraits>;
 using Library = UniqueHandle<LibraryTraits>;
+using InternetHandle = UniqueHandle<InternetTraits>;
 
 // A system DLL, loaded from System32 only (never from the program's folder).
 inline Library LoadSystemLibrary(const wchar_t* name) {

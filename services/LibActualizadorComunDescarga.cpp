@@ -1,0 +1,183 @@
+// DescargarFichero: one blocking download through the URL moniker, with a
+// status callback that feeds the progress handler and watches the answer.
+//
+// The moniker alone reports success for an error page (404, 500) or for a body
+// that ends before its announced length on some systems, leaving a file that
+// looks complete. So the callback records the HTTP status and the announced
+// size, and a transfer counts as done only when the status is 200 (or the
+// scheme has none) and the file on disk has exactly the announced size.
+#include <windows.h>
+#include <urlmon.h>
+#include <wininet.h>
+
+#include <algorithm>
+#include <memory>
+
+#include "Exception.h"
+#include "LibActualizadorComun.h"
+#include "LibActualizadorComunRed.h"
+#include "ProcessMessages.h"
+#include "TextCodec.h"
+#include "Win32Handle.h"
+
+namespace {
+
+using URLDownloadToFileWFn = HRESULT(WINAPI*)(LPUNKNOWN, LPCWSTR, LPCWSTR, DWORD,
+                                              LPBINDSTATUSCALLBACK);
+
+// Loaded on the first download and kept until the program ends.
+URLDownloadToFileWFn FuncionDescarga() {
+    static win::Library urlmon = win::LoadSystemLibrary(L"urlmon.dll");
+    static auto fn = urlmon ? reinterpret_cast<URLDownloadToFileWFn>(
+                                  reinterpret_cast<void*>(::GetProcAddress(urlmon.get(), "URLDownloadToFileW")))
+                            : nullptr;
+    if (!fn) throw Exception("Incapaz de cargar URLMON.DLL");
+    return fn;
+}
+
+std::string SinBlancos(std::string s) {
+    auto blanco = [](unsigned char c) { return c <= ' '; };
+    auto first = std::find_if_not(s.begin(), s.end(), blanco);
+    auto last = std::find_if_not(s.rbegin(), s.rend(), blanco).base();
+    return first < last ? std::string(first, last) : std::string();
+}
+
+// The status callback of one transfer ("the download action"). Heap object,
+// reference counted: the moniker may keep it a moment after the call.
+class TAccionDescarga final : public IBindStatusCallback, public IHttpNegotiate {
+public:
+    explicit TAccionDescarga(const TProgresoDescarga& progreso) : progreso_(progreso) {}
+
+    DWORD EstadoHttp() const { return estadoHttp_; }
+    uint32_t TamanoAnunciado() const { return tamanoAnunciado_; }
+    bool Cancelada() const { return cancelada_; }
+
+    // IUnknown
+    STDMETHODIMP QueryInterface(REFIID riid, void** ppv) override {
+        if (!ppv) return E_POINTER;
+        if (IsEqualIID(riid, IID_IUnknown) || IsEqualIID(riid, IID_IBindStatusCallback)) {
+            *ppv = static_cast<IBindStatusCallback*>(this);
+        } else if (IsEqualIID(riid, IID_IHttpNegotiate)) {
+            *ppv = static_cast<IHttpNegotiate*>(this);
+        } else {
+            *ppv = nullptr;
+            return E_NOINTERFACE;
+        }
+        AddRef();
+        return S_OK;
+    }
+    STDMETHODIMP_(ULONG) AddRef() override { return ++refs_; }
+    STDMETHODIMP_(ULONG) Release() override {
+        ULONG left = --refs_;
+        if (left == 0) delete this;
+        return left;
+    }
+
+    // IBindStatusCallback
+    STDMETHODIMP OnStartBinding(DWORD, IBinding* binding) override {
+        if (binding) binding->QueryInterface(IID_IWinInetHttpInfo, reinterpret_cast<void**>(&httpInfo_));
+        return S_OK;
+    }
+    STDMETHODIMP GetPriority(LONG*) override { return E_NOTIMPL; }
+    STDMETHODIMP OnLowResource(DWORD) override { return S_OK; }
+    STDMETHODIMP OnProgress(ULONG progress, ULONG progressMax, ULONG statusCode,
+                            LPCWSTR statusText) override {
+        tamanoAnunciado_ = std::max<uint32_t>(tamanoAnunciado_, progressMax);
+        if (cancelada_) return E_ABORT;  // the handler said its last word
+        ui::ProcessMessages();
+        if (progreso_) {
+            bool cancel = false;
+            std::string texto = statusText ? SinBlancos(text::Narrow(statusText)) : std::string();
+            progreso_(this, progress, progressMax, static_cast<TEstadoDescarga>(statusCode), texto,
+                      cancel);
+            if (cancel) cancelada_ = true;
+        }
+        return cancelada_ ? E_ABORT : S_OK;
+    }
+    STDMETHODIMP OnStopBinding(HRESULT, LPCWSTR) override {
+        if (httpInfo_) {
+            if (estadoHttp_ == 0) {
+                DWORD code = 0, size = sizeof(code), flags = 0;
+                if (SUCCEEDED(httpInfo_->QueryInfo(HTTP_QUERY_STATUS_CODE | HTTP_QUERY_FLAG_NUMBER,
+                                                   &code, &size, &flags, nullptr)))
+                    estadoHttp_ = code;
+            }
+            httpInfo_->Release();
+            httpInfo_ = nullptr;
+        }
+        return S_OK;
+    }
+    STDMETHODIMP GetBindInfo(DWORD*, BINDINFO*) override { return S_OK; }
+    STDMETHODIMP OnDataAvailable(DWORD, DWORD, FORMATETC*, STGMEDIUM*) override { return S_OK; }
+    STDMETHODIMP OnObjectAvailable(REFIID, IUnknown*) override { return S_OK; }
+
+    // IHttpNegotiate: the only place where every system tells the status.
+    STDMETHODIMP BeginningTransaction(LPCWSTR, LPCWSTR, DWORD, LPWSTR* extra) override {
+        if (extra) *extra = nullptr;
+        return S_OK;
+    }
+    STDMETHODIMP OnResponse(DWORD code, LPCWSTR, LPCWSTR, LPWSTR* extra) override {
+        if (extra) *extra = nullptr;
+        estadoHttp_ = code;
+        // An error page is never wanted: stop before its body is written.
+        return code >= 400 ? E_ABORT : S_OK;
+    }
+
+private:
+    ~TAccionDescarga() {
+        if (httpInfo_) httpInfo_->Release();
+    }
+
+    ULONG refs_ = 1;
+    const TProgresoDescarga& progreso_;
+    IWinInetHttpInfo* httpInfo_ = nullptr;
+    DWORD estadoHttp_ = 0;
+    uint32_t tamanoAnunciado_ = 0;
+    bool cancelada_ = false;
+};
+
+// One reference held by DescargarFichero, dropped on every way out.
+struct SoltarAccion {
+    void operator()(TAccionDescarga* a) const { a->Release(); }
+};
+
+bool TamanoFichero(const std::wstring& path, uint64_t& size) {
+    WIN32_FILE_ATTRIBUTE_DATA data;
+    if (!::GetFileAttributesExW(path.c_str(), GetFileExInfoStandard, &data)) return false;
+    if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) return false;
+    size = (uint64_t(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
+    return true;
+}
+
+std::string RutaLocal(const std::string& carpeta, const std::string& fichero) {
+    if (carpeta.empty()) return CarpetaTemporal() + fichero;
+    char last = carpeta.back();
+    return (last == '\\' || last == '/') ? carpeta + fichero : carpeta + "\\" + fichero;
+}
+
+}  // namespace
+
+void DescargarFichero(const std::string& urlBase, const std::string& fichero,
+                      const std::string& carpetaDestino, const TProgresoDescarga& progreso) {
+    const std::string url = urlBase + fichero;
+    const std::string ruta = RutaLocal(carpetaDestino, fichero);
+    const std::wstring urlW = text::Wide(url);
+    const std::wstring rutaW = text::Wide(ruta);
+
+    ::DeleteUrlCacheEntryW(urlW.c_str());
+    BorrarFichero(ruta, false);
+
+    auto descargar = FuncionDescarga();
+    std::unique_ptr<TAccionDescarga, SoltarAccion> accion(new TAccionDescarga(progreso));
+    HRESULT hr = descargar(nullptr, urlW.c_str(), rutaW.c_str(), 0, accion.get());
+
+    uint64_t tamano = 0;
+    bool completa = SUCCEEDED(hr) && !accion->Cancelada() && TamanoFichero(rutaW, tamano) &&
+                    (accion->EstadoHttp() == 0 || accion->EstadoHttp() == 200) &&
+                    (accion->TamanoAnunciado() == 0 || tamano == accion->TamanoAnunciado());
+    if (!completa) {
+        // Nothing that failed may stay behind under the name of a good copy.
+        BorrarFichero(ruta, false);
+        throw Exception("Error descargando URL: " + url);
+    }
+}

@@ -1,0 +1,189 @@
+// Downloads against the local test server: progress, cancel, cache bypass,
+// local paths, and every way a transfer can go wrong.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "Exception.h"
+#include "LibActualizadorComun.h"
+#include "LibActualizadorComunRed.h"
+#include "ProcessMessages.h"
+#include "TestServer.h"
+#include "TextCodec.h"
+
+namespace {
+
+// A fresh empty folder per test (with trailing backslash).
+class Descarga : public ::testing::Test {
+protected:
+    void SetUp() override {
+        server_.Reset();
+        wchar_t tmp[MAX_PATH];
+        ::GetTempPathW(MAX_PATH, tmp);
+        const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
+        dir_ = text::Narrow(tmp) + "kvdescarga_" + info->name() + "\\";
+        for (char& c : dir_)
+            if (c == '/') c = '_';
+        ::CreateDirectoryW(text::Wide(dir_).c_str(), nullptr);
+    }
+    void TearDown() override { server_.Reset(); }
+
+    std::string Error(const std::string& url) { return "Error descargando URL: " + url; }
+
+    const TestServer& server_ = TestServer::Get();
+    std::string dir_;
+};
+
+struct Llamada {
+    uint32_t progress, progressMax;
+    TEstadoDescarga status;
+    std::string text;
+};
+
+TEST_F(Descarga, BringsTheWholeFileAndReportsGrowingProgress) {
+    const std::string body = Pattern(300000);
+    server_.Put("programa.kav", body);
+    std::vector<Llamada> calls;
+    DescargarFichero(server_.Url(), "programa.kav", dir_,
+                     [&](void* sender, uint32_t p, uint32_t max, TEstadoDescarga s, const std::string& t,
+                         bool& cancel) {
+                         EXPECT_NE(sender, nullptr);
+                         EXPECT_FALSE(cancel);
+                         calls.push_back({p, max, s, t});
+                     });
+    EXPECT_EQ(ReadFile(dir_ + "programa.kav"), body);
+
+    ASSERT_FALSE(calls.empty());
+    uint32_t last = 0;
+    for (const Llamada& c : calls) {
+        EXPECT_GE(c.progress, last);
+        last = c.progress;
+        EXPECT_TRUE(c.progressMax == 0 || c.progressMax == body.size());
+        if (!c.text.empty()) {
+            EXPECT_NE(c.text.front(), ' ');
+            EXPECT_NE(c.text.back(), ' ');
+        }
+    }
+    EXPECT_EQ(calls.back().progress, body.size());
+    EXPECT_EQ(calls.back().progressMax, body.size());
+}
+
+TEST_F(Descarga, JoinsUrlAndLocalPathAsGiven) {
+    struct Caso {
+        std::string base, fichero, carpeta, pedido, local;
+    };
+    const std::string tmp = CarpetaTemporal();
+    const Caso casos[] = {
+        // The base URL is used as it stands: no separator is added.
+        {server_.Url() + "pre", "fijo.bin", dir_, "/prefijo.bin", dir_ + "fijo.bin"},
+        // A folder without a trailing delimiter gets one.
+        {server_.Url(), "a.bin", dir_.substr(0, dir_.size() - 1), "/a.bin", dir_ + "a.bin"},
+        // No folder: the updater's temporary folder.
+        {server_.Url(), "t.bin", "", "/t.bin", tmp + "t.bin"},
+    };
+    for (const Caso& c : casos) {
+        SCOPED_TRACE(c.pedido);
+        const std::string body = Pattern(1000 + c.pedido.size(), c.pedido.size());
+        server_.Put(c.pedido.substr(1), body);
+        DescargarFichero(c.base, c.fichero, c.carpeta);  // no handler
+        EXPECT_EQ(server_.Gets(c.pedido), 1);
+        EXPECT_EQ(ReadFile(c.local), body);
+        ::DeleteFileW(text::Wide(c.local).c_str());
+    }
+}
+
+TEST_F(Descarga, FetchesFromTheServerEveryTimeNeverFromTheCache) {
+    server_.Put("version.ini", "primera");
+    DescargarFichero(server_.Url(), "version.ini", dir_);
+    server_.Put("version.ini", "segunda");
+    DescargarFichero(server_.Url(), "version.ini", dir_);
+    EXPECT_EQ(ReadFile(dir_ + "version.ini"), "segunda");
+    EXPECT_EQ(server_.Gets("/version.ini"), 2);
+}
+
+TEST_F(Descarga, LargeBodyArrivesIntact) {
+    const size_t size = 6 * 1024 * 1024;
+    server_.SetFault("/grande.kav", "large:" + std::to_string(size));
+    int calls = 0;
+    DescargarFichero(server_.Url(), "grande.kav", dir_,
+                     [&](void*, uint32_t, uint32_t, TEstadoDescarga, const std::string&, bool&) { ++calls; });
+    EXPECT_EQ(ReadFile(dir_ + "grande.kav"), GeneratedBody(size));
+    EXPECT_GT(calls, 0);
+}
+
+TEST_F(Descarga, KeepsTheWindowAliveWhileItRuns) {
+    static int pumped;
+    pumped = 0;
+    auto previous = ui::SetProcessMessagesHook([] { ++pumped; });
+    server_.Put("lento.kav", Pattern(64 * 1024));
+    server_.SetFault("/lento.kav", "slow:20");
+    DescargarFichero(server_.Url(), "lento.kav", dir_);
+    ui::SetProcessMessagesHook(previous);
+    EXPECT_GT(pumped, 0);
+}
+
+// Every failure: the exact message, and nothing left under the local name,
+// not even the older copy that was there before.
+TEST_F(Descarga, EveryFailureRaisesAndLeavesNoFile) {
+    struct Caso {
+        const char* nombre;
+        const char* fault;  // nullptr: no fault
+        bool existe;        // the file exists on the server
+        bool cancelar;      // the handler cancels (after the first data)
+    };
+    const Caso casos[] = {
+        {"no-existe.kav", nullptr, false, false},
+        {"e404.kav", "404", true, false},
+        {"e500.kav", "500", true, false},
+        {"corto.kav", "short", true, false},
+        {"cancelado.kav", "slow:20", true, true},
+    };
+    for (const Caso& c : casos) {
+        SCOPED_TRACE(c.nombre);
+        if (c.existe) server_.Put(c.nombre, Pattern(200000));
+        if (c.fault) server_.SetFault(std::string("/") + c.nombre, c.fault);
+        const std::string local = dir_ + c.nombre;
+        WriteFile(local, "copia anterior");
+        TProgresoDescarga handler = [&](void*, uint32_t p, uint32_t, TEstadoDescarga, const std::string&,
+                                        bool& cancel) { cancel = c.cancelar && p > 0; };
+        try {
+            DescargarFichero(server_.Url(), c.nombre, dir_, handler);
+            ADD_FAILURE() << "no error";
+        } catch (const Exception& e) {
+            EXPECT_EQ(e.Message(), Error(server_.Url(c.nombre)));
+        }
+        EXPECT_FALSE(FileExists(local));
+    }
+}
+
+TEST_F(Descarga, CancelOnTheFirstCallStopsTheTransfer) {
+    server_.Put("primera.kav", Pattern(500000));
+    int calls = 0;
+    try {
+        DescargarFichero(server_.Url(), "primera.kav", dir_,
+                         [&](void*, uint32_t, uint32_t, TEstadoDescarga, const std::string&, bool& cancel) {
+                             ++calls;
+                             cancel = true;
+                         });
+        ADD_FAILURE() << "no error";
+    } catch (const Exception& e) {
+        EXPECT_EQ(e.Message(), Error(server_.Url("primera.kav")));
+    }
+    EXPECT_EQ(calls, 1);
+    EXPECT_FALSE(FileExists(dir_ + "primera.kav"));
+}
+
+TEST_F(Descarga, UnreachableServerRaises) {
+    const std::string base = "http://127.0.0.1:9/";  // discard port: nobody listens
+    try {
+        DescargarFichero(base, "x.kav", dir_);
+        ADD_FAILURE() << "no error";
+    } catch (const Exception& e) {
+        EXPECT_EQ(e.Message(), Error(base + "x.kav"));
+    }
+}
+
+}  // namespace

@@ -1,0 +1,38 @@
+// The test web server from the test's side (Windows programs under Wine).
+// The ctest entry starts it with tools/testserver/with-testserver.sh
+// (kv_add_test ... WITH_SERVER); this class finds it through the environment,
+// fills the folder it serves, switches its faults and reads its request log.
+#pragma once
+#include <string>
+#include <vector>
+
+class TestServer {
+public:
+    // The running server; fails the current test when there is none.
+    static const TestServer& Get();
+
+    // "http://127.0.0.1:PORT/" + path (path without a leading "/").
+    std::string Url(const std::string& path = {}) const { return base_ + path; }
+    // Writes a file into the served folder and returns its URL.
+    std::string Put(const std::string& name, const std::string& bytes) const;
+    // Fault of one path ("/x.bin"): "404", "500", "short", "slow[:ms]", "large:N".
+    void SetFault(const std::string& path, const std::string& mode) const;
+    void Reset() const;
+    // Every request line received so far ("GET /x.bin HTTP/1.1").
+    std::vector<std::string> Requests() const;
+    // How many GET requests asked for path.
+    int Gets(const std::string& path) const;
+
+private:
+    void Control(const std::string& query) const;
+    std::string base_, root_, log_;  // root_ and log_ as Windows paths
+};
+
+// A byte pattern of the given size that shows truncation and reordering.
+std::string Pattern(size_t size, unsigned seed = 1);
+// The body the server generates for "large:N".
+std::string GeneratedBody(size_t size);
+// Whole file as bytes; empty when missing.
+std::string ReadFile(const std::string& path);
+bool FileExists(const std::string& path);
+void WriteFile(const std::string& path, const std::string& bytes);

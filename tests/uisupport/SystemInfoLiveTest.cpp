@@ -1,0 +1,39 @@
+// The recognition on the running system (Wine). The ctest entries run it
+// twice: in the usual prefix, and in one where Wine reports Windows 10; each
+// names the product it expects in KV_EXPECTED_OSNAME.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+
+#include "kvSystemInfo.h"
+#include "TextCodec.h"
+
+TEST(SystemInfoLive, RecognisesTheRunningSystem) {
+    const wchar_t* esperado = ::_wgetenv(L"KV_EXPECTED_OSNAME");
+    ASSERT_NE(esperado, nullptr) << "KV_EXPECTED_OSNAME names the product Wine reports";
+    TkvSystemInfo info;
+    EXPECT_EQ(info.OSName(), text::Narrow(esperado));
+    EXPECT_EQ(info.OSCode(), CodigoSistema(text::Narrow(esperado)));
+    EXPECT_EQ(info.Platform(), "Windows NT");
+    EXPECT_FALSE(info.IsServer());
+    EXPECT_EQ(info.Architecture(), "X64");
+    EXPECT_GE(info.NumberOfProcessors(), 1);
+    EXPECT_GT(std::stoll(info.BuildNumber()), 0);
+}
+
+TEST(SystemInfoLive, FiguresReadOnDemand) {
+    TkvSystemInfo info;
+    EXPECT_TRUE(info.HasMemoryStatusEx());
+    EXPECT_GT(info.TotalPhysMemory(), 0);
+    EXPECT_GE(info.TotalPhysMemory(), info.AvailPhysMemory());
+    EXPECT_GE(info.TotalSwapMemory(), info.AvailSwapMemory());
+    EXPECT_FALSE(info.ComputerName().empty());
+    EXPECT_NE(info.NetworkUserName(), "Desconocido");
+    EXPECT_EQ(text::UpperAscii(info.WindowsDirectory()), "C:\\WINDOWS");
+    EXPECT_EQ(text::UpperAscii(info.SystemDirectory()), "C:\\WINDOWS\\SYSTEM32");
+    EXPECT_FALSE(info.TempDirectory().empty());
+    EXPECT_GT(info.DiskCapacity(), 0);
+    EXPECT_GE(info.DiskCapacity(), info.DiskFreeCapacity());
+}
