@@ -5,12 +5,15 @@
 // that ends before its announced length on some systems, leaving a file that
 // looks complete. So the callback records the HTTP status and the announced
 // size, and a transfer counts as done only when the status is 200 (or the
-// scheme has none) and the file on disk has exactly the announced size.
+// scheme has none) and the file on disk has exactly the announced size. A
+// content-encoded answer announces its encoded size, which the decoded file
+// need not match, so its size is not compared.
 #include <windows.h>
 #include <urlmon.h>
 #include <wininet.h>
 
 #include <algorithm>
+#include <cctype>
 #include <memory>
 
 #include "Exception.h"
@@ -42,6 +45,22 @@ std::string SinBlancos(std::string s) {
     return first < last ? std::string(first, last) : std::string();
 }
 
+// The value of one header in a block of response headers ("" when absent).
+std::string Cabecera(const std::string& cabeceras, const std::string& nombreMinusculas) {
+    std::string::size_type pos = 0;
+    while (pos < cabeceras.size()) {
+        std::string::size_type fin = cabeceras.find('\n', pos);
+        std::string linea = cabeceras.substr(pos, fin == std::string::npos ? std::string::npos : fin - pos);
+        pos = fin == std::string::npos ? cabeceras.size() : fin + 1;
+        std::string::size_type dos = linea.find(':');
+        if (dos == std::string::npos) continue;
+        std::string nombre = SinBlancos(linea.substr(0, dos));
+        for (char& c : nombre) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+        if (nombre == nombreMinusculas) return SinBlancos(linea.substr(dos + 1));
+    }
+    return {};
+}
+
 // The status callback of one transfer ("the download action"). Heap object,
 // reference counted: the moniker may keep it a moment after the call.
 class TAccionDescarga final : public IBindStatusCallback, public IHttpNegotiate {
@@ -49,7 +68,8 @@ public:
     explicit TAccionDescarga(const TProgresoDescarga& progreso) : progreso_(progreso) {}
 
     DWORD EstadoHttp() const { return estadoHttp_; }
-    uint32_t TamanoAnunciado() const { return tamanoAnunciado_; }
+    // The size the file must have, 0 when the answer does not tell it.
+    uint32_t TamanoAnunciado() const { return codificada_ ? 0 : tamanoAnunciado_; }
     bool Cancelada() const { return cancelada_; }
 
     // IUnknown
@@ -102,6 +122,10 @@ public:
                                                    &code, &size, &flags, nullptr)))
                     estadoHttp_ = code;
             }
+            char encoding[64] = {};
+            DWORD size = sizeof(encoding) - 1, flags = 0;
+            if (SUCCEEDED(httpInfo_->QueryInfo(HTTP_QUERY_CONTENT_ENCODING, encoding, &size, &flags, nullptr)))
+                NotarCodificacion(std::string(encoding, std::min<DWORD>(size, sizeof(encoding) - 1)));
             httpInfo_->Release();
             httpInfo_ = nullptr;
         }
@@ -116,24 +140,31 @@ public:
         if (extra) *extra = nullptr;
         return S_OK;
     }
-    STDMETHODIMP OnResponse(DWORD code, LPCWSTR, LPCWSTR, LPWSTR* extra) override {
+    STDMETHODIMP OnResponse(DWORD code, LPCWSTR headers, LPCWSTR, LPWSTR* extra) override {
         if (extra) *extra = nullptr;
         estadoHttp_ = code;
+        if (headers) NotarCodificacion(Cabecera(text::Narrow(headers), "content-encoding"));
         // An error page is never wanted: stop before its body is written.
         return code >= 400 ? E_ABORT : S_OK;
     }
 
 private:
+    void NotarCodificacion(const std::string& valor) {
+        std::string v = text::UpperAscii(SinBlancos(valor));
+        if (!v.empty() && v != "IDENTITY") codificada_ = true;
+    }
+
     ~TAccionDescarga() {
         if (httpInfo_) httpInfo_->Release();
     }
 
     ULONG refs_ = 1;
-    const TProgresoDescarga& progreso_;
+    const TProgresoDescarga progreso_;
     IWinInetHttpInfo* httpInfo_ = nullptr;
     DWORD estadoHttp_ = 0;
     uint32_t tamanoAnunciado_ = 0;
     bool cancelada_ = false;
+    bool codificada_ = false;
 };
 
 // One reference held by DescargarFichero, dropped on every way out.

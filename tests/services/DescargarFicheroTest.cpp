@@ -114,6 +114,16 @@ TEST_F(Descarga, LargeBodyArrivesIntact) {
     EXPECT_GT(calls, 0);
 }
 
+// A compressed answer announces its compressed size; the file that arrives
+// decoded is complete all the same.
+TEST_F(Descarga, ContentEncodedAnswerIsNotJudgedByItsEncodedSize) {
+    const std::string body = std::string(100000, 'k');
+    server_.Put("comprimido.ini", body);
+    server_.SetFault("/comprimido.ini", "gzip");
+    DescargarFichero(server_.Url(), "comprimido.ini", dir_);
+    EXPECT_EQ(ReadFile(dir_ + "comprimido.ini"), body);
+}
+
 TEST_F(Descarga, KeepsTheWindowAliveWhileItRuns) {
     static int pumped;
     pumped = 0;

@@ -1,0 +1,114 @@
+#!/usr/bin/env python3
+"""Checks the test web server itself: files, every fault mode, control
+requests and the request log, against a server started on a free port."""
+import gzip
+import http.client
+import os
+import subprocess
+import sys
+import tempfile
+import time
+import unittest
+
+HERE = os.path.dirname(os.path.abspath(__file__))
+
+
+class TestServerTest(unittest.TestCase):
+    @classmethod
+    def setUpClass(cls):
+        cls.work = tempfile.TemporaryDirectory()
+        cls.root = os.path.join(cls.work.name, "www")
+        os.mkdir(cls.root)
+        with open(os.path.join(cls.work.name, "secreto"), "w") as f:
+            f.write("outside the served folder")
+        cls.body = bytes(range(256)) * 40  # 10240 bytes
+        with open(os.path.join(cls.root, "a.bin"), "wb") as f:
+            f.write(cls.body)
+        cls.log = os.path.join(cls.work.name, "requests.log")
+        port_file = os.path.join(cls.work.name, "port")
+        cls.proc = subprocess.Popen(
+            [sys.executable, os.path.join(HERE, "testserver.py"), "--root", cls.root,
+             "--port-file", port_file, "--log", cls.log, "--fault", "/cli.bin=500"],
+            stdout=subprocess.DEVNULL)
+        for _ in range(100):
+            if os.path.exists(port_file):
+                break
+            time.sleep(0.05)
+        with open(port_file) as f:
+            cls.port = int(f.read())
+
+    @classmethod
+    def tearDownClass(cls):
+        cls.proc.terminate()
+        cls.proc.wait()
+        cls.work.cleanup()
+
+    def get(self, path, method="GET"):
+        """(status, headers, body, complete): complete is False when the body
+        ended before its Content-Length."""
+        c = http.client.HTTPConnection("127.0.0.1", self.port, timeout=10)
+        c.request(method, path)
+        r = c.getresponse()
+        try:
+            body, complete = r.read(), True
+        except http.client.IncompleteRead as e:
+            body, complete = e.partial, False
+        c.close()
+        return r.status, r, body, complete
+
+    def control(self, query):
+        return self.get("/_control/" + query)[0]
+
+    def test_fault_modes(self):
+        cases = [  # path, mode, status, body, complete
+            ("/a.bin", None, 200, self.body, True),
+            ("/falta.bin", None, 404, None, True),
+            ("/../secreto", None, 404, None, True),
+            ("/cli.bin", None, 500, None, True),  # set on the command line
+            ("/a.bin", "404", 404, None, True),
+            ("/a.bin", "500", 500, None, True),
+            ("/a.bin", "short", 200, self.body[:5120], False),
+            ("/a.bin", "slow:1", 200, self.body, True),
+            ("/gen.bin", "large:1000", 200, bytes(i % 251 for i in range(1000)), True),
+            ("/a.bin", "gzip", 200, gzip.compress(self.body, mtime=0), True),  # raw, as sent
+        ]
+        for path, mode, status, body, complete in cases:
+            with self.subTest(path=path, mode=mode):
+                self.assertEqual(self.control("reset"), 200)
+                if mode:
+                    self.assertEqual(self.control("fault?path=%s&mode=%s" % (path, mode)), 200)
+                if path == "/cli.bin":  # reset cleared it: set it the same way again
+                    self.assertEqual(self.control("fault?path=/cli.bin&mode=500"), 200)
+                got_status, r, got_body, got_complete = self.get(path)
+                self.assertEqual(got_status, status)
+                self.assertEqual(got_complete, complete)
+                if body is not None:
+                    self.assertEqual(got_body, body)
+                    self.assertEqual(r.getheader("Cache-Control"), "max-age=3600")
+                else:
+                    self.assertIn(b"Error %d" % status, got_body)
+
+    def test_control_requests(self):
+        self.assertEqual(self.control("reset"), 200)
+        self.assertEqual(self.control("fault?path=/a.bin&mode=404"), 200)
+        self.assertEqual(self.get("/a.bin")[0], 404)
+        self.assertEqual(self.control("clear?path=/a.bin"), 200)
+        self.assertEqual(self.get("/a.bin")[0], 200)
+        for bad in ("fault?path=/a.bin&mode=teapot", "fault?path=/a.bin&mode=large:",
+                    "fault?mode=404", "nothing"):
+            with self.subTest(bad=bad):
+                self.assertEqual(self.control(bad), 400)
+        self.assertEqual(self.get("/a.bin")[0], 200)  # a refused fault changes nothing
+        status, r, body, _ = self.get("/a.bin", method="HEAD")
+        self.assertEqual((status, body, r.getheader("Content-Length")), (200, b"", str(len(self.body))))
+
+    def test_logs_every_request_line(self):
+        self.get("/registro.bin?x=1")
+        with open(self.log) as f:
+            lines = f.read().splitlines()
+        self.assertIn("GET /registro.bin?x=1 HTTP/1.1", lines)
+        self.assertTrue(all(l.split(" ")[0] in ("GET", "HEAD") for l in lines))
+
+
+if __name__ == "__main__":
+    unittest.main()
