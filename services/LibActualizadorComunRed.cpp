@@ -84,8 +84,10 @@ std::string FormatoTamano(uint32_t bytes) {
     return FormatoTamano(bytes, separador);
 }
 
-void PosicionBarra(HWND barra, int valor) {
-    if (ui::TemasVisualesActivos()) {
+void PosicionBarra(HWND barra, int valor) { PosicionBarra(barra, valor, ui::TemasVisualesActivos()); }
+
+void PosicionBarra(HWND barra, int valor, bool temasVisuales) {
+    if (temasVisuales) {
         LRESULT anterior = ::SendMessageW(barra, PBM_GETPOS, 0, 0);
         ::SendMessageW(barra, PBM_SETPOS, valor, 0);
         ::SendMessageW(barra, PBM_SETPOS, anterior, 0);

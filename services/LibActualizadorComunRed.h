@@ -62,6 +62,8 @@ std::string FormatoTamano(uint32_t bytes, char separadorDecimal);
 // animated bar would lag behind, so it is stepped there, back and there again;
 // then pending messages are processed once.
 void PosicionBarra(HWND barra, int valor);
+// The same with the look given rather than asked of the system.
+void PosicionBarra(HWND barra, int valor, bool temasVisuales);
 
 // Base address of the vendor's web server, e.g. "http://www.kavo.es": the
 // environment variable KAVO_SERVIDOR when set, else the build's default.

@@ -7,6 +7,7 @@
 
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "LibActualizadorComunPlataforma.h"
 #include "LibActualizadorComunRed.h"
@@ -102,21 +103,48 @@ TEST(FormatoTamano, ThreeSignificantDigitsInTheRightUnit) {
     EXPECT_EQ(FormatoTamano(1000), "0,977 KB");
 }
 
+// A progress bar that records every position it is given.
+std::vector<LPARAM> g_posiciones;
+WNDPROC g_barraOriginal = nullptr;
+LRESULT CALLBACK BarraGrabadora(HWND w, UINT msg, WPARAM wp, LPARAM lp) {
+    if (msg == PBM_SETPOS) g_posiciones.push_back(static_cast<LPARAM>(wp));
+    return ::CallWindowProcW(g_barraOriginal, w, msg, wp, lp);
+}
+
 TEST(PosicionBarra, MovesTheBarAndRepaintsAtOnce) {
     ::InitCommonControls();
     HWND bar = ::CreateWindowExW(0, PROGRESS_CLASSW, L"", WS_POPUP, 0, 0, 200, 20, nullptr, nullptr,
                                  ::GetModuleHandleW(nullptr), nullptr);
     ASSERT_NE(bar, nullptr);
     ::SendMessageW(bar, PBM_SETRANGE32, 0, 1000);
+    ::SendMessageW(bar, PBM_SETPOS, 100, 0);
+    g_barraOriginal = reinterpret_cast<WNDPROC>(
+        ::SetWindowLongPtrW(bar, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(BarraGrabadora)));
     static int pumped;
     pumped = 0;
     auto previous = ui::SetProcessMessagesHook([] { ++pumped; });
-    for (int valor : {250, 1000, 10}) {
-        PosicionBarra(bar, valor);
-        EXPECT_EQ(::SendMessageW(bar, PBM_GETPOS, 0, 0), valor);
+    struct Caso {
+        bool temas;
+        int valor;
+        std::vector<LPARAM> posiciones;
+    } casos[] = {
+        // The themed bar animates towards a new value: stepping there, back
+        // and there again makes it draw the value at once.
+        {true, 250, {250, 100, 250}},
+        {false, 1000, {1000}},
+        {true, 10, {10, 1000, 10}},
+    };
+    for (const Caso& c : casos) {
+        g_posiciones.clear();
+        PosicionBarra(bar, c.valor, c.temas);
+        EXPECT_EQ(g_posiciones, c.posiciones);
+        EXPECT_EQ(::SendMessageW(bar, PBM_GETPOS, 0, 0), c.valor);
     }
+    g_posiciones.clear();
+    PosicionBarra(bar, 500);  // the system's own look
+    EXPECT_EQ(g_posiciones.back(), 500);
     ui::SetProcessMessagesHook(previous);
-    EXPECT_EQ(pumped, 3);
+    EXPECT_EQ(pumped, 4);
     ::DestroyWindow(bar);
 }
 
