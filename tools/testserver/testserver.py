@@ -212,8 +212,8 @@ def main(argv):
     args = p.parse_args(argv)
 
     server = Server((args.host, args.port), args.root, args.log)
-    for spec in args.fault:
-        path, _, mode = spec.partition("=")
+    for fault in args.fault:
+        path, _, mode = fault.partition("=")
         try:
             server.faults.set(path, mode)
         except ValueError as e:
