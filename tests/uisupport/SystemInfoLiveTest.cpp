@@ -1,6 +1,6 @@
-// The recognition on the running system (Wine). The ctest entries run it
-// twice: in the usual prefix, and in one where Wine reports Windows 10; each
-// names the product it expects in KV_EXPECTED_OSNAME.
+// The recognition on the running system (Wine). The ctest entries run it in
+// prefixes where Wine reports Windows 7 and Windows 10; each names the
+// product it expects in KV_EXPECTED_OSNAME.
 #include <windows.h>
 
 #include <gtest/gtest.h>
