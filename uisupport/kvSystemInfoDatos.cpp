@@ -245,8 +245,11 @@ void TkvSystemInfoDatos::ReconocerProducto(const TInstantaneaSistema& s) {
                                              : "Desconocido");
         else
             SetOSName("Desconocido");
-    } else if (s.major == 6) {
-        switch (MinorEfectivo(s)) {
+    } else if (s.major == 6 || (s.major == 10 && s.minor == 0)) {
+        // A program that declares Windows 10 in its manifest (this one does)
+        // is told 10.0 instead of 6.2: the same products as the 6.2 that
+        // names Windows 10, told apart by build and product type.
+        switch (s.major == 10 ? 4 : MinorEfectivo(s)) {
             case 0: SetOSName(server ? "Windows Server 2008" : "Windows Vista"); break;
             case 1: SetOSName(server ? "Windows Server 2008 R2" : "Windows 7"); break;
             case 2: SetOSName(server ? "Windows Server 2012" : "Windows 8"); break;
