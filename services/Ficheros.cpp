@@ -192,8 +192,13 @@ bool BorrarDirectorio(const std::string& carpeta, bool subcarpetas) {
 }
 
 bool FicheroEnUso(const std::string& ruta) {
-    win::FileHandle f(CreateFileW(text::Wide(ruta).c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
-                                  OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    const std::wstring w = text::Wide(ruta);
+    // A read-only file cannot be opened for writing on Windows; say so
+    // outright, since an administrator's open may get through elsewhere.
+    const DWORD a = Atributos(w);
+    if (a != INVALID_FILE_ATTRIBUTES && (a & FILE_ATTRIBUTE_READONLY)) return true;
+    win::FileHandle f(CreateFileW(w.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
+                                  FILE_ATTRIBUTE_NORMAL, nullptr));
     return !f;
 }
 

@@ -1,0 +1,77 @@
+#include "Procesos.h"
+
+#include <gtest/gtest.h>
+
+#include "DialogSeam.h"
+#include "Entorno.h"
+#include "ProcessMessages.h"
+
+namespace {
+
+// A visible window of the "installer", and what the pump saw of it while a
+// program ran.
+HWND g_ventana = nullptr;
+bool g_vistaOculta = false;
+int g_bombeos = 0;
+
+struct VentanaInstalador {
+    VentanaInstalador() {
+        g_ventana = CreateWindowExW(0, L"STATIC", L"Instalador", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 10, 10,
+                                    200, 100, nullptr, nullptr, nullptr, nullptr);
+        g_vistaOculta = false;
+        g_bombeos = 0;
+        anterior = ui::SetProcessMessagesHook([] {
+            ++g_bombeos;
+            if (!IsWindowVisible(g_ventana)) g_vistaOculta = true;
+        });
+    }
+    ~VentanaInstalador() {
+        ui::SetProcessMessagesHook(anterior);
+        DestroyWindow(g_ventana);
+    }
+    ui::IdleHook anterior;
+};
+
+TEST(EjecutarYEsperar, WaitsForTheProgramWithTheWindowAlive) {
+    VentanaInstalador ventana;
+    const std::string ayudante = prueba::Comillas(prueba::Fixture("ayudante_servicios.exe")) + " esperar 700";
+    const ULONGLONG inicio = GetTickCount64();
+    EXPECT_TRUE(EjecutarYEsperar(ayudante, false));
+    EXPECT_GE(GetTickCount64() - inicio, 600u);
+    EXPECT_GE(g_bombeos, 1);
+    EXPECT_FALSE(g_vistaOculta);
+
+    // Hidden while the program runs, shown again afterwards.
+    EXPECT_TRUE(EjecutarYEsperar(ayudante, true));
+    EXPECT_TRUE(g_vistaOculta);
+    EXPECT_TRUE(IsWindowVisible(g_ventana));
+    EXPECT_FALSE(IsIconic(g_ventana));
+}
+
+TEST(EjecutarYEsperar, TellsTheUserWhenTheProgramCannotStart) {
+    std::vector<ui::DialogRequest> mostrados;
+    ui::ScopedDialogScript guion([&](const ui::DialogRequest& r) {
+        mostrados.push_back(r);
+        return ui::DialogAnswer{IDOK, ""};
+    });
+    EXPECT_FALSE(EjecutarYEsperar("C:\\no\\existe\\programa.exe", true));
+    ASSERT_EQ(mostrados.size(), 1u);
+    EXPECT_EQ(mostrados[0].text, "No se puede Ejecutar la Aplicación");
+    EXPECT_EQ(mostrados[0].buttons, std::vector<std::string>{"Vale"});
+}
+
+TEST(EjecutarComando, ReturnsTheWholeOutputOfBothStreams) {
+    EXPECT_EQ(EjecutarComando("echo hola", ""), "hola\r\n");
+    EXPECT_EQ(EjecutarComando("echo al error 1>&2", ""), "al error \r\n");
+
+    // Far more than one 255-byte read, found by a relative name in the
+    // working folder given.
+    prueba::CarpetaPrueba dir;
+    std::string largo;
+    for (int i = 0; i < 40; ++i) largo += "linea " + std::to_string(i) + " del fichero de prueba\r\n";
+    ASSERT_GT(largo.size(), 1000u);
+    prueba::EscribirFichero(dir / "largo.txt", largo);
+    EXPECT_EQ(EjecutarComando("type largo.txt", dir.Ruta()), largo);
+}
+
+}  // namespace
