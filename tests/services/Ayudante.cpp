@@ -1,7 +1,7 @@
 // A small program the services tests start as a real second process:
 //   retener <fichero> <marca>   opens the file with no sharing, creates the
 //                               marker file, then waits to be ended
-//   crear <fichero> <ms>        creates the file after ms milliseconds
+//   crear <fichero> <ms>        makes the file appear after ms milliseconds
 //   esperar <ms>                ends after ms milliseconds
 #include <windows.h>
 
@@ -20,12 +20,15 @@ int wmain(int argc, wchar_t** argv) {
         return 0;
     }
     if (orden == L"crear" && argc == 4) {
+        // Written aside and moved into place: the file appears whole, as a
+        // copy finished elsewhere shows up on a network share.
         Sleep(DWORD(_wtoi(argv[3])));
-        HANDLE f = CreateFileW(argv[2], GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+        const std::wstring aparte = std::wstring(argv[2]) + L".parcial";
+        HANDLE f = CreateFileW(aparte.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
         DWORD n = 0;
         WriteFile(f, "tarde", 5, &n, nullptr);
         CloseHandle(f);
-        return 0;
+        return MoveFileW(aparte.c_str(), argv[2]) ? 0 : 4;
     }
     if (orden == L"esperar") {
         Sleep(DWORD(_wtoi(argv[2])));

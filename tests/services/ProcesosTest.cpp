@@ -34,6 +34,7 @@ struct VentanaInstalador {
 
 TEST(EjecutarYEsperar, WaitsForTheProgramWithTheWindowAlive) {
     VentanaInstalador ventana;
+    ASSERT_NE(g_ventana, nullptr) << "no display";
     const std::string ayudante = prueba::Comillas(prueba::Fixture("ayudante_servicios.exe")) + " esperar 700";
     const ULONGLONG inicio = GetTickCount64();
     EXPECT_TRUE(EjecutarYEsperar(ayudante, false));
