@@ -39,13 +39,13 @@ bool TFFormKavoInstala::HayBeta() {
         cancelar = CancelarPedido;
     });
     const std::string descripcion = CarpetaTemporal() + nombre;
-    if (!FicheroExiste(descripcion)) return false;
+    if (!ExisteFichero(descripcion)) return false;
     double instalada = LeerFechaHora(LeerIni(IniPrograma(), "ACTUALIZACION", "ULTIMA_BETA", "0"));
     unsigned major, minor;
     uint32_t codigo;
     if (ModoActualizacion) {
-        TypeVersion v = DatosWeb.Version(99);
-        major = v.major, minor = v.minor, codigo = DatosWeb.CodigoCliente();
+        TypeVersion v = DatosWeb.VersionFichero(99);
+        major = v.Major, minor = v.Minor, codigo = DatosWeb.CodigoCliente();
     } else {
         RegistroLanzamiento r = InterpretarDatosArchivo(DatosArchivo);
         major = r.major, minor = r.minor, codigo = r.codigoCliente;
@@ -65,7 +65,7 @@ bool TFFormKavoInstala::HayV2() {
         cancelar = CancelarPedido;
     });
     const std::string descripcion = CarpetaTemporal() + nombre;
-    if (!FicheroExiste(descripcion)) return false;
+    if (!ExisteFichero(descripcion)) return false;
     uint32_t codigo = ModoActualizacion ? DatosWeb.CodigoCliente() : InterpretarDatosArchivo(DatosArchivo).codigoCliente;
     return EnListaClientes(LeerIni(descripcion, "PROGRAMA", "SERIES", ""), codigo);
 }
@@ -101,7 +101,9 @@ struct Internet {
 
 }  // namespace
 
-void TFFormKavoInstala::AvisarServidor(const std::string& url) {
+void TFFormKavoInstala::AvisarServidor(const std::string& url) { PeticionInforme(url); }
+
+void PeticionInforme(const std::string& url) {
     Internet sesion{InternetOpenW(L"Actualizador", INTERNET_OPEN_TYPE_PRECONFIG, nullptr, nullptr, INTERNET_FLAG_ASYNC)};
     if (!sesion.h) throw Exception("Error descargando URL: " + url);
     InternetSetStatusCallbackW(sesion.h, &AlCambiarEstado);

@@ -3,6 +3,8 @@
 #include <cstring>
 
 #include "Application.h"
+#include "LibActualizadorComun.h"
+#include "LibActualizadorConta.h"
 #include "Exception.h"
 #include "Mensajes.h"
 #include "TextCodec.h"
@@ -22,12 +24,6 @@ std::wstring RutaModulo() {
     DWORD n = GetModuleFileNameW(nullptr, buf.data(), static_cast<DWORD>(buf.size()));
     buf.resize(n);
     return buf;
-}
-
-std::string MayusculasW(const std::string& s) {
-    std::wstring w = Wide(s);
-    CharUpperBuffW(w.data(), static_cast<DWORD>(w.size()));
-    return Narrow(w);
 }
 
 // The archive position that the installer-building tool wrote into the
@@ -62,7 +58,7 @@ TFFormKavoInstala::TFFormKavoInstala() : TForm("FFormKavoInstala", 586, 481, "Co
     std::wstring ruta = RutaModulo();
     size_t p = ruta.find_last_of(L'\\');
     DirEjecutable = Narrow(ruta.substr(0, p + 1));
-    NombreEjecutable = MayusculasW(Narrow(ruta.substr(p + 1)));
+    NombreEjecutable = Mayusculas(Narrow(ruta.substr(p + 1)));
     PosicionArchivo = LeerPosicionArchivo(RutaEjecutable());
     ModoActualizacion = PosicionArchivo == 0;
 }
@@ -104,7 +100,7 @@ TFFormKavoInstala::~TFFormKavoInstala() {
     // Every downloaded file goes; errors here are of no use to anyone.
     if (!ModoLocal && ListaDescargas) {
         for (const auto& f : *ListaDescargas)
-            if (FicheroExiste(f)) BorrarFichero(f, false);
+            if (ExisteFichero(f)) BorrarFichero(f, false);
         if (ModoActualizacion && !NombreFicheroCliente.empty()) BorrarFichero(DirDescargas() + NombreFicheroCliente, false);
     }
     if (ManejadorBloqueo.Tomado()) {
@@ -135,7 +131,7 @@ bool TFFormKavoInstala::AceptarFichero(uint8_t tipo, const std::string& nombre, 
         return true;
     case 9:
         carpeta = DirDatos;
-        return !FicheroExiste(DirDatos + nombre);
+        return !ExisteFichero(DirDatos + nombre);
     case 8: {
         // Only an older copy is replaced.
         WIN32_FILE_ATTRIBUTE_DATA a;
@@ -148,7 +144,7 @@ bool TFFormKavoInstala::AceptarFichero(uint8_t tipo, const std::string& nombre, 
         return dias < fecha;
     }
     default:
-        return !FicheroExiste(carpeta + nombre);
+        return !ExisteFichero(carpeta + nombre);
     }
 }
 
@@ -166,7 +162,7 @@ void TFFormKavoInstala::LeerIniEjecutable() {
     wchar_t buf[512];
     DWORD n = GetPrivateProfileStringW(L"PATH", L"FICHERO", Wide(FicheroPrograma()).c_str(), buf, 512, w.c_str());
     ArchivoPrincipal = Narrow(std::wstring(buf, n));
-    if (FicheroExiste(DirEjecutable + ArchivoPrincipal)) {
+    if (ExisteFichero(DirEjecutable + ArchivoPrincipal)) {
         UrlBaseProgramas = DirEjecutable;
         UrlBaseExternos = DirEjecutable;
     } else {
@@ -210,7 +206,7 @@ void TFFormKavoInstala::FormCreate() {
     eDirProgramaChange();
     TypeVersion propia = LeerVersionFichero(RutaEjecutable());
     LVersionAct->SetCaption(std::string(ModoActualizacion ? "Versión Actualizador" : "Versión Instalador") + " " +
-                            std::to_string(propia.major) + "." + FormatoCeros(propia.minor, 2));
+                            std::to_string(propia.Major) + "." + FormatoCeros(propia.Minor, 2));
     FormularioListo = true;
     PaginaActual = 0;
     MostrarPagina(0, false);
@@ -342,12 +338,12 @@ std::string TFFormKavoInstala::IniPrograma() {
     if (!base.empty() && base.back() != '\\') base += '\\';
     base += SubdirPrograma();
     std::string usuario = NombreUsuario() + ".INI";
-    std::string nombre = FicheroExiste(MayusculasW(base) + usuario) ? usuario : NombreIniPrograma();
-    return MayusculasW(base + nombre);
+    std::string nombre = ExisteFichero(Mayusculas(base) + usuario) ? usuario : NombreIniPrograma();
+    return Mayusculas(base + nombre);
 }
 
 bool TFFormKavoInstala::EsVersionSiguiente() const {
-    return ::EsVersionSiguiente(DatosWeb.Version(99), VersionesInstaladas.Version(99));
+    return ::EsVersionSiguiente(DatosWeb.VersionFichero(99), VersionesInstaladas.VersionFichero(99));
 }
 
 void TFFormKavoInstala::Bloquear(bool activar) {
@@ -379,7 +375,7 @@ void TFFormKavoInstala::eDirProgramaChange() {
     TCheckBox& cb = *PaginaDirectorio->cbComprobarActualizaciones;
     std::string f = IniPrograma();
     std::string carpeta = f.substr(0, f.find_last_of('\\') + 1);
-    if (DirectorioExiste(carpeta) && FicheroExiste(f)) {
+    if (ExisteCarpeta(carpeta) && ExisteFichero(f)) {
         wchar_t buf[64];
         DWORD n = GetPrivateProfileStringW(L"ACTUALIZACION", L"COMPROBAR", L"\x01", buf, 64, Wide(f).c_str());
         if (!(n == 1 && buf[0] == L'\x01')) {

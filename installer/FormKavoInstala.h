@@ -17,6 +17,8 @@
 #include "Framepsql.h"
 #include "ReglasInstalador.h"
 #include "ServiciosProvisionales.h"
+#include "LibActualizadorComun.h"
+#include "LibActualizadorConta.h"
 #include "Timer.h"
 
 class TFFrameBase;
@@ -183,6 +185,10 @@ private:
     void FundidoSalida();
     bool cierreSinPregunta_ = false;
 };
+
+// One report request: a plain GET whose answer is not read; the window
+// stays alive while it waits. Raises when the request cannot be made.
+void PeticionInforme(const std::string& url);
 
 // The address of the vendor's web server (no trailing "/"): the build's
 // default, or the environment variable KAVO_SERVIDOR when set.

@@ -1,6 +1,6 @@
 #include "FramePrograma.h"
 
-#include "ServiciosProvisionales.h"
+#include "LibActualizadorComun.h"
 
 using namespace forms;
 

@@ -3,6 +3,7 @@
 #include <cmath>
 #include <cstdio>
 
+#include "FormatoTexto.h"
 #include "Mensajes.h"
 
 namespace {
@@ -105,7 +106,7 @@ std::string FormatoFechaHora(double fecha) {
 }
 
 bool EsVersionSiguiente(const TypeVersion& w, const TypeVersion& i) {
-    return w.major * 1000L + w.minor == i.major * 1000L + i.minor + 1;
+    return w.Major * 1000L + w.Minor == i.Major * 1000L + i.Minor + 1;
 }
 
 int SiguienteOpacidadEntrada(int actual, bool& parar) {

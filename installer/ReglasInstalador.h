@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "ServiciosProvisionales.h"
+#include "Versiones.h"
 
 // The 128 bytes of user data of the installer's own archive.
 struct RegistroLanzamiento {

@@ -76,8 +76,8 @@ bool TFMain::Preparar() {
     forms::TEdit& edit = *PaginaDirectorio->eDirPrograma;
     if (!ModoActualizacion) {
         TypeDirInstalacion d = DirectorioInstalacion(CodigoProducto(), CarpetaEscritorio(), edit.Text());
-        CarpetaPrograma = d.producto;
-        edit.SetText(d.base);
+        CarpetaPrograma = d.Producto;
+        edit.SetText(d.Base);
         return true;
     }
     LabelPrograma->SetCaption("Actualización ");
@@ -102,8 +102,8 @@ bool TFMain::Preparar() {
     DatosWeb = LeerVersionesComprimidas(DirDescargas() + NombreFicheroCliente);
     if (IniciadoConArgumento && EsVersionSiguiente()) ArchivoPrincipal = FicheroActualizacion();
     LabelFecha->SetCaption(TextoFecha(DatosWeb.Dia(), NombreMes(static_cast<int>(DatosWeb.Mes())), DatosWeb.Anio()));
-    TypeVersion v = DatosWeb.Version(99);
-    LabelVersion->SetCaption(TextoVersion(v.major, v.minor, false));
+    TypeVersion v = DatosWeb.VersionFichero(99);
+    LabelVersion->SetCaption(TextoVersion(v.Major, v.Minor, false));
     LSerie->SetCaption(LSerie->Caption() + " " + std::to_string(DatosWeb.CodigoCliente()));
     return true;
 }

@@ -1,0 +1,343 @@
+#include "Automatizacion.h"
+
+#include <winsock2.h>
+#include <ws2tcpip.h>
+#include <shellapi.h>
+
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <stdexcept>
+
+#include "TextCodec.h"
+
+using text::Narrow;
+using text::Wide;
+
+namespace prueba {
+
+Proceso::Proceso(const std::string& exe, const std::vector<std::string>& args, const std::string& carpeta) {
+    std::wstring linea = L"\"" + Wide(exe) + L"\"";
+    for (const auto& a : args) linea += L" \"" + Wide(a) + L"\"";
+    STARTUPINFOW si{};
+    si.cb = sizeof(si);
+    if (!CreateProcessW(nullptr, linea.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                        carpeta.empty() ? nullptr : Wide(carpeta).c_str(), &si, &pi_))
+        throw std::runtime_error("no arranca " + exe);
+}
+
+Proceso::~Proceso() {
+    if (WaitForSingleObject(pi_.hProcess, 0) == WAIT_TIMEOUT) {
+        TerminateProcess(pi_.hProcess, 1);
+        WaitForSingleObject(pi_.hProcess, 5000);
+    }
+    CloseHandle(pi_.hThread);
+    CloseHandle(pi_.hProcess);
+}
+
+bool Proceso::EsperarFin(std::chrono::milliseconds limite) {
+    return WaitForSingleObject(pi_.hProcess, static_cast<DWORD>(limite.count())) == WAIT_OBJECT_0;
+}
+
+namespace {
+
+struct Busqueda {
+    DWORD pid;
+    const wchar_t* clase;
+    HWND encontrada = nullptr;
+};
+
+BOOL CALLBACK ConVentana(HWND h, LPARAM lp) {
+    auto* b = reinterpret_cast<Busqueda*>(lp);
+    DWORD pid = 0;
+    GetWindowThreadProcessId(h, &pid);
+    wchar_t clase[64];
+    GetClassNameW(h, clase, 64);
+    if (pid == b->pid && IsWindowVisible(h) && wcscmp(clase, b->clase) == 0) {
+        b->encontrada = h;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+template <typename F>
+auto Esperar(std::chrono::milliseconds limite, F f) -> decltype(f()) {
+    auto fin = std::chrono::steady_clock::now() + limite;
+    for (;;) {
+        if (auto r = f()) return r;
+        if (std::chrono::steady_clock::now() > fin) return {};
+        Sleep(50);
+    }
+}
+
+std::string NombreComponente(HWND h) {
+    auto atomo = static_cast<ATOM>(reinterpret_cast<UINT_PTR>(GetPropW(h, L"KvNombre")));
+    if (!atomo) return {};
+    wchar_t buf[128];
+    UINT n = GlobalGetAtomNameW(atomo, buf, 128);
+    return Narrow(std::wstring(buf, n));
+}
+
+struct BusquedaControl {
+    std::string nombre;
+    HWND encontrado = nullptr;
+};
+
+BOOL CALLBACK ConHijo(HWND h, LPARAM lp) {
+    auto* b = reinterpret_cast<BusquedaControl*>(lp);
+    if (NombreComponente(h) == b->nombre) {
+        b->encontrado = h;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+BOOL CALLBACK ConBoton(HWND h, LPARAM lp) {
+    wchar_t clase[32];
+    GetClassNameW(h, clase, 32);
+    if (_wcsicmp(clase, L"Button") == 0) reinterpret_cast<std::vector<HWND>*>(lp)->push_back(h);
+    return TRUE;
+}
+
+}  // namespace
+
+HWND EsperarVentana(DWORD pid, const wchar_t* clase, std::chrono::milliseconds limite) {
+    return Esperar(limite, [&]() -> HWND {
+        Busqueda b{pid, clase};
+        EnumWindows(&ConVentana, reinterpret_cast<LPARAM>(&b));
+        return b.encontrada;
+    });
+}
+
+HWND Control(HWND raiz, const std::string& nombre) {
+    BusquedaControl b{nombre};
+    EnumChildWindows(raiz, &ConHijo, reinterpret_cast<LPARAM>(&b));
+    return b.encontrado;
+}
+
+std::string Texto(HWND h) {
+    wchar_t buf[1024];
+    DWORD_PTR n = 0;
+    if (!SendMessageTimeoutW(h, WM_GETTEXT, 1024, reinterpret_cast<LPARAM>(buf), SMTO_ABORTIFHUNG, 5000, &n))
+        return {};
+    return Narrow(std::wstring(buf, n));
+}
+
+std::string TextoDe(HWND raiz, const std::string& nombre) {
+    HWND h = Control(raiz, nombre);
+    return h ? Texto(h) : "<" + nombre + " no existe>";
+}
+
+void Escribir(HWND edit, const std::string& texto) {
+    SendMessageW(edit, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(Wide(texto).c_str()));
+}
+
+void Pulsar(HWND boton) { PostMessageW(boton, BM_CLICK, 0, 0); }
+
+void PulsarTecla(HWND ventana, WORD tecla) {
+    PostMessageW(ventana, WM_KEYDOWN, tecla, 1);
+    PostMessageW(ventana, WM_KEYUP, tecla, static_cast<LPARAM>(0xC0000001u));
+}
+
+int Opacidad(HWND h) {
+    BYTE alfa = 255;
+    DWORD flags = 0;
+    if (!GetLayeredWindowAttributes(h, nullptr, &alfa, &flags) || !(flags & LWA_ALPHA)) return 255;
+    return alfa;
+}
+
+std::optional<Dialogo> EsperarDialogo(DWORD pid, std::chrono::milliseconds limite) {
+    HWND h = EsperarVentana(pid, L"#32770", limite);
+    if (!h) return std::nullopt;
+    Sleep(200);  // let the captions of the buttons settle
+    Dialogo d;
+    d.h = h;
+    d.titulo = Texto(h);
+    d.texto = Texto(GetDlgItem(h, 0xFFFF));
+    std::vector<HWND> botones;
+    EnumChildWindows(h, &ConBoton, reinterpret_cast<LPARAM>(&botones));
+    for (HWND b : botones) d.botones.push_back(Texto(b));
+    return d;
+}
+
+void Responder(const Dialogo& d, const std::string& boton) {
+    std::vector<HWND> botones;
+    EnumChildWindows(d.h, &ConBoton, reinterpret_cast<LPARAM>(&botones));
+    for (HWND b : botones)
+        if (Texto(b) == boton) {
+            PostMessageW(d.h, WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(b), BN_CLICKED), reinterpret_cast<LPARAM>(b));
+            return;
+        }
+    throw std::runtime_error("el diálogo no tiene el botón " + boton);
+}
+
+void GuardarCaptura(HWND h, const std::string& ruta) {
+    RECT r;
+    GetWindowRect(h, &r);
+    int w = r.right - r.left, alto = r.bottom - r.top;
+    HDC pantalla = GetDC(nullptr);
+    HDC dc = CreateCompatibleDC(pantalla);
+    BITMAPINFO bi{};
+    bi.bmiHeader.biSize = sizeof(bi.bmiHeader);
+    bi.bmiHeader.biWidth = w;
+    bi.bmiHeader.biHeight = alto;  // bottom-up, as BMP files store it
+    bi.bmiHeader.biPlanes = 1;
+    bi.bmiHeader.biBitCount = 24;
+    void* bits = nullptr;
+    HBITMAP mapa = CreateDIBSection(dc, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
+    HGDIOBJ antes = SelectObject(dc, mapa);
+    BitBlt(dc, 0, 0, w, alto, pantalla, r.left, r.top, SRCCOPY);
+    GdiFlush();
+    DWORD tamFila = static_cast<DWORD>((w * 3 + 3) & ~3), tamDatos = tamFila * static_cast<DWORD>(alto);
+    BITMAPFILEHEADER fh{};
+    fh.bfType = 0x4D42;
+    fh.bfOffBits = sizeof(fh) + sizeof(BITMAPINFOHEADER);
+    fh.bfSize = fh.bfOffBits + tamDatos;
+    std::ofstream f(std::filesystem::path(Wide(ruta)), std::ios::binary);
+    f.write(reinterpret_cast<const char*>(&fh), sizeof(fh));
+    f.write(reinterpret_cast<const char*>(&bi.bmiHeader), sizeof(BITMAPINFOHEADER));
+    f.write(static_cast<const char*>(bits), tamDatos);
+    SelectObject(dc, antes);
+    DeleteObject(mapa);
+    DeleteDC(dc);
+    ReleaseDC(nullptr, pantalla);
+}
+
+void ConstruirInstalador(const std::string& programa, const std::string& destino,
+                         const std::array<uint8_t, 128>& datos) {
+    if (!CopyFileW(Wide(programa).c_str(), Wide(destino).c_str(), FALSE)) throw std::runtime_error("copia");
+    auto escribirRecurso = [&](int32_t valor) {
+        HANDLE u = BeginUpdateResourceW(Wide(destino).c_str(), FALSE);
+        if (!u || !UpdateResourceW(u, MAKEINTRESOURCEW(10), L"SFXCODES", MAKELANGID(LANG_NEUTRAL, SUBLANG_NEUTRAL),
+                                   &valor, 4) ||
+            !EndUpdateResourceW(u, FALSE))
+            throw std::runtime_error("SFXCODES");
+    };
+    escribirRecurso(0);
+    WIN32_FILE_ATTRIBUTE_DATA a;
+    GetFileAttributesExW(Wide(destino).c_str(), GetFileExInfoStandard, &a);
+    auto tam = static_cast<int32_t>(a.nFileSizeLow);
+    escribirRecurso(tam);  // same size: the image does not move
+    // An empty single-segment archive: the header alone.
+    uint8_t cab[268] = {};
+    int32_t campos[] = {4664, 1, 0x4B41, 65536, 268, 1};
+    std::memcpy(cab, campos, sizeof(campos));
+    cab[24] = 0x12;
+    std::memcpy(cab + 73, datos.data(), 128);
+    std::ofstream f(std::filesystem::path(Wide(destino)), std::ios::binary | std::ios::app);
+    f.seekp(0, std::ios::end);
+    if (static_cast<int32_t>(f.tellp()) != tam) throw std::runtime_error("tamaño del programa");
+    f.write(reinterpret_cast<const char*>(cab), sizeof(cab));
+}
+
+std::array<uint8_t, 128> DatosLanzamiento(unsigned anio, unsigned mes, unsigned dia, uint32_t codigo,
+                                          unsigned major, unsigned minor, int motor) {
+    std::array<uint8_t, 128> d{};
+    d[0] = static_cast<uint8_t>(anio), d[1] = static_cast<uint8_t>(anio >> 8);
+    d[2] = static_cast<uint8_t>(mes), d[3] = static_cast<uint8_t>(dia);
+    std::memcpy(d.data() + 12, &codigo, 4);
+    d[18] = static_cast<uint8_t>(major), d[19] = static_cast<uint8_t>(major >> 8);
+    d[20] = static_cast<uint8_t>(minor), d[21] = static_cast<uint8_t>(minor >> 8);
+    if (motor != 2) {
+        const char parametro[] = "W3BTRV7";
+        d[26] = sizeof(parametro) - 1;
+        std::memcpy(d.data() + 27, parametro, sizeof(parametro) - 1);
+    }
+    d[127] = motor == 1 ? 1 : 0;
+    return d;
+}
+
+// --- HTTP server -----------------------------------------------------------
+
+ServidorHttp::ServidorHttp(const std::string& carpeta) : carpeta_(carpeta) {
+    WSADATA w;
+    WSAStartup(MAKEWORD(2, 2), &w);
+    SOCKET s = socket(AF_INET, SOCK_STREAM, IPPROTO_TCP);
+    sockaddr_in a{};
+    a.sin_family = AF_INET;
+    a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    a.sin_port = 0;
+    bind(s, reinterpret_cast<sockaddr*>(&a), sizeof(a));
+    int len = sizeof(a);
+    getsockname(s, reinterpret_cast<sockaddr*>(&a), &len);
+    puerto_ = ntohs(a.sin_port);
+    listen(s, 8);
+    escucha_ = s;
+    hilo_ = std::thread([this] { Atender(); });
+}
+
+ServidorHttp::~ServidorHttp() {
+    parar_ = true;
+    closesocket(static_cast<SOCKET>(escucha_));
+    hilo_.join();
+}
+
+std::vector<std::string> ServidorHttp::Peticiones() {
+    std::lock_guard<std::mutex> l(m_);
+    return peticiones_;
+}
+
+void ServidorHttp::Atender() {
+    while (!parar_) {
+        SOCKET c = accept(static_cast<SOCKET>(escucha_), nullptr, nullptr);
+        if (c == INVALID_SOCKET) return;
+        std::string pedido;
+        char buf[4096];
+        while (pedido.find("\r\n\r\n") == std::string::npos) {
+            int n = recv(c, buf, sizeof(buf), 0);
+            if (n <= 0) break;
+            pedido.append(buf, static_cast<size_t>(n));
+        }
+        std::istringstream in(pedido);
+        std::string metodo, ruta;
+        in >> metodo >> ruta;
+        {
+            std::lock_guard<std::mutex> l(m_);
+            peticiones_.push_back(ruta);
+        }
+        std::string fichero = carpeta_ + ruta.substr(0, ruta.find('?'));
+        for (char& ch : fichero)
+            if (ch == '/') ch = '\\';
+        std::ifstream f(std::filesystem::path(Wide(fichero)), std::ios::binary);
+        std::string cuerpo, estado = "404 Not Found";
+        if (f && ruta.find("..") == std::string::npos && ruta.back() != '/') {
+            cuerpo.assign(std::istreambuf_iterator<char>(f), {});
+            estado = "200 OK";
+        }
+        std::string r = "HTTP/1.1 " + estado + "\r\nContent-Length: " + std::to_string(cuerpo.size()) +
+                        "\r\nConnection: close\r\n\r\n" + cuerpo;
+        send(c, r.data(), static_cast<int>(r.size()), 0);
+        shutdown(c, SD_SEND);
+        closesocket(c);
+    }
+}
+
+// --- files ---------------------------------------------------------------
+
+void EscribirFichero(const std::string& ruta, const std::string& contenido) {
+    std::ofstream f(std::filesystem::path(Wide(ruta)), std::ios::binary);
+    f << contenido;
+}
+
+std::string CarpetaNueva(const std::string& nombre) {
+    wchar_t actual[MAX_PATH];
+    GetCurrentDirectoryW(MAX_PATH, actual);
+    std::string c = Narrow(actual) + "\\" + nombre + "\\";
+    std::wstring doble = Wide(c.substr(0, c.size() - 1)) + L'\0';
+    SHFILEOPSTRUCTW op{};
+    op.wFunc = FO_DELETE;
+    op.pFrom = doble.c_str();
+    op.fFlags = FOF_NO_UI;
+    SHFileOperationW(&op);
+    CreateDirectoryW(Wide(c).c_str(), nullptr);
+    return c;
+}
+
+std::string CarpetaTemporalWindows() {
+    wchar_t buf[MAX_PATH + 1];
+    DWORD n = GetTempPathW(MAX_PATH + 1, buf);
+    return Narrow(std::wstring(buf, n));
+}
+
+}  // namespace prueba

@@ -1,0 +1,98 @@
+// Drives the real installer window from a test program, as a user would:
+// starts Actualizador.exe as a separate process, finds its window and
+// controls (by the component names the window publishes), reads texts,
+// types, clicks, answers message boxes and saves screenshots.
+#pragma once
+#include <windows.h>
+
+#include <array>
+#include <chrono>
+#include <cstdint>
+#include <map>
+#include <mutex>
+#include <optional>
+#include <string>
+#include <thread>
+#include <vector>
+
+namespace prueba {
+
+using namespace std::chrono_literals;
+
+// A started program; killed when the test ends without closing it.
+class Proceso {
+public:
+    Proceso(const std::string& exe, const std::vector<std::string>& args, const std::string& carpeta);
+    ~Proceso();
+    Proceso(const Proceso&) = delete;
+    Proceso& operator=(const Proceso&) = delete;
+    DWORD Id() const { return pi_.dwProcessId; }
+    // True when the program ended within the time.
+    bool EsperarFin(std::chrono::milliseconds limite = 20s);
+
+private:
+    PROCESS_INFORMATION pi_{};
+};
+
+// The visible top-level window of the process with this class ("KvFormulario"
+// for the installer window, "#32770" for a message box); nullptr on timeout.
+HWND EsperarVentana(DWORD pid, const wchar_t* clase, std::chrono::milliseconds limite = 30s);
+// The control (at any depth) that publishes this component name.
+HWND Control(HWND raiz, const std::string& nombre);
+std::string Texto(HWND h);
+std::string TextoDe(HWND raiz, const std::string& nombre);
+void Escribir(HWND edit, const std::string& texto);
+void Pulsar(HWND boton);
+void PulsarTecla(HWND ventana, WORD tecla);
+// The window's opacity; 255 for a window that is not layered.
+int Opacidad(HWND h);
+
+struct Dialogo {
+    HWND h = nullptr;
+    std::string titulo, texto;
+    std::vector<std::string> botones;
+};
+// Waits for a message box of the process and reads it.
+std::optional<Dialogo> EsperarDialogo(DWORD pid, std::chrono::milliseconds limite = 20s);
+// Presses the button with this caption.
+void Responder(const Dialogo& d, const std::string& boton);
+
+// Saves what the screen shows of the window as a BMP file.
+void GuardarCaptura(HWND h, const std::string& ruta);
+
+// The installer-building step: a copy of the program with an archive header
+// appended (holding the 128 bytes of user data) and the archive position
+// written into its resource SFXCODES.
+void ConstruirInstalador(const std::string& programa, const std::string& destino,
+                         const std::array<uint8_t, 128>& datosUsuario);
+
+// A release record for tests: date, customer code, version, engine.
+std::array<uint8_t, 128> DatosLanzamiento(unsigned anio, unsigned mes, unsigned dia, uint32_t codigo,
+                                          unsigned major, unsigned minor, int motor /*0,1,2*/);
+
+// A small HTTP server on 127.0.0.1 serving the files of a folder (GET only),
+// recording every request path. Runs on its own thread while it lives.
+class ServidorHttp {
+public:
+    explicit ServidorHttp(const std::string& carpeta);
+    ~ServidorHttp();
+    std::string Url() const { return "http://127.0.0.1:" + std::to_string(puerto_); }
+    std::vector<std::string> Peticiones();
+
+private:
+    void Atender();
+    std::string carpeta_;
+    uintptr_t escucha_;
+    int puerto_ = 0;
+    bool parar_ = false;
+    std::mutex m_;
+    std::vector<std::string> peticiones_;
+    std::thread hilo_;
+};
+
+// Helpers for files in the tests' folders.
+void EscribirFichero(const std::string& ruta, const std::string& contenido);
+std::string CarpetaNueva(const std::string& nombre);  // below the build tree, emptied
+std::string CarpetaTemporalWindows();                 // %TEMP% with trailing backslash
+
+}  // namespace prueba

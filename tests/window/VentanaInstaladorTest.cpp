@@ -1,0 +1,252 @@
+// The real Actualizador.exe, started as a separate process and driven
+// through its window: installer and updater start-up, the release labels,
+// the pages, the beta choice, the check box rule, the fade-in and the exit
+// question. Screenshots land in the test's build folder.
+#include <gtest/gtest.h>
+#include <zlib.h>
+
+#include <algorithm>
+#include <set>
+
+#include "Automatizacion.h"
+#include "TextCodec.h"
+#include "Versiones.h"
+
+using namespace prueba;
+
+namespace {
+
+std::string Programa() {
+    std::string p = "Z:" KV_ACTUALIZADOR_EXE;
+    std::replace(p.begin(), p.end(), '/', '\\');
+    return p;
+}
+
+// The vendor's server as the tests publish it: the beta description of the
+// accounting product, and the per-installation records of customers.
+struct Vendedor {
+    std::string raiz = CarpetaNueva("servidor");
+    std::string conta = raiz + "_descargas_\\externos\\Conta\\";
+    std::unique_ptr<ServidorHttp> http;
+
+    explicit Vendedor(const std::string& seriesBeta) {
+        CreateDirectoryW(text::Wide(raiz + "_descargas_").c_str(), nullptr);
+        CreateDirectoryW(text::Wide(raiz + "_descargas_\\externos").c_str(), nullptr);
+        CreateDirectoryW(text::Wide(conta).c_str(), nullptr);
+        CreateDirectoryW(text::Wide(conta + "clientes").c_str(), nullptr);
+        EscribirFichero(conta + "QTRBETA.INI", "[ACTUALIZACION]\r\nULTIMA_BETA=01/12/2026 10:00:00\r\n[10.05]\r\nSERIES=" +
+                                                   seriesBeta + "\r\n");
+        http = std::make_unique<ServidorHttp>(raiz);
+        SetEnvironmentVariableW(L"KAVO_SERVIDOR", text::Wide(http->Url()).c_str());
+    }
+};
+
+std::string RegistroComprimido(uint16_t anio, uint8_t mes, uint8_t dia, uint32_t codigo, uint16_t major,
+                               uint16_t minor) {
+    TypeVersionesConta r;
+    r.FijarFecha(anio, mes, dia);
+    r.FijarCodigoCliente(codigo);
+    TypeVersion v;
+    v.Major = major;
+    v.Minor = minor;
+    r.FijarVersionFichero(99, v);
+    return ComprimirVersiones(r);
+}
+
+struct Ventana {
+    std::unique_ptr<Proceso> proceso;
+    HWND h = nullptr;
+};
+
+Ventana Arrancar(const std::string& exe, const std::vector<std::string>& args, const std::string& carpeta) {
+    Ventana v;
+    v.proceso = std::make_unique<Proceso>(exe, args, carpeta);
+    v.h = EsperarVentana(v.proceso->Id(), L"KvFormulario");
+    return v;
+}
+
+// Waits for the fade-in to end, recording the opacities seen on the way.
+std::vector<int> Fundido(HWND h) {
+    std::vector<int> vistos;
+    for (int i = 0; i < 400; ++i) {
+        int a = Opacidad(h);
+        if (vistos.empty() || vistos.back() != a) vistos.push_back(a);
+        if (a == 255) break;
+        Sleep(10);
+    }
+    return vistos;
+}
+
+void CerrarConPregunta(Ventana& v, const std::string& pregunta) {
+    PulsarTecla(v.h, VK_ESCAPE);
+    auto d = EsperarDialogo(v.proceso->Id());
+    ASSERT_TRUE(d.has_value());
+    EXPECT_EQ(d->titulo, "Confirmación");
+    EXPECT_EQ(d->texto, pregunta);
+    EXPECT_EQ(std::set<std::string>(d->botones.begin(), d->botones.end()),
+              (std::set<std::string>{"Vale", "Cancelar"}));
+    Responder(*d, "Cancelar");
+    Sleep(500);
+    EXPECT_TRUE(IsWindow(v.h)) << "Cancelar keeps the window";
+    PulsarTecla(v.h, VK_ESCAPE);
+    d = EsperarDialogo(v.proceso->Id());
+    ASSERT_TRUE(d.has_value());
+    Responder(*d, "Vale");
+    EXPECT_TRUE(v.proceso->EsperarFin());
+}
+
+struct CasoInstalador {
+    const char* nombre;
+    std::array<uint8_t, 128> datos;
+    const char* seriesBeta;
+    const char* fecha;
+    const char* version;
+    const char* serie;
+    bool paginaMotor;
+};
+
+class Instalador : public ::testing::TestWithParam<CasoInstalador> {};
+
+TEST_P(Instalador, ArrancaConElRegistroDelLanzamiento) {
+    const CasoInstalador& c = GetParam();
+    Vendedor vendedor(c.seriesBeta);
+    std::string carpeta = CarpetaNueva(std::string("instalador_") + c.nombre);
+    std::string exe = carpeta + "INSTALAR.EXE";
+    ConstruirInstalador(Programa(), exe, c.datos);
+
+    Ventana v = Arrancar(exe, {}, carpeta);
+    ASSERT_NE(v.h, nullptr);
+    std::vector<int> fundido = Fundido(v.h);
+    EXPECT_EQ(Texto(v.h), "Instalación Conta Kavo");
+    EXPECT_EQ(TextoDe(v.h, "LabelFecha"), c.fecha);
+    EXPECT_EQ(TextoDe(v.h, "LabelVersion"), c.version);
+    EXPECT_EQ(TextoDe(v.h, "LSerie"), c.serie);
+    EXPECT_EQ(TextoDe(v.h, "LabelPrograma"), "");
+    EXPECT_EQ(TextoDe(v.h, "LVersionAct"), "Versión Instalador 1.00");
+    EXPECT_EQ(TextoDe(v.h, "bInstalar"), "Instalar");
+    EXPECT_EQ(TextoDe(v.h, "bCancelar"), "Salir");
+    EXPECT_EQ(TextoDe(v.h, "eDirPrograma"), "C:\\Kavo");
+    EXPECT_NE(Control(v.h, "FrameProgramaConta"), nullptr);
+    EXPECT_NE(Control(v.h, "FrameInstalar"), nullptr);
+    EXPECT_EQ(Control(v.h, "Framepsql") != nullptr, c.paginaMotor);
+
+    // Every opacity seen belongs to the fade-in's steps, rising to full.
+    const std::set<int> pasos{0, 40, 80, 120, 160, 200, 240, 255};
+    for (int a : fundido) EXPECT_TRUE(pasos.count(a)) << a;
+    EXPECT_TRUE(std::is_sorted(fundido.begin(), fundido.end()));
+    EXPECT_EQ(fundido.back(), 255);
+
+    GuardarCaptura(v.h, carpeta + "pagina0_instalador.bmp");
+    CerrarConPregunta(v, "Confirma Salida del Instalador");
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Lanzamientos, Instalador,
+    ::testing::Values(
+        CasoInstalador{"psql", DatosLanzamiento(2026, 11, 20, 4711, 10, 5, 0), "120;47", "20 de noviembre del 2026",
+                       "Versión 10.05", "Serie 4711", true},
+        CasoInstalador{"beta", DatosLanzamiento(2026, 11, 20, 4711, 10, 5, 1), "120;4711",
+                       "20 de noviembre del 2026", "Versión 10.05 BETA", "Serie 4711", true},
+        CasoInstalador{"btrieve6", DatosLanzamiento(2025, 2, 3, 7, 9, 12, 2), "", "3 de febrero del 2025",
+                       "Versión 9.12", "Serie 7", false},
+        CasoInstalador{"sinversion", DatosLanzamiento(2025, 13, 1, 0, 0, 0, 0), ";", "1 de  del 2025", "", "Serie 0",
+                       true}),
+    [](const auto& info) { return std::string(info.param.nombre); });
+
+// The check box is offered only where the program's INI asks for it, and it
+// follows every change of the folder.
+TEST(InstaladorPagina, ComprobarSigueAlIniDeLaCarpeta) {
+    Vendedor vendedor("");
+    std::string carpeta = CarpetaNueva("instalador_comprobar");
+    std::string exe = carpeta + "INSTALAR.EXE";
+    ConstruirInstalador(Programa(), exe, DatosLanzamiento(2026, 1, 2, 5, 10, 1, 0));
+    for (const char* valor : {"2", "1"}) {
+        std::string base = carpeta + "Base" + valor;
+        CreateDirectoryW(text::Wide(base).c_str(), nullptr);
+        CreateDirectoryW(text::Wide(base + "\\Conta").c_str(), nullptr);
+        CreateDirectoryW(text::Wide(base + "\\Conta\\Programa").c_str(), nullptr);
+        EscribirFichero(base + "\\Conta\\Programa\\CONTA.INI",
+                        std::string("[ACTUALIZACION]\r\nCOMPROBAR=") + valor + "\r\n");
+    }
+    Ventana v = Arrancar(exe, {}, carpeta);
+    ASSERT_NE(v.h, nullptr);
+    HWND edit = Control(v.h, "eDirPrograma"), cb = Control(v.h, "cbComprobarActualizaciones");
+    ASSERT_TRUE(edit && cb);
+    EXPECT_FALSE(IsWindowVisible(cb));
+    Escribir(edit, carpeta + "Base2");
+    EXPECT_TRUE(IsWindowVisible(cb));
+    Escribir(edit, carpeta + "Base1");
+    EXPECT_FALSE(IsWindowVisible(cb));
+    Escribir(edit, carpeta + "Base2");
+    EXPECT_TRUE(IsWindowVisible(cb));
+}
+
+struct CasoActualizador {
+    const char* nombre;
+    bool conArgumento;
+};
+
+class Actualizador : public ::testing::TestWithParam<CasoActualizador> {};
+
+// The updater in an installed copy: the release record comes from the file
+// named by the accounting program, or, without it, from the vendor's server
+// for the customer code that the installation recorded.
+TEST_P(Actualizador, ArrancaConElRegistroDeLaInstalacion) {
+    const CasoActualizador& c = GetParam();
+    Vendedor vendedor("1;2");
+    std::string raiz = CarpetaNueva(std::string("actualizador_") + c.nombre);
+    std::string programa = raiz + "Contab\\Programa\\";
+    CreateDirectoryW(text::Wide(raiz + "Contab").c_str(), nullptr);
+    CreateDirectoryW(text::Wide(programa).c_str(), nullptr);
+    CopyFileW(text::Wide(Programa()).c_str(), text::Wide(programa + "Actualizador.exe").c_str(), FALSE);
+    std::string registro = RegistroComprimido(2026, 10, 9, 4711, 12, 6);
+    std::string temporal = CarpetaTemporalWindows() + "Kavo\\Conta\\";
+    CreateDirectoryW(text::Wide(CarpetaTemporalWindows() + "Kavo").c_str(), nullptr);
+    CreateDirectoryW(text::Wide(temporal).c_str(), nullptr);
+    std::vector<std::string> args;
+    if (c.conArgumento) {
+        EscribirFichero(temporal + "PRUEBA.VER", registro);
+        args.push_back("PRUEBA.VER");
+    } else {
+        EscribirFichero(programa + "CONTA.INI", "[ACTUALIZACION]\r\nCODIGOCLIENTE=4711\r\n");
+        EscribirFichero(vendedor.conta + "clientes\\CLI4711.VER", registro);
+    }
+    Ventana v = Arrancar(programa + "Actualizador.exe", args, programa);
+    ASSERT_NE(v.h, nullptr);
+    Fundido(v.h);
+    EXPECT_EQ(Texto(v.h), "Actualización Conta Kavo");
+    EXPECT_EQ(TextoDe(v.h, "LabelPrograma"), "Actualización ");
+    EXPECT_EQ(TextoDe(v.h, "LabelFecha"), "9 de octubre del 2026");
+    EXPECT_EQ(TextoDe(v.h, "LabelVersion"), "Versión 12.06");
+    EXPECT_EQ(TextoDe(v.h, "LSerie"), "Serie 4711");
+    EXPECT_EQ(TextoDe(v.h, "LVersionAct"), "Versión Actualizador 1.00");
+    EXPECT_EQ(TextoDe(v.h, "bInstalar"), "Actualizar");
+    EXPECT_EQ(TextoDe(v.h, "eDirPrograma"), raiz.substr(0, raiz.size() - 1));
+    EXPECT_EQ(Control(v.h, "Framepsql"), nullptr) << "two pages when updating";
+    GuardarCaptura(v.h, raiz + "pagina0_actualizador.bmp");
+    CerrarConPregunta(v, "Confirma Salida del Actualizador");
+    // The record named by the accounting program is deleted at exit.
+    EXPECT_EQ(GetFileAttributesW(text::Wide(temporal + "PRUEBA.VER").c_str()), INVALID_FILE_ATTRIBUTES);
+}
+
+INSTANTIATE_TEST_SUITE_P(Arranques, Actualizador,
+                         ::testing::Values(CasoActualizador{"con_argumento", true},
+                                           CasoActualizador{"sin_argumento", false}),
+                         [](const auto& info) { return std::string(info.param.nombre); });
+
+// Without its record and without a recorded customer code the updater says
+// why and ends without showing the window.
+TEST(Actualizador, SinCodigoDeClienteTerminaDiciendoPorQue) {
+    Vendedor vendedor("");
+    std::string programa = CarpetaNueva("actualizador_sin_codigo");
+    CopyFileW(text::Wide(Programa()).c_str(), text::Wide(programa + "Actualizador.exe").c_str(), FALSE);
+    Proceso p(programa + "Actualizador.exe", {}, programa);
+    auto d = EsperarDialogo(p.Id());
+    ASSERT_TRUE(d.has_value());
+    EXPECT_EQ(d->titulo, "Error");
+    EXPECT_NE(d->texto.find("Código de Cliente"), std::string::npos) << d->texto;
+    Responder(*d, "Vale");
+    EXPECT_TRUE(p.EsperarFin());
+}
+
+}  // namespace
