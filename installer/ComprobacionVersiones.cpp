@@ -28,16 +28,28 @@ bool ExisteSeccion(const std::string& fichero, const std::string& seccion) {
 
 }  // namespace
 
-std::string TFFormKavoInstala::UrlExternos() const { return ServidorKavo() + "/_descargas_/externos/"; }
+// Start-up downloads: the window stays alive, and a close confirmed meanwhile
+// stops them.
+TProgresoDescarga TFFormKavoInstala::ProgresoArranque() {
+    return [this](void*, uint32_t, uint32_t, TEstadoDescarga, const std::string&, bool& cancelar) {
+        forms::Application().ProcessMessages();
+        cancelar = CancelarPedido;
+    };
+}
+
+std::string Servidor() {
+    std::string s = ServidorKavo();
+    while (!s.empty() && s.back() == '/') s.pop_back();
+    return s;
+}
+
+std::string TFFormKavoInstala::UrlExternos() const { return Servidor() + "/_descargas_/externos/"; }
 
 std::string TFFormKavoInstala::VersionInformada() const { return ::VersionInformada(LabelVersion->Caption()); }
 
 bool TFFormKavoInstala::HayBeta() {
     const std::string nombre = IniBeta();
-    DescargarFichero(UrlBaseProgramas, nombre, DirDescargas(), [this](uint32_t, uint32_t, bool& cancelar) {
-        forms::Application().ProcessMessages();
-        cancelar = CancelarPedido;
-    });
+    DescargarFichero(UrlBaseProgramas, nombre, DirDescargas(), ProgresoArranque());
     const std::string descripcion = CarpetaTemporal() + nombre;
     if (!ExisteFichero(descripcion)) return false;
     double instalada = LeerFechaHora(LeerIni(IniPrograma(), "ACTUALIZACION", "ULTIMA_BETA", "0"));
@@ -60,10 +72,7 @@ bool TFFormKavoInstala::HayBeta() {
 bool TFFormKavoInstala::HayV2() {
     const std::string nombre = IniV2();
     if (nombre.empty()) return false;
-    DescargarFichero(UrlBaseProgramas, nombre, DirDescargas(), [this](uint32_t, uint32_t, bool& cancelar) {
-        forms::Application().ProcessMessages();
-        cancelar = CancelarPedido;
-    });
+    DescargarFichero(UrlBaseProgramas, nombre, DirDescargas(), ProgresoArranque());
     const std::string descripcion = CarpetaTemporal() + nombre;
     if (!ExisteFichero(descripcion)) return false;
     uint32_t codigo = ModoActualizacion ? DatosWeb.CodigoCliente() : InterpretarDatosArchivo(DatosArchivo).codigoCliente;

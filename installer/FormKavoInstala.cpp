@@ -45,14 +45,6 @@ const Fuente kContacto{11, false, RGB(255, 255, 255)};
 
 }  // namespace
 
-std::string ServidorKavo() {
-    wchar_t buf[512];
-    DWORD n = GetEnvironmentVariableW(L"KAVO_SERVIDOR", buf, 512);
-    std::string s = n > 0 && n < 512 ? Narrow(std::wstring(buf, n)) : std::string(KV_VENDOR_URL);
-    while (!s.empty() && s.back() == '/') s.pop_back();
-    return s;
-}
-
 TFFormKavoInstala::TFFormKavoInstala() : TForm("FFormKavoInstala", 586, 481, "Conta Kavo") {
     CrearComponentes();
     std::wstring ruta = RutaModulo();
@@ -307,7 +299,7 @@ void TFFormKavoInstala::MoverPantalla() { ArrastrarVentana(); }
 void TFFormKavoInstala::Timer2Timer() {
     TProgressBar& barra = *PaginaInstalacion->ProgressBar1;
     if (barra.Position() >= barra.Max()) barra.SetPosition(0);
-    PosicionBarra(barra, barra.Position() + 1);
+    PosicionBarra(barra.Handle(), barra.Position() + 1);
 }
 
 void TFFormKavoInstala::bCancelarClick() {

@@ -179,6 +179,7 @@ protected:
     void EleccionLanzamiento();
     void LeerIniEjecutable();
     void AnadirDescarga(const std::string& ruta);
+    TProgresoDescarga ProgresoArranque();
 
 private:
     void CrearComponentes();
@@ -186,10 +187,10 @@ private:
     bool cierreSinPregunta_ = false;
 };
 
+// The vendor's server address without a final "/" (the paths bring it).
+std::string Servidor();
+
 // One report request: a plain GET whose answer is not read; the window
 // stays alive while it waits. Raises when the request cannot be made.
 void PeticionInforme(const std::string& url);
 
-// The address of the vendor's web server (no trailing "/"): the build's
-// default, or the environment variable KAVO_SERVIDOR when set.
-std::string ServidorKavo();

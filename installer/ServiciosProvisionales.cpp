@@ -2,7 +2,6 @@
 
 #include "LibActualizadorComun.h"
 
-#include <wininet.h>
 
 #include <cstring>
 #include <vector>
@@ -17,70 +16,6 @@
 using text::Narrow;
 using text::Wide;
 
-int LeerPlataforma() {
-    OSVERSIONINFOW v{};
-    v.dwOSVersionInfoSize = sizeof(v);
-#pragma GCC diagnostic push
-#pragma GCC diagnostic ignored "-Wdeprecated-declarations"
-    GetVersionExW(&v);
-#pragma GCC diagnostic pop
-    return v.dwPlatformId == VER_PLATFORM_WIN32_NT ? 2 : v.dwPlatformId == VER_PLATFORM_WIN32_WINDOWS ? 1 : 0;
-}
-
-namespace {
-struct InternetHandle {
-    HINTERNET h = nullptr;
-    ~InternetHandle() {
-        if (h) InternetCloseHandle(h);
-    }
-};
-}  // namespace
-
-void DescargarFichero(const std::string& base, const std::string& nombre, const std::string& carpeta,
-                      const ProgresoDescargaFn& progreso) {
-    std::string url = base + nombre;
-    std::string destino = carpeta.empty() ? CarpetaTemporal() : carpeta;
-    if (destino.back() != '\\') destino += '\\';
-    destino += nombre;
-    auto fallo = [&] { throw Exception("Error descargando URL: " + url); };
-    InternetHandle sesion{InternetOpenW(L"Actualizador", INTERNET_OPEN_TYPE_PRECONFIG, nullptr, nullptr, 0)};
-    if (!sesion.h) fallo();
-    InternetHandle pet{InternetOpenUrlW(sesion.h, Wide(url).c_str(), nullptr, 0,
-                                        INTERNET_FLAG_RELOAD | INTERNET_FLAG_NO_CACHE_WRITE, 0)};
-    if (!pet.h) fallo();
-    DWORD estado = 0, len = sizeof(estado);
-    HttpQueryInfoW(pet.h, HTTP_QUERY_STATUS_CODE | HTTP_QUERY_FLAG_NUMBER, &estado, &len, nullptr);
-    if (estado != 200) fallo();
-    DWORD total = 0;
-    len = sizeof(total);
-    if (!HttpQueryInfoW(pet.h, HTTP_QUERY_CONTENT_LENGTH | HTTP_QUERY_FLAG_NUMBER, &total, &len, nullptr)) total = 0;
-    DeleteFileW(Wide(destino).c_str());
-    win::FileHandle f(CreateFileW(Wide(destino).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
-    if (!f) fallo();
-    uint32_t recibidos = 0;
-    char buf[16384];
-    for (;;) {
-        DWORD n = 0;
-        if (!InternetReadFile(pet.h, buf, sizeof(buf), &n)) fallo();
-        if (n == 0) break;
-        DWORD escritos = 0;
-        if (!WriteFile(f.get(), buf, n, &escritos, nullptr) || escritos != n) fallo();
-        recibidos += n;
-        bool cancelar = false;
-        if (progreso) progreso(recibidos, total, cancelar);
-        if (cancelar) fallo();
-    }
-}
-
-bool HayConexionInternet() {
-    DWORD flags = 0;
-    return InternetGetConnectedState(&flags, 0);
-}
-
-void PosicionBarra(forms::TProgressBar& barra, int posicion) {
-    barra.SetPosition(posicion);
-    UpdateWindow(barra.Handle());
-}
 
 bool MostrarModoLocal(HWND, const std::string& mensaje, const std::string&, const std::string&,
                       const std::string&) {

@@ -116,7 +116,7 @@ void TFMain::ObtenerFicheroCliente() {
         throw Exception("No se encuentra el Código de Cliente de la instalación en\r\n\r\n" + DirEjecutable +
                         NombreIniPrograma());
     std::string nombre = NombreFicheroClienteDe(codigo);
-    DescargarFichero(UrlBaseProgramas + kCarpetaClientes, nombre, DirDescargas(), nullptr);
+    DescargarFichero(UrlBaseProgramas + kCarpetaClientes, nombre, DirDescargas(), ProgresoArranque());
     NombreFicheroCliente = nombre;
 }
 

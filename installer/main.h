@@ -25,7 +25,7 @@ public:
     std::string FicheroActualizacion() override { return "QTRACT.KAV"; }
     std::string FicheroBeta() override { return "QTRBETA.KAV"; }
     std::string IniBeta() override { return "QTRBETA.INI"; }
-    std::string UrlProgramas() override { return ServidorKavo() + "/_descargas_/externos/Conta/"; }
+    std::string UrlProgramas() override { return Servidor() + "/_descargas_/externos/Conta/"; }
     void IniExtraido() override;
     void TrasExtraer() override;
     std::string CodigoProducto() override { return "QTR"; }

@@ -45,6 +45,8 @@ const TestServer& TestServer::Get() {
 }
 
 std::string TestServer::Put(const std::string& name, const std::string& bytes) const {
+    std::filesystem::path file(text::Wide(root_ + "\\" + name));
+    std::filesystem::create_directories(file.parent_path());
     WriteFile(root_ + "\\" + name, bytes);
     return Url(name);
 }

@@ -13,7 +13,8 @@ public:
 
     // "http://127.0.0.1:PORT/" + path (path without a leading "/").
     std::string Url(const std::string& path = {}) const { return base_ + path; }
-    // Writes a file into the served folder and returns its URL.
+    // Writes a file into the served folder (creating its folders; the name
+    // may hold "/") and returns its URL.
     std::string Put(const std::string& name, const std::string& bytes) const;
     // Fault of one path ("/x.bin"): "404", "500", "short", "slow[:ms]", "large:N".
     void SetFault(const std::string& path, const std::string& mode) const;

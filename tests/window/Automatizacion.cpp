@@ -1,13 +1,10 @@
 #include "Automatizacion.h"
 
-#include <winsock2.h>
-#include <ws2tcpip.h>
 #include <shellapi.h>
 
 #include <cstring>
 #include <filesystem>
 #include <fstream>
-#include <sstream>
 #include <stdexcept>
 
 #include "TextCodec.h"
@@ -246,71 +243,6 @@ std::array<uint8_t, 128> DatosLanzamiento(unsigned anio, unsigned mes, unsigned 
     }
     d[127] = motor == 1 ? 1 : 0;
     return d;
-}
-
-// --- HTTP server -----------------------------------------------------------
-
-ServidorHttp::ServidorHttp(const std::string& carpeta) : carpeta_(carpeta) {
-    WSADATA w;
-    WSAStartup(MAKEWORD(2, 2), &w);
-    SOCKET s = socket(AF_INET, SOCK_STREAM, IPPROTO_TCP);
-    sockaddr_in a{};
-    a.sin_family = AF_INET;
-    a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    a.sin_port = 0;
-    bind(s, reinterpret_cast<sockaddr*>(&a), sizeof(a));
-    int len = sizeof(a);
-    getsockname(s, reinterpret_cast<sockaddr*>(&a), &len);
-    puerto_ = ntohs(a.sin_port);
-    listen(s, 8);
-    escucha_ = s;
-    hilo_ = std::thread([this] { Atender(); });
-}
-
-ServidorHttp::~ServidorHttp() {
-    parar_ = true;
-    closesocket(static_cast<SOCKET>(escucha_));
-    hilo_.join();
-}
-
-std::vector<std::string> ServidorHttp::Peticiones() {
-    std::lock_guard<std::mutex> l(m_);
-    return peticiones_;
-}
-
-void ServidorHttp::Atender() {
-    while (!parar_) {
-        SOCKET c = accept(static_cast<SOCKET>(escucha_), nullptr, nullptr);
-        if (c == INVALID_SOCKET) return;
-        std::string pedido;
-        char buf[4096];
-        while (pedido.find("\r\n\r\n") == std::string::npos) {
-            int n = recv(c, buf, sizeof(buf), 0);
-            if (n <= 0) break;
-            pedido.append(buf, static_cast<size_t>(n));
-        }
-        std::istringstream in(pedido);
-        std::string metodo, ruta;
-        in >> metodo >> ruta;
-        {
-            std::lock_guard<std::mutex> l(m_);
-            peticiones_.push_back(ruta);
-        }
-        std::string fichero = carpeta_ + ruta.substr(0, ruta.find('?'));
-        for (char& ch : fichero)
-            if (ch == '/') ch = '\\';
-        std::ifstream f(std::filesystem::path(Wide(fichero)), std::ios::binary);
-        std::string cuerpo, estado = "404 Not Found";
-        if (f && ruta.find("..") == std::string::npos && ruta.back() != '/') {
-            cuerpo.assign(std::istreambuf_iterator<char>(f), {});
-            estado = "200 OK";
-        }
-        std::string r = "HTTP/1.1 " + estado + "\r\nContent-Length: " + std::to_string(cuerpo.size()) +
-                        "\r\nConnection: close\r\n\r\n" + cuerpo;
-        send(c, r.data(), static_cast<int>(r.size()), 0);
-        shutdown(c, SD_SEND);
-        closesocket(c);
-    }
 }
 
 // --- files ---------------------------------------------------------------

@@ -8,11 +8,8 @@
 #include <array>
 #include <chrono>
 #include <cstdint>
-#include <map>
-#include <mutex>
 #include <optional>
 #include <string>
-#include <thread>
 #include <vector>
 
 namespace prueba {
@@ -69,26 +66,6 @@ void ConstruirInstalador(const std::string& programa, const std::string& destino
 // A release record for tests: date, customer code, version, engine.
 std::array<uint8_t, 128> DatosLanzamiento(unsigned anio, unsigned mes, unsigned dia, uint32_t codigo,
                                           unsigned major, unsigned minor, int motor /*0,1,2*/);
-
-// A small HTTP server on 127.0.0.1 serving the files of a folder (GET only),
-// recording every request path. Runs on its own thread while it lives.
-class ServidorHttp {
-public:
-    explicit ServidorHttp(const std::string& carpeta);
-    ~ServidorHttp();
-    std::string Url() const { return "http://127.0.0.1:" + std::to_string(puerto_); }
-    std::vector<std::string> Peticiones();
-
-private:
-    void Atender();
-    std::string carpeta_;
-    uintptr_t escucha_;
-    int puerto_ = 0;
-    bool parar_ = false;
-    std::mutex m_;
-    std::vector<std::string> peticiones_;
-    std::thread hilo_;
-};
 
 // Helpers for files in the tests' folders.
 void EscribirFichero(const std::string& ruta, const std::string& contenido);

@@ -11,6 +11,7 @@
 #include "FormKavoInstala.h"
 #include "Mensajes.h"
 #include "ReglasInstalador.h"
+#include "TestServer.h"
 #include "TextCodec.h"
 
 namespace {
@@ -201,10 +202,10 @@ TEST(Bloqueo, CarpetaImposible) {
 
 // The report is one plain GET of the given URL; the answer is not needed.
 TEST(Informe, UnaPeticionGet) {
-    prueba::ServidorHttp servidor(prueba::CarpetaNueva("informe"));
+    const TestServer& servidor = TestServer::Get();
     std::string ruta = RutaInformeInstalacion(4711, "10.05");
-    PeticionInforme(servidor.Url() + ruta);
-    EXPECT_EQ(servidor.Peticiones(), std::vector<std::string>{ruta});
+    PeticionInforme(servidor.Url(ruta.substr(1)));
+    EXPECT_EQ(servidor.Gets(ruta), 1);
     EXPECT_THROW(PeticionInforme("http://127.0.0.1:1/nadie"), Exception);
 }
 

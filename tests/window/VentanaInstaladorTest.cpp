@@ -9,6 +9,7 @@
 #include <set>
 
 #include "Automatizacion.h"
+#include "TestServer.h"
 #include "TextCodec.h"
 #include "Versiones.h"
 
@@ -25,19 +26,17 @@ std::string Programa() {
 // The vendor's server as the tests publish it: the beta description of the
 // accounting product, and the per-installation records of customers.
 struct Vendedor {
-    std::string raiz = CarpetaNueva("servidor");
-    std::string conta = raiz + "_descargas_\\externos\\Conta\\";
-    std::unique_ptr<ServidorHttp> http;
+    const TestServer& http = TestServer::Get();
 
     explicit Vendedor(const std::string& seriesBeta) {
-        CreateDirectoryW(text::Wide(raiz + "_descargas_").c_str(), nullptr);
-        CreateDirectoryW(text::Wide(raiz + "_descargas_\\externos").c_str(), nullptr);
-        CreateDirectoryW(text::Wide(conta).c_str(), nullptr);
-        CreateDirectoryW(text::Wide(conta + "clientes").c_str(), nullptr);
-        EscribirFichero(conta + "QTRBETA.INI", "[ACTUALIZACION]\r\nULTIMA_BETA=01/12/2026 10:00:00\r\n[10.05]\r\nSERIES=" +
-                                                   seriesBeta + "\r\n");
-        http = std::make_unique<ServidorHttp>(raiz);
-        SetEnvironmentVariableW(L"KAVO_SERVIDOR", text::Wide(http->Url()).c_str());
+        Publicar("QTRBETA.INI", "[ACTUALIZACION]\r\nULTIMA_BETA=01/12/2026 10:00:00\r\n[10.05]\r\nSERIES=" +
+                                    seriesBeta + "\r\n");
+        std::string url = http.Url();
+        url.pop_back();  // the program adds the paths' "/"
+        SetEnvironmentVariableW(L"KAVO_SERVIDOR", text::Wide(url).c_str());
+    }
+    void Publicar(const std::string& nombre, const std::string& bytes) const {
+        http.Put("_descargas_/externos/Conta/" + nombre, bytes);
     }
 };
 
@@ -209,7 +208,7 @@ TEST_P(Actualizador, ArrancaConElRegistroDeLaInstalacion) {
         args.push_back("PRUEBA.VER");
     } else {
         EscribirFichero(programa + "CONTA.INI", "[ACTUALIZACION]\r\nCODIGOCLIENTE=4711\r\n");
-        EscribirFichero(vendedor.conta + "clientes\\CLI4711.VER", registro);
+        vendedor.Publicar("clientes/CLI4711.VER", registro);
     }
     Ventana v = Arrancar(programa + "Actualizador.exe", args, programa);
     ASSERT_NE(v.h, nullptr);
