@@ -2,7 +2,7 @@
 
 #include <zlib.h>
 
-#include <cstdlib>
+#include <algorithm>
 
 #include "ArchiveCRC32.h"
 #include "ArchiverMisc.h"
