@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "KavoIMG.h"
+#include "ProcessMessages.h"
 #include "TemasVisuales.h"
 #include "Unit_Win7Taskbar.h"
 
@@ -180,14 +181,21 @@ TEST_F(Taskbar, KindSetsTheButtonAndTheBar) {
     } casos[] = {{tbsNinguno, {"State 0"}},           {tbsIndeterminado, {"Bar 1", "State 1"}},
                  {tbsNormal, {"Bar 1", "State 2"}},   {tbsError, {"Bar 2", "State 4"}},
                  {tbsPausado, {"Bar 3", "State 8"}},  {5, {"State 0"}}};
+    // With a bar, its new look is painted before the taskbar is told.
+    auto previous = ui::SetProcessMessagesHook([] { g_log.push_back("Pump"); });
     for (const Caso& c : casos) {
         SCOPED_TRACE(int(c.kind));
         g_log.clear();
         EXPECT_TRUE(SetTaskbarState(c.kind, bar));
-        EXPECT_EQ(g_log, c.log);
+        std::vector<std::string> esperado = c.log;
+        esperado.insert(esperado.end() - 1, "Pump");
+        EXPECT_EQ(g_log, esperado);
     }
+    g_log.clear();
     g_estado = E_FAIL;
     EXPECT_FALSE(SetTaskbarState(tbsNormal));
+    EXPECT_EQ(g_log, std::vector<std::string>{"State 2"});  // no bar, no pump
+    ui::SetProcessMessagesHook(previous);
     ::DestroyWindow(bar);
 }
 
