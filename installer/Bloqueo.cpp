@@ -8,7 +8,7 @@
 void TBloqueo::Tomar(const std::string& carpeta, bool modoActualizacion) {
     std::string dir = carpeta;
     if (!dir.empty() && dir.back() != '\\') dir += '\\';
-    CrearCarpetas(dir);
+    ForzarDirectorios(dir);
     std::string ruta = dir + "KAVO.KAVO";
     win::FileHandle h(CreateFileW(text::Wide(ruta).c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
                                   FILE_ATTRIBUTE_NORMAL, nullptr));
@@ -26,5 +26,5 @@ void TBloqueo::Tomar(const std::string& carpeta, bool modoActualizacion) {
 void TBloqueo::Liberar() {
     if (!manejador_) return;
     manejador_.reset();
-    if (ExisteFichero(ruta_)) BorrarFichero(ruta_, true);
+    if (FicheroExiste(ruta_)) BorrarFichero(ruta_, true);
 }

@@ -51,7 +51,7 @@ bool TFFormKavoInstala::HayBeta() {
     const std::string nombre = IniBeta();
     DescargarFichero(UrlBaseProgramas, nombre, DirDescargas(), ProgresoArranque());
     const std::string descripcion = CarpetaTemporal() + nombre;
-    if (!ExisteFichero(descripcion)) return false;
+    if (!FicheroExiste(descripcion)) return false;
     double instalada = LeerFechaHora(LeerIni(IniPrograma(), "ACTUALIZACION", "ULTIMA_BETA", "0"));
     unsigned major, minor;
     uint32_t codigo;
@@ -74,7 +74,7 @@ bool TFFormKavoInstala::HayV2() {
     if (nombre.empty()) return false;
     DescargarFichero(UrlBaseProgramas, nombre, DirDescargas(), ProgresoArranque());
     const std::string descripcion = CarpetaTemporal() + nombre;
-    if (!ExisteFichero(descripcion)) return false;
+    if (!FicheroExiste(descripcion)) return false;
     uint32_t codigo = ModoActualizacion ? DatosWeb.CodigoCliente() : InterpretarDatosArchivo(DatosArchivo).codigoCliente;
     return EnListaClientes(LeerIni(descripcion, "PROGRAMA", "SERIES", ""), codigo);
 }

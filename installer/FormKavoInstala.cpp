@@ -92,7 +92,7 @@ TFFormKavoInstala::~TFFormKavoInstala() {
     // Every downloaded file goes; errors here are of no use to anyone.
     if (!ModoLocal && ListaDescargas) {
         for (const auto& f : *ListaDescargas)
-            if (ExisteFichero(f)) BorrarFichero(f, false);
+            if (FicheroExiste(f)) BorrarFichero(f, false);
         if (ModoActualizacion && !NombreFicheroCliente.empty()) BorrarFichero(DirDescargas() + NombreFicheroCliente, false);
     }
     if (ManejadorBloqueo.Tomado()) {
@@ -123,7 +123,7 @@ bool TFFormKavoInstala::AceptarFichero(uint8_t tipo, const std::string& nombre, 
         return true;
     case 9:
         carpeta = DirDatos;
-        return !ExisteFichero(DirDatos + nombre);
+        return !FicheroExiste(DirDatos + nombre);
     case 8: {
         // Only an older copy is replaced.
         WIN32_FILE_ATTRIBUTE_DATA a;
@@ -136,7 +136,7 @@ bool TFFormKavoInstala::AceptarFichero(uint8_t tipo, const std::string& nombre, 
         return dias < fecha;
     }
     default:
-        return !ExisteFichero(carpeta + nombre);
+        return !FicheroExiste(carpeta + nombre);
     }
 }
 
@@ -154,7 +154,7 @@ void TFFormKavoInstala::LeerIniEjecutable() {
     wchar_t buf[512];
     DWORD n = GetPrivateProfileStringW(L"PATH", L"FICHERO", Wide(FicheroPrograma()).c_str(), buf, 512, w.c_str());
     ArchivoPrincipal = Narrow(std::wstring(buf, n));
-    if (ExisteFichero(DirEjecutable + ArchivoPrincipal)) {
+    if (FicheroExiste(DirEjecutable + ArchivoPrincipal)) {
         UrlBaseProgramas = DirEjecutable;
         UrlBaseExternos = DirEjecutable;
     } else {
@@ -330,7 +330,7 @@ std::string TFFormKavoInstala::IniPrograma() {
     if (!base.empty() && base.back() != '\\') base += '\\';
     base += SubdirPrograma();
     std::string usuario = NombreUsuario() + ".INI";
-    std::string nombre = ExisteFichero(Mayusculas(base) + usuario) ? usuario : NombreIniPrograma();
+    std::string nombre = FicheroExiste(Mayusculas(base) + usuario) ? usuario : NombreIniPrograma();
     return Mayusculas(base + nombre);
 }
 
@@ -367,7 +367,7 @@ void TFFormKavoInstala::eDirProgramaChange() {
     TCheckBox& cb = *PaginaDirectorio->cbComprobarActualizaciones;
     std::string f = IniPrograma();
     std::string carpeta = f.substr(0, f.find_last_of('\\') + 1);
-    if (ExisteCarpeta(carpeta) && ExisteFichero(f)) {
+    if (DirectorioExiste(carpeta) && FicheroExiste(f)) {
         wchar_t buf[64];
         DWORD n = GetPrivateProfileStringW(L"ACTUALIZACION", L"COMPROBAR", L"\x01", buf, 64, Wide(f).c_str());
         if (!(n == 1 && buf[0] == L'\x01')) {
