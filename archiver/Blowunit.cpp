@@ -46,7 +46,16 @@ void TBlowFish::DecipherHalves(uint32_t& l, uint32_t& r) const {
     r = L;
 }
 
-void TBlowFish::DecipherEcb(uint8_t* data, size_t size) const {
+void TBlowFish::EncipherEcb(uint8_t* data, size_t size) {
+    for (size_t at = 0; at + 8 <= size; at += 8) {
+        uint32_t l = LoadBE(data + at), r = LoadBE(data + at + 4);
+        EncipherHalves(l, r);
+        StoreBE(data + at, l);
+        StoreBE(data + at + 4, r);
+    }
+}
+
+void TBlowFish::DecipherEcb(uint8_t* data, size_t size) {
     for (size_t at = 0; at + 8 <= size; at += 8) {
         uint32_t l = LoadBE(data + at), r = LoadBE(data + at + 4);
         DecipherHalves(l, r);

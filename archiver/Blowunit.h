@@ -15,13 +15,13 @@ public:
     TBlowFish();
     ~TBlowFish() override;
 
-    // Direct block operations on two big-endian halves (tests, bulk ECB).
+    // One block as two big-endian halves, with the current schedule.
     void EncipherHalves(uint32_t& l, uint32_t& r) const;
     void DecipherHalves(uint32_t& l, uint32_t& r) const;
-    // ECB over whole 8-byte blocks in place with the current schedule.
-    void DecipherEcb(uint8_t* data, size_t size) const;
 
 protected:
+    void EncipherEcb(uint8_t* data, size_t size) override;
+    void DecipherEcb(uint8_t* data, size_t size) override;
     void EncipherBlock() override;
     void DecipherBlock() override;
     // Rebuilds the schedule; a key equal to the one last prepared keeps

@@ -93,12 +93,16 @@ void TCrypto::EncipherBuffer() {
         return;
     }
     const size_t n = PadToBlock();
-    for (size_t at = 0; at < n; at += b) {
+    if (mode_ == TCipherMode::ECBMode) {
+        EncipherEcb(buffer_, n);
+        if (out != buffer_) std::memcpy(out, buffer_, n);
+        return;
+    }
+    for (size_t at = 0; at < n; at += b) {  // CBC
         std::memcpy(work_, buffer_ + at, b);
-        if (mode_ == TCipherMode::CBCMode)
-            for (size_t i = 0; i < b; ++i) work_[i] ^= register_[i];
+        for (size_t i = 0; i < b; ++i) work_[i] ^= register_[i];
         EncipherBlock();
-        if (mode_ == TCipherMode::CBCMode) std::memcpy(register_.data(), work_, b);
+        std::memcpy(register_.data(), work_, b);
         std::memcpy(out + at, work_, b);
     }
 }
@@ -120,16 +124,35 @@ void TCrypto::DecipherBuffer() {
         return;
     }
     const size_t n = PadToBlock();
+    if (mode_ == TCipherMode::ECBMode) {
+        DecipherEcb(buffer_, n);
+        if (out != buffer_) std::memcpy(out, buffer_, n);
+        return;
+    }
     uint8_t cipher[256];
-    for (size_t at = 0; at < n; at += b) {
+    for (size_t at = 0; at < n; at += b) {  // CBC
         std::memcpy(work_, buffer_ + at, b);
-        if (mode_ == TCipherMode::CBCMode) std::memcpy(cipher, work_, b);
+        std::memcpy(cipher, work_, b);
         DecipherBlock();
-        if (mode_ == TCipherMode::CBCMode) {
-            for (size_t i = 0; i < b; ++i) work_[i] ^= register_[i];
-            std::memcpy(register_.data(), cipher, b);
-        }
+        for (size_t i = 0; i < b; ++i) work_[i] ^= register_[i];
+        std::memcpy(register_.data(), cipher, b);
         std::memcpy(out + at, work_, b);
+    }
+}
+
+void TCrypto::EncipherEcb(uint8_t* data, size_t size) {
+    for (size_t at = 0; at + blockSize_ <= size; at += blockSize_) {
+        std::memcpy(work_, data + at, blockSize_);
+        EncipherBlock();
+        std::memcpy(data + at, work_, blockSize_);
+    }
+}
+
+void TCrypto::DecipherEcb(uint8_t* data, size_t size) {
+    for (size_t at = 0; at + blockSize_ <= size; at += blockSize_) {
+        std::memcpy(work_, data + at, blockSize_);
+        DecipherBlock();
+        std::memcpy(data + at, work_, blockSize_);
     }
 }
 

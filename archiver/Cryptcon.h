@@ -52,6 +52,10 @@ protected:
     virtual void PrepareKey() = 0;     // from Key()
     virtual void EncipherBuffer();     // working buffer -> output, by mode
     virtual void DecipherBuffer();
+    // ECB over whole blocks in place; the default runs the work block one
+    // block at a time, a cipher may do it in one tight loop.
+    virtual void EncipherEcb(uint8_t* data, size_t size);
+    virtual void DecipherEcb(uint8_t* data, size_t size);
 
     const std::string& Key() const { return key_; }  // Windows-1252 bytes
     uint8_t* WorkBlock() { return work_; }

@@ -12,3 +12,7 @@ if(KV_SANITIZE)
                            -fno-sanitize-recover=undefined)
     target_link_options(kv_options INTERFACE -fsanitize=address,undefined)
 endif()
+if(KV_FUZZ)
+    # Coverage feedback for the fuzzers from every library they link.
+    target_compile_options(kv_options INTERFACE -fsanitize=fuzzer-no-link)
+endif()
