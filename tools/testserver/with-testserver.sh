@@ -32,4 +32,7 @@ KV_TEST_SERVER_URL="http://127.0.0.1:$(cat "$work/port")/"
 KV_TEST_SERVER_ROOT="$work/www"
 KV_TEST_SERVER_LOG="$work/requests.log"
 export KV_TEST_SERVER_URL KV_TEST_SERVER_ROOT KV_TEST_SERVER_LOG
+# The server is local: a proxy from the environment (which Wine's WinInet
+# honours) would only stand between the command and it.
+unset http_proxy HTTP_PROXY https_proxy HTTPS_PROXY
 "$@"
