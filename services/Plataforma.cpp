@@ -1,9 +1,6 @@
 #include "Plataforma.h"
 
-#include "DialogSeam.h"
 #include "ProcessMessages.h"
-#include "TextCodec.h"
-#include "Win32Handle.h"
 
 namespace servicios {
 
@@ -23,16 +20,6 @@ VersionWindows VersionPlataforma() {
         }
     }
     return v;
-}
-
-void MostrarMensaje(const std::string& texto) {
-    if (ui::ScriptedAnswer({"ShowMessage", "", texto, {"Vale"}, ""})) return;
-    wchar_t modulo[MAX_PATH] = L"";
-    GetModuleFileNameW(nullptr, modulo, MAX_PATH);
-    std::wstring titulo = modulo;
-    titulo = titulo.substr(titulo.find_last_of(L'\\') + 1);
-    titulo = titulo.substr(0, titulo.rfind(L'.'));
-    MessageBoxW(GetActiveWindow(), text::Wide(texto).c_str(), titulo.c_str(), MB_OK);
 }
 
 void EsperarFichero(const std::wstring& ruta) {

@@ -22,9 +22,6 @@ VersionWindows VersionPlataforma();
 bool CopiarFicheroEn(const VersionWindows& version, const std::string& origen,
                      const std::string& destino, bool fallarSiExiste, bool lanzar);
 
-// A plain message box with an OK button, through the dialog seam.
-void MostrarMensaje(const std::string& texto);
-
 // Waits while `ruta` does not exist: 10 ms sleeps, window messages between
 // them, giving up after about 15 s.
 void EsperarFichero(const std::wstring& ruta);

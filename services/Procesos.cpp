@@ -4,7 +4,7 @@
 
 #include <vector>
 
-#include "Plataforma.h"
+#include "Mensajes.h"
 #include "ProcessMessages.h"
 #include "TextCodec.h"
 #include "Win32Handle.h"
@@ -69,7 +69,7 @@ bool EjecutarYEsperar(const std::string& lineaComando, bool ocultar) {
     PROCESS_INFORMATION pi{};
     if (!CreateProcessW(nullptr, linea.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &inicio,
                         &pi)) {
-        servicios::MostrarMensaje("No se puede Ejecutar la Aplicación");
+        MostrarMensaje("No se puede Ejecutar la Aplicación");
         return false;
     }
     win::KernelHandle proceso(pi.hProcess);
