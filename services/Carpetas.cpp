@@ -31,7 +31,7 @@ std::string CarpetaTemporal() {
     const std::string carpeta =
         ConBarraFinal(text::Narrow(std::wstring(temporal, n <= MAX_PATH ? n : 0))) + "Kavo\\" +
         PalabraProducto + "\\";
-    CrearCarpetas(carpeta);
+    ForzarDirectorios(carpeta);
     return carpeta;
 }
 
@@ -55,7 +55,7 @@ void CrearAccesoDirecto(const std::string& destino, const std::string& nombre,
     ComPtr<IPersistFile> fichero;
     Comprobar(enlace.As(&fichero));
 
-    if (!icono.empty() && ExisteFichero(icono)) enlace->SetIconLocation(text::Wide(icono).c_str(), -1);
+    if (!icono.empty() && FicheroExiste(icono)) enlace->SetIconLocation(text::Wide(icono).c_str(), -1);
     const std::string carpetaDestino = destino.substr(0, destino.find_last_of('\\') + 1);
     enlace->SetPath(text::Wide(destino).c_str());
     enlace->SetWorkingDirectory(text::Wide(carpetaDestino).c_str());

@@ -62,13 +62,13 @@ void Enumerar(const std::string& carpeta, const std::function<bool(const Entrada
 // A level of a walk exists and is not a "." or ".." reference.
 bool NivelValido(const std::string& carpeta) {
     const std::string ultimo = carpeta.substr(carpeta.find_last_of('\\') + 1);
-    return ultimo != "." && ultimo != ".." && ExisteCarpeta(carpeta);
+    return ultimo != "." && ultimo != ".." && DirectorioExiste(carpeta);
 }
 
 void CopiarNivel(const std::string& origen, const std::string& destino, const std::string& sub,
                  bool subcarpetas, bool& resultado) {
     if (!NivelValido(origen + sub)) return;
-    CrearCarpetas(destino + sub);
+    ForzarDirectorios(destino + sub);
     Enumerar(origen + sub, [&](const Entrada& e) {
         const std::string relativo = sub + "\\" + e.nombre;
         if (e.EsCarpeta()) {
@@ -103,23 +103,23 @@ void BorrarNivel(const std::string& carpeta, bool subcarpetas, bool& resultado) 
 
 }  // namespace
 
-bool ExisteFichero(const std::string& ruta) {
+bool FicheroExiste(const std::string& ruta) {
     const DWORD a = Atributos(text::Wide(ruta));
     return a != INVALID_FILE_ATTRIBUTES && !(a & FILE_ATTRIBUTE_DIRECTORY);
 }
 
-bool ExisteCarpeta(const std::string& ruta) {
+bool DirectorioExiste(const std::string& ruta) {
     const DWORD a = Atributos(text::Wide(ruta));
     return a != INVALID_FILE_ATTRIBUTES && (a & FILE_ATTRIBUTE_DIRECTORY);
 }
 
-bool CrearCarpetas(const std::string& carpeta) {
+bool ForzarDirectorios(const std::string& carpeta) {
     const std::string ruta = QuitarBarraFinal(carpeta);
     if (ruta.empty()) return false;
-    if (ExisteCarpeta(ruta)) return true;
+    if (DirectorioExiste(ruta)) return true;
     const size_t barra = ruta.find_last_of('\\');
-    if (barra != std::string::npos && barra > 0) CrearCarpetas(ruta.substr(0, barra));
-    return CreateDirectoryW(text::Wide(ruta).c_str(), nullptr) || ExisteCarpeta(ruta);
+    if (barra != std::string::npos && barra > 0) ForzarDirectorios(ruta.substr(0, barra));
+    return CreateDirectoryW(text::Wide(ruta).c_str(), nullptr) || DirectorioExiste(ruta);
 }
 
 bool BorrarFichero(const std::string& ruta, bool lanzar) {

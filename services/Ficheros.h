@@ -41,7 +41,7 @@ bool FicheroEnUso(const std::string& ruta);
 bool FicheroSoloLectura(const std::string& ruta);
 
 // Small checks the other services share.
-bool ExisteFichero(const std::string& ruta);   // a file, not a folder
-bool ExisteCarpeta(const std::string& ruta);
+bool FicheroExiste(const std::string& ruta);   // a file, not a folder
+bool DirectorioExiste(const std::string& ruta);
 // Creates the folder with every missing parent; true when it exists after.
-bool CrearCarpetas(const std::string& carpeta);
+bool ForzarDirectorios(const std::string& carpeta);

@@ -65,7 +65,7 @@ TypeDirInstalacion DirectorioInstalacion(const std::string& codigoProducto,
     if (!fila) return resultado;
     resultado.Producto = fila->Carpeta;
     std::string acceso = Mayusculas(escritorio + fila->Acceso + ".lnk");
-    if (fila->AccesoAlternativo && !ExisteFichero(acceso))
+    if (fila->AccesoAlternativo && !FicheroExiste(acceso))
         acceso = Mayusculas(escritorio + fila->AccesoAlternativo + ".lnk");
 
     ComPtr<IShellLinkW> enlace;
@@ -86,7 +86,7 @@ TypeDirInstalacion DirectorioInstalacion(const std::string& codigoProducto,
 
     // C:\Kavo\Conta\Programa\CONTA.EXE: base C:\Kavo, product Conta.
     std::string carpetaPrograma, ejecutable, carpetaProducto, programa, base, producto;
-    if (ExisteFichero(destino) && PartirUltima(destino, carpetaPrograma, ejecutable) &&
+    if (FicheroExiste(destino) && PartirUltima(destino, carpetaPrograma, ejecutable) &&
         PartirUltima(carpetaPrograma, carpetaProducto, programa) &&
         PartirUltima(carpetaProducto, base, producto)) {
         resultado.Base = base;
@@ -101,7 +101,7 @@ std::string FicheroIniConta(const std::string& base, const std::string& subruta,
                             const std::string& nombreDefecto) {
     const std::string carpeta = Mayusculas(base + subruta);
     const std::string delUsuario = NombreUsuario() + ".INI";
-    const std::string nombre = ExisteFichero(carpeta + delUsuario) ? delUsuario : nombreDefecto;
+    const std::string nombre = FicheroExiste(carpeta + delUsuario) ? delUsuario : nombreDefecto;
     return carpeta + Mayusculas(nombre);
 }
 
