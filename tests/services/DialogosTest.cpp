@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include "DialogSeam.h"
+#include "Entorno.h"
+#include "TextCodec.h"
 
 namespace {
 
@@ -45,3 +47,92 @@ TEST(GuardarComo, StoresTheConfirmedName) {
 }
 
 }  // namespace
+
+namespace dialogo_real {
+
+// Answers the real save dialog from inside its own modal loop, as a user
+// would: types the name into the file name box and presses Save.
+std::wstring g_nombre;
+std::wstring g_titulo;
+bool g_respondido = false;
+
+BOOL CALLBACK BuscarDialogo(HWND v, LPARAM salida) {
+    wchar_t clase[16] = L"";
+    GetClassNameW(v, clase, 16);
+    if (std::wstring(clase) != L"#32770" || !IsWindowVisible(v)) return TRUE;
+    *reinterpret_cast<HWND*>(salida) = v;
+    return FALSE;
+}
+
+void CALLBACK Responder(HWND, UINT, UINT_PTR temporizador, DWORD) {
+    HWND dialogo = nullptr;
+    EnumThreadWindows(GetCurrentThreadId(), BuscarDialogo, reinterpret_cast<LPARAM>(&dialogo));
+    if (!dialogo) return;
+    KillTimer(nullptr, temporizador);
+    wchar_t titulo[128] = L"";
+    GetWindowTextW(dialogo, titulo, 128);
+    g_titulo = titulo;
+    // The file name box: the combo cmb13 of the explorer look, or the edit
+    // edt1 of the old one.
+    if (!SetDlgItemTextW(dialogo, 0x47c, g_nombre.c_str())) SetDlgItemTextW(dialogo, 0x480, g_nombre.c_str());
+    PostMessageW(dialogo, WM_COMMAND, IDOK, 0);
+    g_respondido = true;
+}
+
+TEST(GuardarComo, RealDialogKeepsTheCurrentFolder) {
+    prueba::CarpetaPrueba dir;
+    wchar_t antes[MAX_PATH];
+    GetCurrentDirectoryW(MAX_PATH, antes);
+
+    g_nombre = text::Wide(dir / "Kavo.Html");
+    g_respondido = false;
+    const UINT_PTR temporizador = SetTimer(nullptr, 0, 200, Responder);
+    TSaveDialog dialogo;
+    dialogo.FileName = "Kavo.Html";
+    dialogo.Title = "Guardar los enlaces";
+    dialogo.Filter = "Páginas web|*.html|Todos|*.*";
+    dialogo.DefaultExt = "html";
+    dialogo.InitialDir = dir.Ruta();
+    const bool aceptado = GuardarComo(dialogo);
+    KillTimer(nullptr, temporizador);
+
+    ASSERT_TRUE(g_respondido) << "the dialog never showed";
+    EXPECT_EQ(g_titulo, L"Guardar los enlaces");
+    EXPECT_TRUE(aceptado);
+    EXPECT_EQ(dialogo.FileName, dir / "Kavo.Html");
+    wchar_t despues[MAX_PATH];
+    GetCurrentDirectoryW(MAX_PATH, despues);
+    EXPECT_STREQ(despues, antes);
+}
+
+// Presses OK in the folder picker as soon as it shows: what comes back is
+// the folder the picker selected by itself at start.
+void CALLBACK Aceptar(HWND, UINT, UINT_PTR temporizador, DWORD) {
+    HWND dialogo = nullptr;
+    EnumThreadWindows(GetCurrentThreadId(), BuscarDialogo, reinterpret_cast<LPARAM>(&dialogo));
+    if (!dialogo) return;
+    KillTimer(nullptr, temporizador);
+    wchar_t titulo[128] = L"";
+    GetWindowTextW(dialogo, titulo, 128);
+    g_titulo = titulo;
+    PostMessageW(dialogo, WM_COMMAND, IDOK, 0);
+    g_respondido = true;
+}
+
+TEST(BuscarCarpeta, RealPickerStartsAtTheGivenFolder) {
+    prueba::CarpetaPrueba dir;
+    prueba::CrearCarpeta(dir / "Kavo\\Conta");
+    for (bool estiloNuevo : {true, false}) {
+        g_respondido = false;
+        g_titulo.clear();
+        const UINT_PTR temporizador = SetTimer(nullptr, 0, 300, Aceptar);
+        std::string carpeta = dir / "Kavo\\Conta";
+        const bool elegida = BuscarCarpeta(nullptr, carpeta, "Selecciona el Directorio", estiloNuevo, "");
+        KillTimer(nullptr, temporizador);
+        ASSERT_TRUE(g_respondido) << "the picker never showed";
+        EXPECT_TRUE(elegida) << estiloNuevo;
+        EXPECT_EQ(carpeta, dir / "Kavo\\Conta") << estiloNuevo;
+    }
+}
+
+}  // namespace dialogo_real
