@@ -152,6 +152,84 @@ INSTANTIATE_TEST_SUITE_P(
                        true}),
     [](const auto& info) { return std::string(info.param.nombre); });
 
+// The executable's own INI: local mode with its archive beside the program
+// fetches nothing at start-up; with the archive missing the user is told and
+// the program goes online, but the named archive is kept, so no beta is
+// chosen for it.
+struct CasoIniLocal {
+    const char* nombre;
+    const char* ini;
+    bool archivoAlLado;
+    const char* aviso;  // the plain message, or nullptr
+    int descripcionesPedidas;
+    const char* version;
+};
+
+class InstaladorLocal : public ::testing::TestWithParam<CasoIniLocal> {};
+
+TEST_P(InstaladorLocal, IniDelEjecutable) {
+    const CasoIniLocal& c = GetParam();
+    Vendedor vendedor("4711");
+    vendedor.http.Reset();
+    std::string carpeta = CarpetaNueva(std::string("instalador_ini_") + c.nombre);
+    ConstruirInstalador(Programa(), carpeta + "INSTALAR.EXE", DatosLanzamiento(2026, 11, 20, 4711, 10, 5, 0));
+    EscribirFichero(carpeta + "INSTALAR.INI", c.ini);
+    if (c.archivoAlLado) EscribirFichero(carpeta + "LOCAL.KAV", "x");
+    const std::string descripcion = "/_descargas_/externos/Conta/QTRBETA.INI";
+    const int antes = vendedor.http.Gets(descripcion);
+
+    Proceso p(carpeta + "INSTALAR.EXE", {}, carpeta);
+    if (c.aviso) {
+        auto d = EsperarDialogo(p.Id());
+        ASSERT_TRUE(d.has_value());
+        EXPECT_EQ(d->titulo, "Instalación Contabilidad Kavo");
+        EXPECT_EQ(d->texto, c.aviso);
+        Responder(*d, "Vale");
+    }
+    HWND h = EsperarVentana(p.Id(), L"KvFormulario");
+    ASSERT_NE(h, nullptr);
+    EXPECT_EQ(TextoDe(h, "LabelVersion"), c.version);
+    EXPECT_EQ(vendedor.http.Gets(descripcion) - antes, c.descripcionesPedidas);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Ini, InstaladorLocal,
+    ::testing::Values(
+        CasoIniLocal{"sin_ini", "", false, nullptr, 1, "Versión 10.05 BETA"},
+        CasoIniLocal{"local", "[PATH]\r\nLOCAL=1\r\nFICHERO=LOCAL.KAV\r\n", true, nullptr, 0, "Versión 10.05"},
+        CasoIniLocal{"local_sin_archivo", "[PATH]\r\nLOCAL=1\r\nFICHERO=LOCAL.KAV\r\n", false,
+                     "No se encuentran los Datos de Instalación.\n\r\n\rSe procederá a la descarga de los mismos "
+                     "durante el proceso de Instalación",
+                     0, "Versión 10.05"}),
+    [](const auto& info) { return std::string(info.param.nombre); });
+
+// A damaged appended archive stops the start-up: the standard error display
+// shows the engine's message with the application's title, and the program
+// ends without its window.
+TEST(InstaladorDanado, TerminaConElErrorDeLaCabecera) {
+    Vendedor vendedor("");
+    std::string carpeta = CarpetaNueva("instalador_danado");
+    std::string exe = carpeta + "INSTALAR.EXE";
+    ConstruirInstalador(Programa(), exe, DatosLanzamiento(2026, 1, 1, 1, 10, 0, 0));
+    {
+        // The signature is the header's first int32, 268 bytes before the end.
+        HANDLE f = CreateFileW(text::Wide(exe).c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+        ASSERT_NE(f, INVALID_HANDLE_VALUE);
+        SetFilePointer(f, -268, nullptr, FILE_END);
+        DWORD n = 0;
+        WriteFile(f, "XXXX", 4, &n, nullptr);
+        CloseHandle(f);
+    }
+    Proceso p(exe, {}, carpeta);
+    auto d = EsperarDialogo(p.Id());
+    ASSERT_TRUE(d.has_value());
+    EXPECT_EQ(d->titulo, "Instalación Contabilidad Kavo");
+    EXPECT_EQ(d->texto.rfind("Firma Erronea: el archivo \"", 0), 0u) << d->texto;
+    EXPECT_NE(d->texto.find("INSTALAR.EXE\" no es valido"), std::string::npos) << d->texto;
+    Responder(*d, "Vale");
+    EXPECT_TRUE(p.EsperarFin());
+}
+
 // The check box is offered only where the program's INI asks for it, and it
 // follows every change of the folder.
 TEST(InstaladorPagina, ComprobarSigueAlIniDeLaCarpeta) {

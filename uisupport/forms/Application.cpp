@@ -5,6 +5,7 @@
 #include "DialogSeam.h"
 #include "Exception.h"
 #include "Form.h"
+#include "Mensajes.h"
 #include "ProcessMessages.h"
 #include "TextCodec.h"
 
@@ -48,8 +49,7 @@ void TApplication::HandleException(std::exception_ptr e) {
     }
     ui::DialogRequest pedido{"ErrorAplicacion", titulo_, texto, {"Vale"}, ""};
     if (ui::ScriptedAnswer(pedido)) return;
-    HWND propietario = principal_ && IsWindow(principal_->Handle()) ? principal_->Handle() : nullptr;
-    MessageBoxW(propietario, text::Wide(texto).c_str(), text::Wide(titulo_).c_str(), MB_OK | MB_ICONERROR);
+    MostrarDialogo(texto, titulo_, MB_ICONERROR, BotonesMensaje::Ok);
 }
 
 void TApplication::Proteger(const std::function<void()>& manejador) noexcept {

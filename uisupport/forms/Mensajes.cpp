@@ -40,7 +40,9 @@ LRESULT CALLBACK GanchoCbt(int codigo, WPARAM wp, LPARAM lp) noexcept {
     return CallNextHookEx(nullptr, codigo, wp, lp);
 }
 
-int Mostrar(const std::string& texto, const std::string& titulo, UINT icono, BotonesMensaje botones) {
+}  // namespace
+
+int MostrarDialogo(const std::string& texto, const std::string& titulo, unsigned icono, BotonesMensaje botones) {
     UINT tipo = botones == BotonesMensaje::Ok ? MB_OK : botones == BotonesMensaje::OkCancelar ? MB_OKCANCEL : MB_YESNO;
     forms::TForm* f = forms::Application().MainForm();
     HWND propietario = f && IsWindow(f->Handle()) ? f->Handle() : GetActiveWindow();
@@ -53,8 +55,6 @@ int Mostrar(const std::string& texto, const std::string& titulo, UINT icono, Bot
     // A dialog closed by a terminate request counts as Cancel.
     return r == 0 ? mrCancel : r;
 }
-
-}  // namespace
 
 std::string TituloMensaje(TipoMensaje tipo) {
     switch (tipo) {
@@ -73,7 +73,7 @@ int Mensaje(const std::string& texto, TipoMensaje tipo, BotonesMensaje botones) 
                  : tipo == TipoMensaje::Error       ? MB_ICONERROR
                  : tipo == TipoMensaje::Informacion ? MB_ICONINFORMATION
                                                     : MB_ICONQUESTION;
-    return Mostrar(texto, titulo, icono, botones);
+    return MostrarDialogo(texto, titulo, icono, botones);
 }
 
 void MensajeError(const std::string& texto) { Mensaje(texto, TipoMensaje::Error, BotonesMensaje::Ok); }
@@ -83,5 +83,5 @@ void MensajeAviso(const std::string& texto) { Mensaje(texto, TipoMensaje::Aviso,
 void MostrarMensaje(const std::string& texto) {
     const std::string& titulo = forms::Application().Title();
     if (ui::ScriptedAnswer({"MostrarMensaje", titulo, texto, {kVale}, ""})) return;
-    Mostrar(texto, titulo, 0, BotonesMensaje::Ok);
+    MostrarDialogo(texto, titulo, 0, BotonesMensaje::Ok);
 }
