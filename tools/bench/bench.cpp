@@ -40,7 +40,7 @@ double Best(const std::function<void()>& f, int rounds) {
 
 // Alternates ours and the reference so both see the same machine load.
 void Compare(const char* what, double megabytes, const std::function<void()>& ours,
-             const std::function<void()>& ref, const char* refName, double target, int rounds = 7) {
+             const std::function<void()>& ref, const char* refName, double target, int rounds = 15) {
     double a = 1e9, b = 1e9;
     for (int i = 0; i < rounds; ++i) {
         a = std::min(a, Best(ours, 1));
@@ -173,7 +173,7 @@ int main() {
             for (const auto& c : compressed) x ^= kav::ArchiveCRC32(c.data(), c.size());
             gSink = x;
         };
-        const double tCrc = Best(crcOnly, 5), tRaw = Best(raw, 5);
+        const double tCrc = Best(crcOnly, 15), tRaw = Best(raw, 15);
         std::printf("  checksum alone: %.1f%% of the time of uncompress\n", 100.0 * tCrc / tRaw);
     };
     decoding("mixed data (program files and documents)", data);
