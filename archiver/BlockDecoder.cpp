@@ -19,10 +19,37 @@ size_t BlockTransforms::UncompressBlock(uint8_t* dst, size_t dstSize, const uint
     return InflateBlock(dst, dstSize, src, srcSize);
 }
 
+struct Inflater::State {
+    z_stream z{};
+    bool initialised = false;
+};
+
+Inflater::Inflater() : state_(std::make_unique<State>()) {}
+
+Inflater::~Inflater() {
+    if (state_->initialised) inflateEnd(&state_->z);
+}
+
+size_t Inflater::Inflate(uint8_t* dst, size_t dstSize, const uint8_t* src, size_t srcSize) {
+    z_stream& z = state_->z;
+    if (!state_->initialised) {
+        if (inflateInit(&z) != Z_OK) throw EArchiverUncompress();
+        state_->initialised = true;
+    } else if (inflateReset(&z) != Z_OK) {
+        throw EArchiverUncompress();
+    }
+    z.next_in = const_cast<Bytef*>(src);
+    z.avail_in = static_cast<uInt>(srcSize);
+    z.next_out = dst;
+    z.avail_out = static_cast<uInt>(dstSize);
+    // All the room at once with Z_FINISH: success only when the stream ends.
+    if (inflate(&z, Z_FINISH) != Z_STREAM_END) throw EArchiverUncompress();
+    return dstSize - z.avail_out;
+}
+
 size_t InflateBlock(uint8_t* dst, size_t dstSize, const uint8_t* src, size_t srcSize) {
-    uLongf produced = static_cast<uLongf>(dstSize);
-    if (uncompress(dst, &produced, src, static_cast<uLong>(srcSize)) != Z_OK) throw EArchiverUncompress();
-    return produced;
+    thread_local Inflater inflater;
+    return inflater.Inflate(dst, dstSize, src, srcSize);
 }
 
 DecodedBlock DecodeBlock(Stream& s, const BlockBuffers& b, bool encrypted, BlockTransforms& t) {

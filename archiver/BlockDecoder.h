@@ -5,6 +5,7 @@
 #pragma once
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 
 namespace kav {
 class Stream;
@@ -53,8 +54,25 @@ DecodedBlock DecodeBlock(Stream& s, const BlockBuffers& buffers, bool encrypted,
 // prepared once for the block.
 size_t DecipherStoredBlock(TCrypto& cipher, uint8_t* data, size_t n);
 
-// zlib's one-shot inflate bounded by dstSize; EArchiverUncompress unless the
-// stream ends inside that room.
+// One-shot inflate of a complete zlib stream bounded by dstSize, with one
+// zlib state kept from block to block (reset, not rebuilt: no allocation and
+// no copy of the output into a sliding window per block).
+// EArchiverUncompress unless the stream ends inside that room; the result is
+// what zlib's uncompress gives.
+class Inflater {
+public:
+    Inflater();
+    ~Inflater();
+    Inflater(const Inflater&) = delete;
+    Inflater& operator=(const Inflater&) = delete;
+    size_t Inflate(uint8_t* dst, size_t dstSize, const uint8_t* src, size_t srcSize);
+
+private:
+    struct State;
+    std::unique_ptr<State> state_;
+};
+
+// Inflater::Inflate with this thread's own inflater.
 size_t InflateBlock(uint8_t* dst, size_t dstSize, const uint8_t* src, size_t srcSize);
 
 }  // namespace kav

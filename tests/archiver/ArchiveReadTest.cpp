@@ -56,7 +56,7 @@ TEST(ArchiveRead, EntriesAndContentRoundTrip) {
     const std::vector<Case> cases = {
         {"Programa\\CONTA.EXE", multi, {.attr = 0x21, .fileType = 1}},
         {"stored.bin", "abcde", {.packing = Packing::Stored}},
-        {"smallest.bin", kavmake::MixedData(5000, 7), {.packing = Packing::Smallest}},
+        {"comprimido.bin", kavmake::MixedData(5000, 7), {.packing = Packing::Compressed}},
         {"cifrado.txt", multi, {.encrypted = true}},
         {"cifrado guardado.txt", "trece bytes!!", {.packing = Packing::Stored, .encrypted = true}},
         {"vacío.txt", "", {}},

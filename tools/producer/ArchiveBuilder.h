@@ -18,7 +18,11 @@
 
 namespace kavmake {
 
-enum class Packing { Compressed, Stored, Smallest };
+// Smallest is what release tooling does: compressed, or stored when
+// compression does not shrink the block. Compressed forces compression (a
+// forced block of incompressible data can outgrow the reader's input buffer
+// when BlockSize is small: a way to build that damage).
+enum class Packing { Smallest, Compressed, Stored };
 
 // Deliberate faults in the blocks of one file.
 enum class Fault {
@@ -34,7 +38,7 @@ struct FileOptions {
     std::string altName;    // UTF-8; empty: no AltName and no AltFileType byte
     uint8_t altFileType = 0;
     std::vector<uint8_t> tags;  // at most 10 (more is written as given: damage)
-    Packing packing = Packing::Compressed;
+    Packing packing = Packing::Smallest;
     int level = 6;              // zlib level for compressed blocks
     bool encrypted = false;     // with the archive's key
     uint8_t extraFileFlags = 0; // uninterpreted bits to carry

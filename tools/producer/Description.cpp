@@ -162,7 +162,7 @@ ArchiveBuilder ParseDescription(const std::string& text, const std::string& base
         for (size_t i = 1; i < st.args.size(); ++i) {
             const std::string& w = st.args[i];
             if (w == "stored") o.packing = Packing::Stored;
-            else if (w == "smallest") o.packing = Packing::Smallest;
+            else if (w == "compressed") o.packing = Packing::Compressed;
             else if (w == "encrypted") o.encrypted = true;
             else if (w == "wrong-crc") o.fault = Fault::WrongCrc;
             else if (w == "standard-crc") o.fault = Fault::StandardCrc;

@@ -6,7 +6,8 @@
 //           userdata=48656C6C6F segment-size=100000 solid flags=0x02
 //           no-last-flag partial-totals version=1 signature=4664
 //   file "dir\a.txt" text="hola"            (or from=PATH, or fill=BYTES)
-//        stored | smallest   level=9   encrypted   date="2024-03-15 10:30:00"
+//        stored | compressed (default: compressed unless that does not shrink)
+//        level=9   encrypted   date="2024-03-15 10:30:00"
 //        attr=0x21 type=3 alt="otro\a.txt" alt-type=4 tags=1,2,3
 //        wrong-crc | standard-crc
 //   folder "dir\vacia\" attr=0x10
