@@ -41,6 +41,8 @@ void TCrypto::Run(bool keyReady, bool encipher) {
     if (!keyReady) {
         PrepareKey();
         if (mode_ != TCipherMode::ECBMode) LoadChainingRegister();
+    } else if (mode_ != TCipherMode::ECBMode && register_.empty()) {
+        LoadChainingRegister();  // chaining asked for before any register was loaded
     }
     switch (inputType_) {
     case TSourceType::SourceByteArray:

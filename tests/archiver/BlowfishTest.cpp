@@ -101,6 +101,18 @@ TEST(Blowfish, ModesRoundTripWithTheirLengths) {
     }
 }
 
+TEST(Blowfish, ChainingBeforeAnyPreparationStartsFromTheIVector) {
+    // Never prepared: the initial tables, as with the empty key.
+    for (TCipherMode mode : {TCipherMode::CBCMode, TCipherMode::CFBMode}) {
+        TBlowFish unprepared, prepared;
+        unprepared.SetIVector("12345678");
+        prepared.SetIVector("12345678");
+        const std::vector<uint8_t> in = Hex("0123456789ABCDEF0011223344556677");
+        EXPECT_EQ(Cipher(unprepared, mode, false, in, true), Cipher(prepared, mode, false, in, false))
+            << static_cast<int>(mode);
+    }
+}
+
 TEST(Blowfish, DecipheringTwiceWithFreshScheduleGivesTheSameBytes) {
     TBlowFish bf;
     bf.SetKey("otra clave larga");
