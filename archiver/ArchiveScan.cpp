@@ -62,8 +62,10 @@ public:
             TFileEntry entry;
             ReadEntry(entry);
             ReadParts(entry, solid ? &inner : nullptr);
+            // A solid archive's first entry is the container of the real
+            // ones, and the outer archive carries nothing else for the reader.
+            if (solid) break;
             visitor_.Entry(entry);
-            if (solid) break;  // the outer archive carries nothing else for the reader
         }
         if (solid) {
             MemorySegments innerSource({std::string(inner.begin(), inner.end())});
@@ -120,15 +122,15 @@ private:
             ReadEntry(next);
             if (next.Name != e.Name || next.Size != e.Size || next.Date != e.Date)
                 throw EArchiver(kMsgWrongNextSegment);
-            if (next.PartOffset != written && options_.readData) RaiseDamaged();
+            if (next.PartOffset != written && (options_.readData || keep)) RaiseDamaged();
             e.FileFlags = next.FileFlags;
             e.PackedPartSize = next.PackedPartSize;
         }
-        if (options_.readData && written != e.Size && !(e.FileFlags & kFileFolder)) RaiseDamaged();
+        if ((options_.readData || keep) && written != e.Size && !(e.FileFlags & kFileFolder)) RaiseDamaged();
     }
 
     void ReadPart(const TFileEntry& e, int64_t& written, std::vector<uint8_t>* keep) {
-        if (!options_.readData) {
+        if (!options_.readData && !keep) {  // a solid container is always read
             stream_->Skip(e.PackedPartSize);
             return;
         }

@@ -65,7 +65,8 @@ public:
     // Every header read: segment 1, the next segments, a solid archive's inner one.
     virtual void Header(const TArchiveHeader&) {}
     // Once per entry, after its data; a split file is reported with the
-    // fields of its first record and the part flags of its last.
+    // fields of its first record and the part flags of its last. A solid
+    // archive's container entry is not reported: its inner entries are.
     virtual void Entry(const TFileEntry&) {}
     // The file's bytes in order (readData only).
     virtual void Data(const TFileEntry&, const uint8_t*, size_t) {}

@@ -72,7 +72,7 @@ TEST_F(KavTool, CommandsOnGoodArchives) {
         {{"list", "kt_split.kav"}, "partido.bin\t6000\t0\n"},
         {{"test", "--key", "clave de soporte", "kt_good.kav"}, "kt_good.kav: correcto, 3 entradas, 100015 bytes\n"},
         {{"test", "kt_split.kav"}, "kt_split.kav: correcto, 1 entradas, 6000 bytes\n"},
-        {{"test", "kt_solid.kav"}, "kt_solid.kav: correcto, 2 entradas, 8 bytes\n"},
+        {{"test", "kt_solid.kav"}, "kt_solid.kav: correcto, 1 entradas, 8 bytes\n"},
         {{"test", "--offset", "1000", "kt_setup.exe"}, "kt_setup.exe: correcto, 0 entradas, 0 bytes\n"},
         {{"crc", "kt_check.txt"}, "1B948A57\n"},
     };

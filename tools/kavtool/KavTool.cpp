@@ -63,36 +63,18 @@ struct Counter : kav::ScanVisitor {
     void Data(const kav::TFileEntry&, const uint8_t*, size_t n) override { bytes += static_cast<long long>(n); }
 };
 
-// A solid archive's outer entry is a container, not a file of the release.
-bool IsSolidContainer(const kav::TArchiveHeader& first, int index) {
-    return (first.ArchiveFlags & kav::kArchiveSolid) && index == 0;
-}
-
 int List(const std::vector<std::string>& args, std::ostream& out) {
     const Args a = Parse(args, false, true);
     kav::FileSegments source(a.path, a.offset);
-    struct : kav::ScanVisitor {
-        std::ostream* out;
-        kav::TArchiveHeader first;
-        int headers = 0, index = 0;
-        void Header(const kav::TArchiveHeader& h) override {
-            if (headers++ == 0) first = h;
-        }
+    struct Lister : kav::ScanVisitor {
+        std::ostream& out;
+        explicit Lister(std::ostream& o) : out(o) {}
         void Entry(const kav::TFileEntry& e) override {
-            if (!IsSolidContainer(first, index++))
-                *out << e.Name << '\t' << e.Size << '\t' << static_cast<int>(e.FileType) << '\n';
+            out << e.Name << '\t' << e.Size << '\t' << static_cast<int>(e.FileType) << '\n';
         }
-    } lister;
-    lister.out = &out;
-    // A solid archive's entries are inside its content: read it.
-    kav::TArchiveHeader h;
-    {
-        auto s = kav::FileStream::OpenRead(a.path);
-        s->Seek(a.offset);
-        kav::ReadAndCheckHeader(*s, h, a.path);
-    }
+    } lister(out);
     kav::ScanOptions options;
-    options.readData = (h.ArchiveFlags & kav::kArchiveSolid) != 0;
+    options.readData = false;  // a solid archive's container is read all the same
     kav::ScanArchive(source, lister, options);
     return 0;
 }
