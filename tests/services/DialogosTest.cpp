@@ -50,8 +50,9 @@ TEST(GuardarComo, StoresTheConfirmedName) {
 
 namespace dialogo_real {
 
-// Answers the real save dialog from inside its own modal loop, as a user
-// would: types the name into the file name box and presses Save.
+// Answers a real dialog from inside its own modal loop, as a user would:
+// types g_nombre into the file name box (when there is a name to type) and
+// presses the OK button.
 std::wstring g_nombre;
 std::wstring g_titulo;
 bool g_respondido = false;
@@ -74,7 +75,8 @@ void CALLBACK Responder(HWND, UINT, UINT_PTR temporizador, DWORD) {
     g_titulo = titulo;
     // The file name box: the combo cmb13 of the explorer look, or the edit
     // edt1 of the old one.
-    if (!SetDlgItemTextW(dialogo, 0x47c, g_nombre.c_str())) SetDlgItemTextW(dialogo, 0x480, g_nombre.c_str());
+    if (!g_nombre.empty() && !SetDlgItemTextW(dialogo, 0x47c, g_nombre.c_str()))
+        SetDlgItemTextW(dialogo, 0x480, g_nombre.c_str());
     PostMessageW(dialogo, WM_COMMAND, IDOK, 0);
     g_respondido = true;
 }
@@ -105,27 +107,13 @@ TEST(GuardarComo, RealDialogKeepsTheCurrentFolder) {
     EXPECT_STREQ(despues, antes);
 }
 
-// Presses OK in the folder picker as soon as it shows: what comes back is
-// the folder the picker selected by itself at start.
-void CALLBACK Aceptar(HWND, UINT, UINT_PTR temporizador, DWORD) {
-    HWND dialogo = nullptr;
-    EnumThreadWindows(GetCurrentThreadId(), BuscarDialogo, reinterpret_cast<LPARAM>(&dialogo));
-    if (!dialogo) return;
-    KillTimer(nullptr, temporizador);
-    wchar_t titulo[128] = L"";
-    GetWindowTextW(dialogo, titulo, 128);
-    g_titulo = titulo;
-    PostMessageW(dialogo, WM_COMMAND, IDOK, 0);
-    g_respondido = true;
-}
-
 TEST(BuscarCarpeta, RealPickerStartsAtTheGivenFolder) {
     prueba::CarpetaPrueba dir;
     prueba::CrearCarpeta(dir / "Kavo\\Conta");
     for (bool estiloNuevo : {true, false}) {
         g_respondido = false;
-        g_titulo.clear();
-        const UINT_PTR temporizador = SetTimer(nullptr, 0, 300, Aceptar);
+        g_nombre.clear();  // OK only: the picker's own selection comes back
+        const UINT_PTR temporizador = SetTimer(nullptr, 0, 300, Responder);
         std::string carpeta = dir / "Kavo\\Conta";
         const bool elegida = BuscarCarpeta(nullptr, carpeta, "Selecciona el Directorio", estiloNuevo, "");
         KillTimer(nullptr, temporizador);
