@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <commctrl.h>
+
 #include "DialogSeam.h"
 #include "Entorno.h"
 #include "TextCodec.h"
@@ -56,6 +58,10 @@ namespace dialogo_real {
 std::wstring g_nombre;
 std::wstring g_titulo;
 bool g_respondido = false;
+// For the folder picker: the name its tree must have selected before OK is
+// pressed (the tree fills in while the dialog runs), and how long to wait.
+std::wstring g_seleccion;
+int g_esperas = 0;
 
 BOOL CALLBACK BuscarDialogo(HWND v, LPARAM salida) {
     wchar_t clase[16] = L"";
@@ -65,10 +71,33 @@ BOOL CALLBACK BuscarDialogo(HWND v, LPARAM salida) {
     return FALSE;
 }
 
+BOOL CALLBACK BuscarArbol(HWND v, LPARAM salida) {
+    wchar_t clase[32] = L"";
+    GetClassNameW(v, clase, 32);
+    if (std::wstring(clase) != WC_TREEVIEWW) return TRUE;
+    *reinterpret_cast<HWND*>(salida) = v;
+    return FALSE;
+}
+
+std::wstring TextoSeleccionado(HWND dialogo) {
+    HWND arbol = nullptr;
+    EnumChildWindows(dialogo, BuscarArbol, reinterpret_cast<LPARAM>(&arbol));
+    if (!arbol) return {};
+    wchar_t texto[MAX_PATH] = L"";
+    TVITEMW item{};
+    item.mask = TVIF_TEXT;
+    item.hItem = TreeView_GetSelection(arbol);
+    item.pszText = texto;
+    item.cchTextMax = MAX_PATH;
+    if (!item.hItem || !TreeView_GetItem(arbol, &item)) return {};
+    return texto;
+}
+
 void CALLBACK Responder(HWND, UINT, UINT_PTR temporizador, DWORD) {
     HWND dialogo = nullptr;
     EnumThreadWindows(GetCurrentThreadId(), BuscarDialogo, reinterpret_cast<LPARAM>(&dialogo));
     if (!dialogo) return;
+    if (!g_seleccion.empty() && TextoSeleccionado(dialogo) != g_seleccion && ++g_esperas < 50) return;
     KillTimer(nullptr, temporizador);
     wchar_t titulo[128] = L"";
     GetWindowTextW(dialogo, titulo, 128);
@@ -87,6 +116,7 @@ TEST(GuardarComo, RealDialogKeepsTheCurrentFolder) {
     GetCurrentDirectoryW(MAX_PATH, antes);
 
     g_nombre = text::Wide(dir / "Kavo.Html");
+    g_seleccion.clear();
     g_respondido = false;
     const UINT_PTR temporizador = SetTimer(nullptr, 0, 200, Responder);
     TSaveDialog dialogo;
@@ -110,12 +140,16 @@ TEST(GuardarComo, RealDialogKeepsTheCurrentFolder) {
 TEST(BuscarCarpeta, RealPickerStartsAtTheGivenFolder) {
     prueba::CarpetaPrueba dir;
     prueba::CrearCarpeta(dir / "Kavo\\Conta");
-    for (bool estiloNuevo : {true, false}) {
+    // New style rooted at the desktop; old style rooted at the test folder.
+    for (const bool estiloNuevo : {true, false}) {
+        const std::string raiz = estiloNuevo ? "" : dir.Ruta();
         g_respondido = false;
         g_nombre.clear();  // OK only: the picker's own selection comes back
+        g_seleccion = L"Conta";
+        g_esperas = 0;
         const UINT_PTR temporizador = SetTimer(nullptr, 0, 300, Responder);
         std::string carpeta = dir / "Kavo\\Conta";
-        const bool elegida = BuscarCarpeta(nullptr, carpeta, "Selecciona el Directorio", estiloNuevo, "");
+        const bool elegida = BuscarCarpeta(nullptr, carpeta, "Selecciona el Directorio", estiloNuevo, raiz);
         KillTimer(nullptr, temporizador);
         ASSERT_TRUE(g_respondido) << "the picker never showed";
         EXPECT_TRUE(elegida) << estiloNuevo;
