@@ -75,9 +75,17 @@ bool EjecutarYEsperar(const std::string& lineaComando, bool ocultar) {
     win::KernelHandle proceso(pi.hProcess);
     CloseHandle(pi.hThread);  // only the process is waited for
     VentanasOcultas ocultas(ocultar);
+    const HANDLE h = proceso.get();
     for (;;) {
         ui::ProcessMessages();
-        const HANDLE h = proceso.get();
+        // A quit request stays queued for the main loop and would wake the
+        // wait at once, again and again: then only the program is waited
+        // for, in short steps that still keep the window alive.
+        MSG pendiente;
+        if (PeekMessageW(&pendiente, nullptr, WM_QUIT, WM_QUIT, PM_NOREMOVE)) {
+            if (WaitForSingleObject(h, 100) != WAIT_TIMEOUT) break;
+            continue;
+        }
         const DWORD r = MsgWaitForMultipleObjects(1, &h, FALSE, INFINITE, QS_ALLINPUT);
         if (r != WAIT_OBJECT_0 + 1) break;  // ended (or the wait itself failed)
     }

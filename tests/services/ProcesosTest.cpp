@@ -49,6 +49,22 @@ TEST(EjecutarYEsperar, WaitsForTheProgramWithTheWindowAlive) {
     EXPECT_FALSE(IsIconic(g_ventana));
 }
 
+uint64_t TiempoCpu() {
+    FILETIME creado, fin, nucleo, usuario;
+    GetProcessTimes(GetCurrentProcess(), &creado, &fin, &nucleo, &usuario);
+    auto valor = [](FILETIME f) { return (uint64_t(f.dwHighDateTime) << 32) | f.dwLowDateTime; };
+    return (valor(nucleo) + valor(usuario)) / 10000;  // ms
+}
+
+TEST(EjecutarYEsperar, AQuitRequestDoesNotMakeTheWaitSpin) {
+    PostQuitMessage(0);
+    const uint64_t antes = TiempoCpu();
+    EXPECT_TRUE(EjecutarYEsperar(prueba::Comillas(prueba::Fixture("ayudante_servicios.exe")) + " esperar 1500", false));
+    EXPECT_LT(TiempoCpu() - antes, 500u) << "ms of processor time spent waiting";
+    MSG quit;
+    EXPECT_TRUE(PeekMessageW(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE)) << "the request is kept";
+}
+
 TEST(EjecutarYEsperar, TellsTheUserWhenTheProgramCannotStart) {
     std::vector<ui::DialogRequest> mostrados;
     ui::ScopedDialogScript guion([&](const ui::DialogRequest& r) {
