@@ -15,6 +15,7 @@
 #include "FrameInstalar.h"
 #include "FramePrograma.h"
 #include "Framepsql.h"
+#include "CierreVentana.h"
 #include "ReglasInstalador.h"
 #include "ServiciosProvisionales.h"
 #include "LibActualizadorComun.h"

@@ -4,7 +4,6 @@
 #include <cstdio>
 
 #include "FormatoTexto.h"
-#include "Mensajes.h"
 
 namespace {
 unsigned U16(const std::array<uint8_t, 128>& d, size_t o) { return d[o] | (d[o + 1] << 8); }
@@ -120,28 +119,6 @@ std::vector<int> SecuenciaSalida() {
     while (a > 40) r.push_back(a -= 40);
     r.push_back(0);
     return r;
-}
-
-DecisionCierre ConsultarCierre(int estado, bool modoActualizacion) {
-    const std::string operacion = modoActualizacion ? "Actualización" : "Instalación";
-    DecisionCierre d;
-    if (estado > 0) {
-        if (Mensaje("Cancelar " + operacion, TipoMensaje::Confirmacion, BotonesMensaje::OkCancelar) == mrOk) {
-            d.cancelar = true;
-            if (estado == 2) {
-                MensajeInfo(operacion + " Incorrecta");
-                d.abortarExtraccion = true;
-            }
-        }
-        return d;
-    }
-    if (estado != -1) {
-        const char* pregunta =
-            modoActualizacion ? "Confirma Salida del Actualizador" : "Confirma Salida del Instalador";
-        if (Mensaje(pregunta, TipoMensaje::Confirmacion, BotonesMensaje::OkCancelar) != mrOk) return d;
-    }
-    d.cerrar = true;
-    return d;
 }
 
 std::string RutaInformeInstalacion(uint32_t codigo, const std::string& version) {

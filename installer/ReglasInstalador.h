@@ -1,13 +1,12 @@
 // The installer's decisions that need no window: the release record of the
 // appended archive, label texts, the customer lists of the vendor's release
-// descriptions, report values, the fade steps and the close question.
+// descriptions, report values and the fade steps. Portable.
 #pragma once
 #include <array>
 #include <cstdint>
 #include <string>
 #include <vector>
 
-#include "ServiciosProvisionales.h"
 #include "Versiones.h"
 
 // The 128 bytes of user data of the installer's own archive.
@@ -46,17 +45,6 @@ bool EsVersionSiguiente(const TypeVersion& web, const TypeVersion& instalada);
 int SiguienteOpacidadEntrada(int actual, bool& parar);
 // Fade-out from full opacity: 255, 215, ..., 15, 0.
 std::vector<int> SecuenciaSalida();
-
-// The close question. Estado > 0: the cancel question (never closes); on OK
-// the caller sets CancelarPedido and, during extraction, aborts it (the
-// "Incorrecta" notice is shown here). Estado <= 0: the exit question unless
-// the run finished (-1).
-struct DecisionCierre {
-    bool cerrar = false;
-    bool cancelar = false;
-    bool abortarExtraccion = false;
-};
-DecisionCierre ConsultarCierre(int estado, bool modoActualizacion);
 
 // The report requests' paths and queries (appended to the server's address).
 std::string RutaInformeInstalacion(uint32_t codigoCliente, const std::string& version);

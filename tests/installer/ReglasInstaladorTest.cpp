@@ -1,0 +1,116 @@
+// The installer's rules that need no window: the release record, label
+// texts, customer lists, report values, the dates of the beta check, the
+// version step and the fade steps.
+#include <gtest/gtest.h>
+
+#include <cstring>
+
+#include "ReglasInstalador.h"
+
+namespace {
+
+// A release record as the vendor's tooling writes it (little-endian).
+std::array<uint8_t, 128> Datos(unsigned anio, unsigned mes, unsigned dia, uint32_t codigo, unsigned major,
+                               unsigned minor) {
+    std::array<uint8_t, 128> d{};
+    d[0] = static_cast<uint8_t>(anio), d[1] = static_cast<uint8_t>(anio >> 8);
+    d[2] = static_cast<uint8_t>(mes), d[3] = static_cast<uint8_t>(dia);
+    for (int i = 0; i < 4; ++i) d[12 + i] = static_cast<uint8_t>(codigo >> (8 * i));
+    d[18] = static_cast<uint8_t>(major), d[19] = static_cast<uint8_t>(major >> 8);
+    d[20] = static_cast<uint8_t>(minor), d[21] = static_cast<uint8_t>(minor >> 8);
+    return d;
+}
+
+TEST(RegistroLanzamiento, CamposYMotor) {
+    struct Caso {
+        uint8_t longitudParametro, selector;
+        uint8_t tipoMotor;
+    };
+    for (const Caso& c : {Caso{7, 0, 0}, Caso{7, 1, 1}, Caso{7, 200, 1}, Caso{0, 1, 2}, Caso{0, 0, 2}}) {
+        auto d = Datos(2026, 11, 20, 4000000000u, 10, 5);
+        d[26] = c.longitudParametro;
+        d[127] = c.selector;
+        RegistroLanzamiento r = InterpretarDatosArchivo(d);
+        EXPECT_EQ(r.tipoMotor, c.tipoMotor);
+        EXPECT_EQ(r.anio, 2026u);
+        EXPECT_EQ(r.mes, 11u);
+        EXPECT_EQ(r.dia, 20u);
+        EXPECT_EQ(r.codigoCliente, 4000000000u);
+        EXPECT_EQ(r.major, 10u);
+        EXPECT_EQ(r.minor, 5u);
+    }
+    EXPECT_EQ(TextoVersion(10, 5, true), "Versión 10.05");
+    EXPECT_EQ(TextoVersion(3, 123, true), "Versión 3.123");
+    EXPECT_EQ(TextoVersion(0, 5, true), "");
+    EXPECT_EQ(TextoVersion(0, 5, false), "Versión 0.05");
+    EXPECT_EQ(TextoFecha(9, "octubre", 2026), "9 de octubre del 2026");
+}
+
+TEST(EnListaClientes, Tabla) {
+    struct Caso {
+        const char* lista;
+        uint32_t codigo;
+        bool esta;
+    };
+    for (const Caso& c : {Caso{"120;4711", 4711, true}, Caso{"120;4711", 47, false}, Caso{"4711", 4711, true},
+                          Caso{";", 0, false}, Caso{"", 0, false}, Caso{"4711;", 4711, true},
+                          Caso{" 4711;", 4711, false}, Caso{";;4711", 4711, true}, Caso{"04711", 4711, false},
+                          Caso{"47110", 4711, false}})
+        EXPECT_EQ(EnListaClientes(c.lista, c.codigo), c.esta) << c.lista << " / " << c.codigo;
+}
+
+TEST(VersionInformada, UltimaPalabraDeLaEtiqueta) {
+    EXPECT_EQ(VersionInformada("Versión 10.05"), "10.05");
+    EXPECT_EQ(VersionInformada("Versión 10.05 BETA"), "BETA");
+    EXPECT_EQ(VersionInformada("Versión 10.05 V2"), "V2");
+    EXPECT_EQ(VersionInformada("Versión 100.123"), "100.1");
+    EXPECT_EQ(VersionInformada(""), "");
+    EXPECT_EQ(VersionInformada("sinblancos"), "sinbl");
+    EXPECT_EQ(RutaInformeInstalacion(4711, "10.05"), "/roldawindows/instalacion.php?codcli=4711&kavoversion=10.05");
+    EXPECT_EQ(RutaInformeActualizacion("CLI1.VER", 7, "BETA"),
+              "/roldawindows/actualizarolda.php?filename=CLI1.VER&codcli=7&kavoversion=BETA");
+    auto s = SeccionesBeta(10, 5);
+    EXPECT_EQ(s[0], "10.05");
+    EXPECT_EQ(s[1], "1.05");
+    s = SeccionesBeta(9, 12);
+    EXPECT_EQ(s[0], "09.12");
+    EXPECT_EQ(s[1], "9.12");
+}
+
+TEST(FechaHora, LeerYEscribir) {
+    EXPECT_EQ(LeerFechaHora("0"), 0);
+    EXPECT_EQ(LeerFechaHora(""), 0);
+    EXPECT_EQ(LeerFechaHora("basura"), 0);
+    EXPECT_EQ(LeerFechaHora("31/02/2026 10:00:00"), 0) << "no such day";
+    EXPECT_DOUBLE_EQ(LeerFechaHora("30/12/1899"), 0);
+    EXPECT_DOUBLE_EQ(LeerFechaHora("01/01/1900"), 2);
+    EXPECT_DOUBLE_EQ(LeerFechaHora("01/12/2026 12:00:00"), LeerFechaHora("2026-12-01 12:00:00"));
+    double f = LeerFechaHora("01/12/2026 10:30:15");
+    EXPECT_EQ(FormatoFechaHora(f), "01/12/2026 10:30:15");
+    EXPECT_LT(LeerFechaHora("01/12/2026 10:30:15"), LeerFechaHora("01/12/2026 10:30:16"));
+    EXPECT_LT(LeerFechaHora("31/12/2025 23:59:59"), LeerFechaHora("01/01/2026"));
+    EXPECT_EQ(FormatoFechaHora(0), "0");
+}
+
+TEST(Versiones, SiguienteSoloUnPasoMenor) {
+    auto v = [](uint16_t major, uint16_t minor) {
+        TypeVersion r;
+        r.Major = major;
+        r.Minor = minor;
+        return r;
+    };
+    EXPECT_TRUE(EsVersionSiguiente(v(10, 6), v(10, 5)));
+    EXPECT_FALSE(EsVersionSiguiente(v(11, 0), v(10, 99)));
+    EXPECT_FALSE(EsVersionSiguiente(v(10, 5), v(10, 5)));
+    EXPECT_FALSE(EsVersionSiguiente(v(10, 7), v(10, 5)));
+}
+
+TEST(Fundido, SecuenciasDeEntradaYSalida) {
+    std::vector<int> entrada{0};
+    bool parar = false;
+    while (!parar) entrada.push_back(SiguienteOpacidadEntrada(entrada.back(), parar));
+    EXPECT_EQ(entrada, (std::vector<int>{0, 40, 80, 120, 160, 200, 240, 255}));
+    EXPECT_EQ(SecuenciaSalida(), (std::vector<int>{255, 215, 175, 135, 95, 55, 15, 0}));
+}
+
+}  // namespace
