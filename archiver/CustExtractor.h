@@ -1,0 +1,105 @@
+// TCustomExtractor: reads entries. Enumeration, extraction into a folder with
+// restored paths, the choice for files that already exist, the per-file
+// events, navigation over the segments of a multi-file archive with prompts
+// for missing ones, and the unpacking of solid archives.
+#pragma once
+#include <functional>
+#include <string>
+
+#include "ArchiverRoot.h"
+#include "BlockDecoder.h"
+#include "platform/Platform.h"
+
+namespace kav {
+
+class TCustomSFXGenerator;
+class TCustomExtractor;
+
+enum TRestoreAction { raOverwrite, raSkip, raUpdate, raAsk, raExistingOnly, raUpdateExisting };
+
+// The destination folder of an entry (a folder path, possibly without a
+// trailing backslash when restorePath is off and extractPath has none).
+std::string EntryDestinationFolder(const std::string& entryName, const std::string& extractPath, bool restorePath);
+
+// A stored name the engine refuses to restore: a ".." component, or a colon
+// anywhere but after a leading drive letter.
+bool IsUnsafeStoredName(const std::string& name);
+
+class TCustomExtractor : public TArchiverRoot {
+public:
+    TCustomExtractor();
+    ~TCustomExtractor() override;
+    std::string ClassName() const override { return "TCustomExtractor"; }
+
+    std::string ExtractPath;
+    TExtrMessages& Messages() { return MessagesAs<TExtrMessages>(); }
+    TRestoreAction RestoreAction = raAsk;
+    TCustomSFXGenerator* SFXGenerator = nullptr;
+
+    std::function<void(TCustomExtractor&, const TFileEntry&)> OnEnumeration;
+    std::function<void(TCustomExtractor&, const TFileEntry&, std::string& destPath, bool& accept)> OnExtractFile;
+    std::function<void(TCustomExtractor&, int32_t index, std::string& destPath, bool& accept)> OnExtractFileByIndex;
+    std::function<void(TCustomExtractor&, const TFileEntry&, const std::string& destPath)> OnFileExtracted;
+    std::function<void(TCustomExtractor&, const TFileEntry&, const std::string& destPath, os::File& s)> OnFileSerie;
+    std::function<bool(TCustomExtractor&, uint8_t* dest, int32_t& destSize, const uint8_t* src, int32_t srcSize)>
+        OnUncompressBlock;
+    std::function<void(TCustomExtractor&, uint8_t* dest, const uint8_t* src, int32_t& destSize, int32_t srcSize)>
+        OnDecryptBlock;
+    std::function<void(TCustomExtractor&, int32_t segment, std::string& drive)> OnInsertDisk;
+    std::function<void(TCustomExtractor&, std::string& drive)> OnInsertLastDisk;
+    std::function<void(TCustomExtractor&, int32_t segment, std::string& fileName)> OnLocateSegment;
+    std::function<void(TCustomExtractor&, std::string& path)> OnLocateLastSegment;
+    std::function<void(TCustomExtractor&)> OnSegmentChanged;
+
+    void ExtractFiles();
+    void EnumerateFiles();
+    void ExtractFileAt(int32_t segment, int32_t offset, const std::string& destFile, int64_t totalHint);
+
+    std::unique_ptr<TMessages> CreateMessages() override;
+    void StartOperation() override;
+    void AfterOpen() override;
+    void BeforeClose() override;
+    void ReadArchiveTotals() override;
+    os::Share GetOpenMode() override { return os::Share::DenyWrite; }
+    bool NextSegmentIfNeeded() override;
+    void AdjustStartOffset(const std::string& fileName) override;
+    void OpenSolid() override;
+    void CloseSolid() override;
+    virtual bool UncompressBlock(uint8_t* dest, int32_t& destSize, const uint8_t* src, int32_t srcSize);
+    virtual void DecryptBlock(uint8_t* dest, const uint8_t* src, int32_t& destSize, int32_t srcSize);
+
+protected:
+    // Segments (CustExtractorSegments.cpp).
+    bool DataExhausted();
+    void ChangeToSegment(int32_t n);
+    bool IsAcceptableSegment(const std::string& name, int32_t n, bool mustBeLast);
+    void FindLastSegment();
+    void AskForSegment(int32_t n);
+    std::string AskForLastSegment(int32_t missing);
+    void EnsureOpen();
+
+    // Extraction (CustExtractorExtract.cpp).
+    // Reads the next entry record (changing segment first when needed);
+    // ReadEntryRecord reads at the current position only.
+    void ReadEntry();
+    void ReadEntryRecord();
+    void Enumerate();
+    // Extracts CurrentEntry; consultRestoreAction is false when unpacking a
+    // solid archive.
+    void ExtractCurrent(const std::string& destFile, const std::string& second, bool consultRestoreAction);
+    void WriteSecondCopy(os::File& dest, const std::string& second);
+    bool ShouldSkipExisting(const std::string& destFile);
+    void WriteData(os::File& dest, const std::string& destFile);
+    DecodedBlock ReadBlock();
+    class Transforms;
+    // Skips the file whose record was read last (all its parts).
+    void SkipFile();
+    void EnsureKey();
+
+    int64_t entryPosition_ = 0;  // stream position of the record read last
+    bool overwriteAll_ = false;
+    bool solid_ = false;
+    std::string solidTempName_;
+};
+
+}  // namespace kav
