@@ -183,7 +183,7 @@ void TCustomExtractor::ExtractCurrent(const std::string& destFile, const std::st
     try {
         ForceDirectories(ExtractFilePath(destFile), m.CannotCreateDir);
         if (currentEntry_.FileFlags & kFileFolder) return;
-        if (os::FileExists(destFile)) os::SetFileAttributes(destFile, os::kAttrNormal);
+        if (os::FileExists(destFile)) os::SetAttributes(destFile, os::kAttrNormal);
         const bool keep = currentEntry_.PartOffset != 0 || Options.Has(oOpenSingleSegment);
         os::File dest;
         OpenDestination(dest, destFile, keep, m);
@@ -195,7 +195,7 @@ void TCustomExtractor::ExtractCurrent(const std::string& destFile, const std::st
         // The time is set last: a write after it would move it again.
         dest.SetDate(currentEntry_.Date);
         dest.Close();
-        os::SetFileAttributes(destFile, currentEntry_.Attr);
+        os::SetAttributes(destFile, currentEntry_.Attr);
         if (auto handler = OnFileExtracted)
             handler(*this, currentEntry_, IncludeTrailingBackslash(ExtractFilePath(destFile)));
         NextSegmentIfNeeded();
@@ -222,7 +222,7 @@ void TCustomExtractor::WriteSecondCopy(os::File& dest, const std::string& second
     }
     copy.SetDate(currentEntry_.Date);
     copy.Close();
-    os::SetFileAttributes(second, currentEntry_.Attr);
+    os::SetAttributes(second, currentEntry_.Attr);
 }
 
 // The extractor's own transformations, offered to the block decoder.

@@ -12,8 +12,8 @@ namespace {
 // must go all the same.
 void DeleteTemporary(const std::string& name) {
     if (name.empty()) return;
-    os::SetFileAttributes(name, os::kAttrNormal);
-    os::DeleteFile(name);
+    os::SetAttributes(name, os::kAttrNormal);
+    os::RemoveFile(name);
 }
 
 }  // namespace

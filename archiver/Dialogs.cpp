@@ -53,7 +53,7 @@ std::string SizeAndDateLine(int64_t size, double date) {
 int32_t MessageDlg(const std::string& text, TMsgDlgType type, TMsgDlgButtons buttons) {
     ui::DialogRequest r{kMessageDlg, CaptionFor(type), text, ButtonCaptions(buttons), {}};
     if (auto a = ui::ScriptedAnswer(r)) return a->result;
-    return native::MessageBox(text, type, buttons);
+    return native::ShowMessageBox(text, type, buttons);
 }
 
 bool InputQuery(const std::string& caption, const std::string& prompt, std::string& value, bool masked) {

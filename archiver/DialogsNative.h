@@ -14,7 +14,7 @@ struct Labelled {
 
 // A message box: caption from the type, buttons as given; returns the
 // native button code (equal to TModalResult).
-int MessageBox(const std::string& text, int type, unsigned buttons);
+int ShowMessageBox(const std::string& text, int type, unsigned buttons);
 // Text input; true on OK.
 bool InputBox(const std::string& caption, const std::string& prompt, std::string& value, bool masked);
 // A question with label/value lines and a row of buttons; returns the

@@ -10,7 +10,7 @@ namespace {
 }
 }  // namespace
 
-int MessageBox(const std::string& text, int, unsigned) { Refuse(text); }
+int ShowMessageBox(const std::string& text, int, unsigned) { Refuse(text); }
 bool InputBox(const std::string&, const std::string& prompt, std::string&, bool) { Refuse(prompt); }
 int ButtonDialog(const std::string& caption, const std::vector<Labelled>&, const std::string&,
                  const std::vector<std::pair<std::string, int>>&) {

@@ -122,7 +122,7 @@ HWND Owner() { return GetActiveWindow(); }
 
 }  // namespace
 
-int MessageBox(const std::string& text, int type, unsigned buttons) {
+int ShowMessageBox(const std::string& text, int type, unsigned buttons) {
     const DialogTexts& t = SharedDialogTexts();
     UINT flags = MB_TASKMODAL;
     std::string caption;

@@ -131,7 +131,7 @@ void ForceDirectories(const std::string& path, const std::string& cannotCreateDi
     std::string parent = ExtractFilePath(dir);
     if (!parent.empty() && ExcludeTrailingBackslash(parent) != dir) ForceDirectories(parent, cannotCreateDir);
     else if (parent.empty()) throw Exception(cannotCreateDir);
-    os::CreateDirectory(dir);
+    os::MakeDirectory(dir);
 }
 
 std::string MakeTempFileName(const std::string& folder, uint32_t tick, const std::string& cannotBuild) {

@@ -56,11 +56,11 @@ constexpr int32_t kAttrNormal = 0x80;
 
 bool FileExists(const std::string& path);       // a file, not a folder
 bool DirectoryExists(const std::string& path);  // a folder (a drive root "C:\" too)
-bool CreateDirectory(const std::string& path);  // one level
-bool DeleteFile(const std::string& path);
+bool MakeDirectory(const std::string& path);  // one level
+bool RemoveFile(const std::string& path);
 // -1 when the file does not exist.
 int32_t FileAttributes(const std::string& path);
-bool SetFileAttributes(const std::string& path, int32_t attributes);
+bool SetAttributes(const std::string& path, int32_t attributes);
 // Modification time of the file as a local date; 0 when unknown.
 double FileDate(const std::string& path);
 int64_t FileSize(const std::string& path);  // 0 when it cannot be read

@@ -142,12 +142,12 @@ bool DirectoryExists(const std::string& path) {
     return StatOf(path, st) && S_ISDIR(st.st_mode);
 }
 
-bool CreateDirectory(const std::string& path) {
+bool MakeDirectory(const std::string& path) {
     std::string n = Native(path);
     return !n.empty() && ::mkdir(n.c_str(), 0777) == 0;
 }
 
-bool DeleteFile(const std::string& path) {
+bool RemoveFile(const std::string& path) {
     std::string n = Native(path);
     return !n.empty() && FileExists(path) && ::unlink(n.c_str()) == 0;
 }
@@ -162,7 +162,7 @@ int32_t FileAttributes(const std::string& path) {
 }
 
 // Only the read-only bit has a POSIX meaning (the owner's write permission).
-bool SetFileAttributes(const std::string& path, int32_t attributes) {
+bool SetAttributes(const std::string& path, int32_t attributes) {
     struct stat st;
     if (!StatOf(path, st)) return false;
     mode_t mode = st.st_mode & 07777;

@@ -126,15 +126,15 @@ bool DirectoryExists(const std::string& path) {
     return a != INVALID_FILE_ATTRIBUTES && (a & FILE_ATTRIBUTE_DIRECTORY);
 }
 
-bool CreateDirectory(const std::string& path) { return ::CreateDirectoryW(text::Wide(path).c_str(), nullptr); }
-bool DeleteFile(const std::string& path) { return ::DeleteFileW(text::Wide(path).c_str()); }
+bool MakeDirectory(const std::string& path) { return ::CreateDirectoryW(text::Wide(path).c_str(), nullptr); }
+bool RemoveFile(const std::string& path) { return ::DeleteFileW(text::Wide(path).c_str()); }
 
 int32_t FileAttributes(const std::string& path) {
     DWORD a = ::GetFileAttributesW(text::Wide(path).c_str());
     return a == INVALID_FILE_ATTRIBUTES ? -1 : static_cast<int32_t>(a);
 }
 
-bool SetFileAttributes(const std::string& path, int32_t attributes) {
+bool SetAttributes(const std::string& path, int32_t attributes) {
     return ::SetFileAttributesW(text::Wide(path).c_str(), static_cast<DWORD>(attributes));
 }
 

@@ -1,6 +1,7 @@
 #include "EngineTestSupport.h"
 
 #include <algorithm>
+#include <cstdlib>
 #include <filesystem>
 
 #include "platform/Platform.h"
@@ -68,6 +69,16 @@ EventLog::EventLog(TCustomExtractor& e, bool withTiming) {
         add("FileSerie " + f.Name);
     };
     e.OnSegmentChanged = [add](TCustomExtractor& x) { add("SegmentChanged " + std::to_string(x.Header().Segment)); };
+}
+
+void SetTempFolder(const std::string& folder) {
+#ifdef _WIN32
+    static const std::string original = std::getenv("TMP") ? std::getenv("TMP") : "";
+    _putenv_s("TMP", folder.empty() ? original.c_str() : folder.c_str());
+#else
+    if (folder.empty()) unsetenv("TMPDIR");
+    else setenv("TMPDIR", folder.c_str(), 1);
+#endif
 }
 
 std::vector<std::string> ListFiles(const std::string& folder) {

@@ -33,6 +33,10 @@ public:
     std::vector<int32_t> percents;  // every OnFileProgress value, in order
 };
 
+// Points the system's temporary folder at `folder` for this process
+// ("" restores the default).
+void SetTempFolder(const std::string& folder);
+
 // The files below a folder, relative, with "/" separators, sorted.
 std::vector<std::string> ListFiles(const std::string& folder);
 

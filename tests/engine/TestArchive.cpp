@@ -42,11 +42,15 @@ std::vector<std::string> Blocks(const FileSpec& f, int32_t blockSize) {
     std::vector<std::string> blocks;
     for (size_t at = 0; at < f.data.size(); at += static_cast<size_t>(blockSize)) {
         std::string plain = f.data.substr(at, static_cast<size_t>(blockSize));
-        std::string body = f.stored ? plain : Deflate(plain);
+        // Data that does not shrink is stored, as producers do (a deflated
+        // block would not fit the reader's input buffer).
+        std::string deflated = f.stored ? std::string() : Deflate(plain);
+        const bool stored = f.stored || deflated.size() >= plain.size();
+        std::string body = stored ? plain : deflated;
         uint32_t crc = ArchiveCRC32(body.data(), body.size());
         if (!f.key.empty()) body = Encrypt(body, f.key);
         std::string b;
-        PutInt32(b, f.stored ? -static_cast<int32_t>(body.size()) : static_cast<int32_t>(body.size()));
+        PutInt32(b, stored ? -static_cast<int32_t>(body.size()) : static_cast<int32_t>(body.size()));
         PutInt32(b, static_cast<int32_t>(crc));
         blocks.push_back(b + body);
     }
