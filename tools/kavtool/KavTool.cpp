@@ -20,6 +20,8 @@ const char kHelp[] =
     "                                     lee y comprueba todos los bloques\n"
     "  header [--offset N] ARCHIVO        campos de la cabecera\n"
     "  crc    FICHERO                     ArchiveCRC32 del fichero (8 cifras hex)\n"
+    "  extract [--key CLAVE] [--overwrite|--skip|--update] ARCHIVO CARPETA\n"
+    "                                     extrae con las rutas guardadas\n"
     "  --offset N: posición de la cabecera (archivo añadido a un ejecutable)\n";
 
 struct UsageError {};
@@ -138,10 +140,16 @@ int Crc(const std::vector<std::string>& args, std::ostream& out) {
 
 }  // namespace
 
+int Extract(const std::vector<std::string>& args, std::ostream& out);  // KavToolExtract.cpp
+
 int Run(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
     using Command = std::function<int(const std::vector<std::string>&, std::ostream&)>;
     static const std::pair<const char*, Command> kCommands[] = {
         {"list", List}, {"test", Test}, {"header", Header}, {"crc", Crc},
+        {"extract", [](const std::vector<std::string>& a, std::ostream& o) {
+             if (Extract(a, o) == 2) throw UsageError();
+             return 0;
+         }},
     };
     if (args.empty()) {
         err << kHelp;

@@ -1,0 +1,81 @@
+// kavtool extract: one line per file written, the product's messages on
+// failure, segments found beside the first one.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+#include "ArchiveBuilder.h"
+#include "KavTool.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+using kavmake::ArchiveBuilder;
+
+struct Result {
+    int status;
+    std::string out, err;
+};
+
+Result RunTool(std::vector<std::string> args) {
+    std::ostringstream out, err;
+    int status = kavtool::Run(args, out, err);
+    return {status, out.str(), err.str()};
+}
+
+std::string Slurp(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+}
+
+TEST(KavToolExtract, ExtractsAndReportsEachFile) {
+    fs::remove_all("kx");
+    fs::create_directories("kx");
+    ArchiveBuilder good({.key = "clave de soporte"});
+    good.AddFile("Programa\\CONTA.EXE", "programa");
+    good.AddFile("secreto.dat", "cifrado", {.encrypted = true});
+    good.WriteTo("kx/good.kav");
+    ArchiveBuilder split({.blockSize = 1024, .segmentSize = 2500});
+    split.AddFile("partido.bin", kavmake::MixedData(6000), {.packing = kavmake::Packing::Stored});
+    split.WriteTo("kx/split.kav");
+    ArchiveBuilder crc;
+    crc.AddFile("roto.txt", "datos", {.fault = kavmake::Fault::WrongCrc});
+    crc.WriteTo("kx/crc.kav");
+
+    Result r = RunTool({"extract", "--key", "clave de soporte", "kx/good.kav", "kx/out"});
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.out, "kx/out\\Programa\\CONTA.EXE\nkx/out\\secreto.dat\n");
+    EXPECT_EQ(Slurp("kx/out/Programa/CONTA.EXE"), "programa");
+    EXPECT_EQ(Slurp("kx/out/secreto.dat"), "cifrado");
+
+    // --skip keeps what is there; the default overwrites.
+    std::ofstream("kx/out/secreto.dat", std::ios::trunc) << "mio";
+    r = RunTool({"extract", "--skip", "--key", "clave de soporte", "kx/good.kav", "kx/out"});
+    EXPECT_EQ(r.out, "");
+    EXPECT_EQ(Slurp("kx/out/secreto.dat"), "mio");
+
+    r = RunTool({"extract", "kx/split.kav", "kx/out2"});
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(Slurp("kx/out2/partido.bin"), kavmake::MixedData(6000));
+
+    struct Failure {
+        std::vector<std::string> args;
+        int status;
+        const char* message;
+    } failures[] = {
+        {{"extract", "kx/crc.kav", "kx/out3"}, 1, "CRC incorrecto: los datos dentro del archivo estan corrompidos\n"},
+        {{"extract", "kx/good.kav", "kx/out4"}, 1, "El archivo esta encriptado: indique la clave con --key CLAVE\n"},
+        {{"extract", "kx/missing.kav", "kx/out5"}, 1, "Este componente no puede crear un archivo\n"},
+        {{"extract", "kx/good.kav"}, 2, nullptr},
+        {{"extract", "--bad", "kx/good.kav", "kx/out"}, 2, nullptr},
+    };
+    for (const Failure& f : failures) {
+        r = RunTool(f.args);
+        EXPECT_EQ(r.status, f.status) << f.args.back();
+        if (f.message) EXPECT_EQ(r.err, f.message);
+    }
+}
+
+}  // namespace

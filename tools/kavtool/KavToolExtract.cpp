@@ -1,0 +1,47 @@
+// kavtool extract [--key CLAVE] [--overwrite|--skip|--update] ARCHIVO CARPETA
+// Extracts through the product's own extractor with the stored paths
+// restored, one line per file written. Segments are found beside ARCHIVO.
+#include <ostream>
+#include <string>
+#include <vector>
+
+#include "Exception.h"
+#include "Extractor.h"
+
+namespace kavtool {
+
+// Returns 2 (usage) when the arguments do not fit; errors propagate.
+int Extract(const std::vector<std::string>& args, std::ostream& out) {
+    std::vector<std::string> paths;
+    std::string key;
+    kav::TRestoreAction action = kav::raOverwrite;
+    for (size_t i = 1; i < args.size(); ++i) {
+        const std::string& w = args[i];
+        if (w == "--key" && i + 1 < args.size()) key = args[++i];
+        else if (w == "--overwrite") action = kav::raOverwrite;
+        else if (w == "--skip") action = kav::raSkip;
+        else if (w == "--update") action = kav::raUpdate;
+        else if (w.rfind("--", 0) == 0) return 2;
+        else paths.push_back(w);
+    }
+    if (paths.size() != 2) return 2;
+    kav::TExtractor e;
+    e.SetFileName(paths[0]);
+    e.ExtractPath = paths[1];
+    e.RestoreAction = action;
+    e.ErrorAction = kav::eaAbort;  // no handler: the error itself ends the run
+    e.Options -= kav::oShowBusyMessage;
+    e.CryptKey = key;
+    e.OnRequestCryptKey = [](kav::TArchiverRoot&, std::string&) {
+        throw Exception("El archivo esta encriptado: indique la clave con --key CLAVE");
+    };
+    e.OnFileExtracted = [&out](kav::TCustomExtractor&, const kav::TFileEntry& f, const std::string& folder) {
+        out << folder << kav::ExtractFileName(f.Name) << '\n';
+    };
+    e.Open();
+    e.ExtractFiles();
+    e.Close();
+    return 0;
+}
+
+}  // namespace kavtool
