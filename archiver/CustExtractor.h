@@ -86,7 +86,10 @@ protected:
     void Enumerate();
     // Extracts CurrentEntry; consultRestoreAction is false when unpacking a
     // solid archive.
-    void ExtractCurrent(const std::string& destFile, const std::string& second, bool consultRestoreAction);
+    // The stored names are checked first: one that could reach outside its
+    // folder fails the file through the error decision.
+    void ExtractCurrent(const std::string& destFile, const std::string& second, bool consultRestoreAction,
+                        const std::string& secondStoredName = {});
     void WriteSecondCopy(os::File& dest, const std::string& second);
     bool ShouldSkipExisting(const std::string& destFile);
     void WriteData(os::File& dest, const std::string& destFile);

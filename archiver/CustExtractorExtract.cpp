@@ -82,7 +82,7 @@ void TCustomExtractor::ExtractFiles() {
                     if (auto handler = OnExtractFile) handler(*this, alt, destPath2, accept2);
                     if (accept2) second = IncludeTrailingBackslash(destPath2) + ExtractFileName(alt.AltName);
                 }
-                ExtractCurrent(destFile, second, true);
+                ExtractCurrent(destFile, second, true, second.empty() ? std::string() : currentEntry_.AltName);
                 started = true;
             } else if (!currentEntry_.AltName.empty()) {
                 currentEntry_.Name = currentEntry_.AltName;
@@ -145,7 +145,7 @@ bool OpenDestination(os::File& f, const std::string& path, bool keepExisting, co
 }  // namespace
 
 void TCustomExtractor::ExtractCurrent(const std::string& destFile, const std::string& second,
-                                      bool consultRestoreAction) {
+                                      bool consultRestoreAction, const std::string& secondStoredName) {
     TExtrMessages& m = Messages();
     const long double processedBefore = processed_;
     // The error decision for this file, called inside a handler: skips the
@@ -161,9 +161,10 @@ void TCustomExtractor::ExtractCurrent(const std::string& destFile, const std::st
     };
     try {
         // Refused before anything is asked or written.
-        const std::string& stored = currentEntry_.Name;
-        if (IsUnsafeStoredName(Options.Has(oRestorePath) ? stored : ExtractFileName(stored)))
-            throw EArchiver(Format(kUnsafeName, stored.c_str()));
+        for (const std::string* stored : {static_cast<const std::string*>(&currentEntry_.Name), &secondStoredName}) {
+            if (IsUnsafeStoredName(Options.Has(oRestorePath) ? *stored : ExtractFileName(*stored)))
+                throw EArchiver(Format(kUnsafeName, stored->c_str()));
+        }
     } catch (const std::exception& e) {
         failed(e);
         return;

@@ -332,16 +332,18 @@ TEST_F(ExtractTest, StoredNamesThatLeaveTheirFolderAreRefused) {
         TearDown();
         SetUp();
         TExtractor e;
-        Prepare(e, {FileSpec{name, "malo"}, FileSpec{"bueno.txt", "bien"}});
+        // Refused as a name and as an alternate name.
+        Prepare(e, {FileSpec{name, "malo"}, FileSpec{"otro.txt", "malo", 45000, 0x20, 0, name},
+                    FileSpec{"bueno.txt", "bien"}});
         e.ExtractPath = Path("out\\in");
         e.ErrorAction = eaContinue;
-        std::string error;
+        int refused = 0;
         e.OnError = [&](TArchiverRoot&, const std::exception& ex, const TFileEntry&, TErrorAction&) {
-            error = ex.what();
+            refused += std::string(ex.what()).find("no permitido") != std::string::npos;
             EXPECT_NE(dynamic_cast<const EArchiver*>(&ex), nullptr);
         };
         e.ExtractFiles();
-        EXPECT_NE(error.find("no permitido"), std::string::npos) << name;
+        EXPECT_EQ(refused, 2) << name;
         EXPECT_EQ(ListFiles(Path("")), (Lines{"A.KAV", "out/in/bueno.txt"})) << name;
     }
 }
