@@ -128,9 +128,9 @@ void ForceDirectories(const std::string& path, const std::string& cannotCreateDi
     if (path.empty()) throw Exception(cannotCreateDir);
     std::string dir = ExcludeTrailingBackslash(path);
     if (dir.size() <= 2 || os::DirectoryExists(dir)) return;
+    // A relative name of one folder has the current folder as parent.
     std::string parent = ExtractFilePath(dir);
     if (!parent.empty() && ExcludeTrailingBackslash(parent) != dir) ForceDirectories(parent, cannotCreateDir);
-    else if (parent.empty()) throw Exception(cannotCreateDir);
     os::MakeDirectory(dir);
 }
 

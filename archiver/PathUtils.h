@@ -44,7 +44,8 @@ bool HasParentReference(const std::string& path);
 
 // Creates a folder and its missing parents. An empty path fails with
 // `cannotCreateDir`; failures of the creation itself are left for the later
-// file creation to report.
+// file creation to report. A relative one-folder name ("out") is created in
+// the current folder.
 void ForceDirectories(const std::string& path, const std::string& cannotCreateDir);
 
 // A free temporary file name in `folder`: "~Archiv-<hex>.tmp" counting up

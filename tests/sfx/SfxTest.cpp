@@ -26,7 +26,7 @@ void Save(const std::string& path, const std::vector<uint8_t>& bytes) {
 }
 
 // Runs a program and returns what it printed and its exit status.
-std::pair<std::string, int> Run(const std::string& commandLine) {
+std::pair<std::string, int> RunProgram(const std::string& commandLine) {
     std::wstring cmd(commandLine.begin(), commandLine.end());
     SECURITY_ATTRIBUTES sa{sizeof sa, nullptr, TRUE};
     HANDLE read = nullptr, write = nullptr;
@@ -56,7 +56,7 @@ TEST(Installer, BuiltInstallerReadsItsOwnHeader) {
     const std::vector<uint8_t> stub = Load(KV_SFX_STUB);
     ASSERT_FALSE(stub.empty());
     EXPECT_EQ(kav::sfx::ReadSfxCodes(stub), 0);
-    EXPECT_EQ(Run(std::string("\"") + KV_SFX_STUB + "\"").first, "SFXSize=0\n");
+    EXPECT_EQ(RunProgram(std::string("\"") + KV_SFX_STUB + "\"").first, "SFXSize=0\r\n");
 
     kav::TUserData ud{};
     ud.Bytes = {0xE9, 0x07, 0x03, 0x0F};
@@ -72,7 +72,7 @@ TEST(Installer, BuiltInstallerReadsItsOwnHeader) {
     signed_.insert(signed_.end(), 64, 0xCC);
     for (const char* name : {"INSTALA.EXE", "instala.exe"}) {
         Save(name, signed_);
-        auto [out, status] = Run(std::string(name) + " sfx_out");
+        auto [out, status] = RunProgram(std::string(name) + " sfx_out");
         EXPECT_EQ(status, 0) << out;
         EXPECT_EQ(out, "SFXSize=" + std::to_string(stub.size()) + " UserData=E907030F Header=" +
                            std::to_string(archive.size()) + "\r\nPrograma\\LEEME.TXT\r\n")

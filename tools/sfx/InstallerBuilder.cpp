@@ -29,9 +29,11 @@ Built BuildInstaller(const std::vector<uint8_t>& program, const std::vector<uint
     auto security = pe::FindSecurityDirectory(program);
     if (!security) throw Exception("El ejecutable no es un programa de Windows valido");
     if (security->size != 0) throw Exception("El ejecutable ya esta firmado: el archivo se añade antes de firmar");
-    auto end = pe::ImageEnd(program);
-    if (!end || *end != program.size())
-        throw Exception("El ejecutable ya lleva datos añadidos tras la imagen del programa");
+    // The program as built may end with a symbol table after its sections;
+    // it stays part of the image. A program that already got an archive
+    // carries its position in SFXCODES.
+    if (ReadSfxCodes(program).value_or(0) != 0)
+        throw Exception("El ejecutable ya lleva un archivo añadido");
     if (program.size() > INT32_MAX - archive.size()) throw Exception("El instalador seria demasiado grande");
 
     // The archive must be one a reader accepts at that position: a complete

@@ -3,7 +3,7 @@
 // "SFXCODES" (the position where the archive header lands), and the file is
 // padded to a multiple of 8 so that a code-signing certificate can follow.
 // Signing comes afterwards; an executable that is already signed or already
-// carries appended data is refused.
+// carries an archive is refused.
 #pragma once
 #include <cstdint>
 #include <optional>
