@@ -26,6 +26,9 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
     });
     if (FormularioListo) {
         form->Show();
+        // A window shown while another program holds the foreground is not
+        // activated; without this it would stay at opacity 0, invisible.
+        app.Proteger([&] { form->FormActivate(); });
         app.Run();
     }
     app.SetMainForm(nullptr);
