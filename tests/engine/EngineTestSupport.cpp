@@ -30,7 +30,25 @@ void ScratchTest::TearDown() {
     fs::remove_all(root_, ec);
 }
 
-EventLog::EventLog(TCustomExtractor& e, bool withTiming) {
+EventLog::~EventLog() {
+    TCustomExtractor& e = e_;
+    e.OnStartOperation = e.OnFinishOperation = e.OnBeforeOpen = e.OnAfterOpen = e.OnBeforeClose = e.OnAfterClose =
+        e.OnClearFileList = nullptr;
+    e.OnFileProgress = nullptr;
+    e.OnShowTiming = nullptr;
+    e.OnError = nullptr;
+    e.OnAcceptArchive = nullptr;
+    e.OnShowComment = e.OnDisplayMessage = e.OnAddToLog = nullptr;
+    e.OnRequestCryptKey = nullptr;
+    e.OnEnumeration = nullptr;
+    e.OnExtractFile = nullptr;
+    e.OnExtractFileByIndex = nullptr;
+    e.OnFileExtracted = nullptr;
+    e.OnFileSerie = nullptr;
+    e.OnSegmentChanged = nullptr;
+}
+
+EventLog::EventLog(TCustomExtractor& e, bool withTiming) : e_(e) {
     auto add = [this](std::string s) { lines.push_back(std::move(s)); };
     e.OnStartOperation = [add](TArchiverRoot&) { add("StartOperation"); };
     e.OnFinishOperation = [add](TArchiverRoot&) { add("FinishOperation"); };

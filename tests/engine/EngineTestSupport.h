@@ -29,8 +29,14 @@ protected:
 class EventLog {
 public:
     explicit EventLog(TCustomExtractor& e, bool withTiming = false);
+    // Detaches from the extractor, which outlives the log and still fires
+    // OnBeforeClose when it is destroyed.
+    ~EventLog();
     std::vector<std::string> lines;
     std::vector<int32_t> percents;  // every OnFileProgress value, in order
+
+private:
+    TCustomExtractor& e_;
 };
 
 // Points the system's temporary folder at `folder` for this process
