@@ -183,9 +183,9 @@ void TFFormKavoInstala::FormCreate() {
     if (ModoActualizacion) {
         PrepararActualizacion();
     } else {
-        Extractor1.FileName = RutaEjecutable();
+        Extractor1.SetFileName(RutaEjecutable());
         Extractor1.SFXSize = PosicionArchivo;
-        Extractor1.OnAfterOpen = [this] { Extractor1AfterOpen(); };
+        Extractor1.OnAfterOpen = [this](kav::TArchiverRoot&) { Extractor1AfterOpen(); };
         Extractor1.Open();
         Extractor1.Close();
     }
@@ -206,7 +206,7 @@ void TFFormKavoInstala::FormCreate() {
 
 void TFFormKavoInstala::Extractor1AfterOpen() {
     Extractor1.OnAfterOpen = nullptr;  // once: later archives are the downloaded ones
-    DatosArchivo = Extractor1.UserData;
+    DatosArchivo = Extractor1.Header().UserData.Bytes;
     RegistroLanzamiento r = InterpretarDatosArchivo(DatosArchivo);
     TipoMotor = r.tipoMotor;
     LSerie->SetCaption(LSerie->Caption() + " " + std::to_string(r.codigoCliente));

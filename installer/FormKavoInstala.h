@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "Bloqueo.h"
+#include "Extractor.h"
 #include "Form.h"
 #include "FrameInstalar.h"
 #include "FramePrograma.h"
@@ -27,21 +28,6 @@ class TFFrameBase;
 // Set by the last step of a successful FormCreate; the program entry only
 // runs the message loop when it is true.
 extern bool FormularioListo;
-
-// The extractor's start-up use: the appended archive's header only.
-struct TExtractorArranque {
-    std::string FileName;
-    int32_t SFXSize = 0;
-    std::string ExtractPath;
-    std::function<void()> OnAfterOpen;
-    std::array<uint8_t, 128> UserData{};
-    void Open() {
-        UserData = LeerDatosUsuarioAnexos(FileName, SFXSize);
-        if (OnAfterOpen) OnAfterOpen();
-    }
-    void Close() {}
-    void RequestAbort() {}
-};
 
 class TFFormKavoInstala : public forms::TForm {
 public:
@@ -131,7 +117,7 @@ public:
     forms::TPanel* PanelFrame;
     forms::TButton* bInstalar;
     forms::TButton* bCancelar;
-    TExtractorArranque Extractor1;
+    kav::TExtractor Extractor1;
     forms::TTimer Timer1{80};
     forms::TTimer Timer2{100};
     forms::TTimer Timer3{1000};

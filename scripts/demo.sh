@@ -18,15 +18,16 @@ say() { echo "demo: $*"; }
 scripts/setup.sh
 say "building the Windows program and the tools"
 cmake --preset windows >/dev/null
-cmake --build --preset windows --target Actualizador kvinstalador ContaDemo
+cmake --build --preset windows --target Actualizador ContaDemo
 cmake --preset native >/dev/null
-cmake --build --preset native --target kavmake
+cmake --build --preset native --target kavmake kavsfx
 
 demo=$root/build/demo
 rm -rf "$demo/server" "$demo/release" "$demo/installer"
 mkdir -p "$demo/server/_descargas_/externos/Conta/clientes" "$demo/release" "$demo/installer"
 export KV_WINEPREFIX=$demo/wineprefix
 kavmake=$root/build/native/tools/producer/kavmake
+kavsfx=$root/build/native/tools/sfx/kavsfx
 win=$root/build/win
 
 # Wine shows its windows on the display its first program found: the display
@@ -95,10 +96,20 @@ EOF
 printf '[ACTUALIZACION]\r\nULTIMA_BETA=01/12/2026 10:00:00\r\n[10.05]\r\nSERIES=120;4711\r\n' > "$srv/Conta/QTRBETA.INI"
 
 # The installer handed to customer 4711: release of 20 November 2026,
-# version 10.05, engine PSQL 12.
+# version 10.05, engine PSQL 12 (engine parameter text "W3BTRV7", selector 0).
+userdata=$(python3 -c '
+import struct
+r = bytearray(128)
+struct.pack_into("<HBB", r, 0, 2026, 11, 20)
+struct.pack_into("<I", r, 12, 4711)
+struct.pack_into("<HH", r, 18, 10, 5)
+r[26] = 7
+r[27:34] = b"W3BTRV7"
+print(r.hex().upper())')
+printf 'archive flags=0x02 userdata=%s\n' "$userdata" > "$rel/instalador.desc"
+"$kavmake" "$rel/instalador.desc" "$rel/INSTALADOR.KAV"
 installer=$demo/installer/INSTALAR_KAVO.EXE
-scripts/wine-run.sh "$win/tests/window/kvinstalador.exe" "Z:$win/installer/Actualizador.exe" \
-    "Z:$installer" 2026 11 20 4711 10 5 0
+"$kavsfx" "$win/installer/Actualizador.exe" "$rel/INSTALADOR.KAV" "$installer"
 
 # --- the vendor's server ---------------------------------------------------------
 rm -f "$demo/port"

@@ -7,6 +7,8 @@
 #include <fstream>
 #include <stdexcept>
 
+#include "ArchiveBuilder.h"
+#include "InstallerBuilder.h"
 #include "TextCodec.h"
 
 using text::Narrow;
@@ -203,29 +205,17 @@ void GuardarCaptura(HWND h, const std::string& ruta) {
 
 void ConstruirInstalador(const std::string& programa, const std::string& destino,
                          const std::array<uint8_t, 128>& datos) {
-    if (!CopyFileW(Wide(programa).c_str(), Wide(destino).c_str(), FALSE)) throw std::runtime_error("copia");
-    auto escribirRecurso = [&](int32_t valor) {
-        HANDLE u = BeginUpdateResourceW(Wide(destino).c_str(), FALSE);
-        if (!u || !UpdateResourceW(u, MAKEINTRESOURCEW(10), L"SFXCODES", MAKELANGID(LANG_NEUTRAL, SUBLANG_NEUTRAL),
-                                   &valor, 4) ||
-            !EndUpdateResourceW(u, FALSE))
-            throw std::runtime_error("SFXCODES");
-    };
-    escribirRecurso(0);
-    WIN32_FILE_ATTRIBUTE_DATA a;
-    GetFileAttributesExW(Wide(destino).c_str(), GetFileExInfoStandard, &a);
-    auto tam = static_cast<int32_t>(a.nFileSizeLow);
-    escribirRecurso(tam);  // same size: the image does not move
-    // An empty single-segment archive: the header alone.
-    uint8_t cab[268] = {};
-    int32_t campos[] = {4664, 1, 0x4B41, 65536, 268, 1};
-    std::memcpy(cab, campos, sizeof(campos));
-    cab[24] = 0x12;
-    std::memcpy(cab + 73, datos.data(), 128);
-    std::ofstream f(std::filesystem::path(Wide(destino)), std::ios::binary | std::ios::app);
-    f.seekp(0, std::ios::end);
-    if (static_cast<int32_t>(f.tellp()) != tam) throw std::runtime_error("tamaño del programa");
-    f.write(reinterpret_cast<const char*>(cab), sizeof(cab));
+    // The installer's own archive: a header alone, carrying the record.
+    kavmake::ArchiveOptions opciones;
+    opciones.extraFlags = 0x02;
+    std::copy(datos.begin(), datos.end(), opciones.userData.Bytes.begin());
+    std::string archivo = kavmake::ArchiveBuilder(opciones).Bytes();
+    std::ifstream f(std::filesystem::path(Wide(programa)), std::ios::binary);
+    std::vector<uint8_t> imagen((std::istreambuf_iterator<char>(f)), {});
+    kav::sfx::Built r = kav::sfx::BuildInstaller(imagen, std::vector<uint8_t>(archivo.begin(), archivo.end()));
+    std::ofstream o(std::filesystem::path(Wide(destino)), std::ios::binary | std::ios::trunc);
+    o.write(reinterpret_cast<const char*>(r.bytes.data()), static_cast<std::streamsize>(r.bytes.size()));
+    if (!o) throw std::runtime_error("no se escribe " + destino);
 }
 
 std::array<uint8_t, 128> DatosLanzamiento(unsigned anio, unsigned mes, unsigned dia, uint32_t codigo,

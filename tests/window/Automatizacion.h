@@ -57,9 +57,9 @@ void Responder(const Dialogo& d, const std::string& boton);
 // Saves what the screen shows of the window as a BMP file.
 void GuardarCaptura(HWND h, const std::string& ruta);
 
-// The installer-building step: a copy of the program with an archive header
-// appended (holding the 128 bytes of user data) and the archive position
-// written into its resource SFXCODES.
+// The installer-building step (the producer and the installer-building tool):
+// the program with an empty archive appended whose header holds the 128 bytes
+// of user data, and the archive position written into SFXCODES.
 void ConstruirInstalador(const std::string& programa, const std::string& destino,
                          const std::array<uint8_t, 128>& datosUsuario);
 

@@ -9,6 +9,7 @@
 #include <set>
 
 #include "Automatizacion.h"
+#include "InstallerBuilder.h"
 #include "TestServer.h"
 #include "TextCodec.h"
 #include "Versiones.h"
@@ -212,13 +213,12 @@ TEST(InstaladorDanado, TerminaConElErrorDeLaCabecera) {
     std::string exe = carpeta + "INSTALAR.EXE";
     ConstruirInstalador(Programa(), exe, DatosLanzamiento(2026, 1, 1, 1, 10, 0, 0));
     {
-        // The signature is the header's first int32, 268 bytes before the end.
-        HANDLE f = CreateFileW(text::Wide(exe).c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
-        ASSERT_NE(f, INVALID_HANDLE_VALUE);
-        SetFilePointer(f, -268, nullptr, FILE_END);
-        DWORD n = 0;
-        WriteFile(f, "XXXX", 4, &n, nullptr);
-        CloseHandle(f);
+        // The signature is the header's first int32, where SFXCODES points.
+        std::string bytes = ReadFile(exe);
+        auto pos = kav::sfx::ReadSfxCodes(std::vector<uint8_t>(bytes.begin(), bytes.end()));
+        ASSERT_TRUE(pos.has_value());
+        bytes.replace(static_cast<size_t>(*pos), 4, "XXXX");
+        WriteFile(exe, bytes);
     }
     Proceso p(exe, {}, carpeta);
     auto d = EsperarDialogo(p.Id());
