@@ -15,4 +15,15 @@ uint32_t ArchiveCRC32(const void* data, size_t size);
 // xor 0xFFFFFFFF) for data that arrives in pieces.
 uint32_t ArchiveCRC32Update(uint32_t reg, const void* data, size_t size);
 
+// Checksums of several independent pieces of data computed together: one
+// piece is a single dependent chain that leaves the CPU mostly idle, so the
+// pieces' chains are interleaved in one loop (up to kArchiveCRC32Ways at a
+// time). results[i] is exactly ArchiveCRC32(pieces[i]), for any lengths.
+struct CRC32Piece {
+    const void* data;
+    size_t size;
+};
+constexpr size_t kArchiveCRC32Ways = 4;
+void ArchiveCRC32Multi(const CRC32Piece* pieces, size_t count, uint32_t* results);
+
 }  // namespace kav

@@ -3,6 +3,7 @@
 #include <zlib.h>
 
 #include <algorithm>
+#include <exception>
 
 #include "ArchiveCRC32.h"
 #include "ArchiverMisc.h"
@@ -52,29 +53,94 @@ size_t InflateBlock(uint8_t* dst, size_t dstSize, const uint8_t* src, size_t src
     return inflater.Inflate(dst, dstSize, src, srcSize);
 }
 
-DecodedBlock DecodeBlock(Stream& s, const BlockBuffers& b, bool encrypted, BlockTransforms& t) {
-    const int32_t length = ReadInt32(s);
-    const auto stored = static_cast<uint32_t>(ReadInt32(s));
-    // abs(L) computed without overflow (L may be INT32_MIN).
-    const uint64_t n64 = length < 0 ? uint64_t(-(int64_t)length) : uint64_t(length);
-    if (n64 > b.inputSize) RaiseDamaged();
-    size_t n = static_cast<size_t>(n64);
-    s.ReadBuffer(b.input, n);
-    const int64_t consumed = kBlockHeaderSize + static_cast<int64_t>(n64);
+namespace {
 
+// A block read and deciphered, its checksum not yet tested.
+struct StoredBlock {
+    int32_t length;    // L as stored: negative for a stored block
+    uint32_t checksum;
+    size_t size;       // plain bytes at the start of the input buffer
+    int64_t consumed;  // 8 + abs(L)
+};
+
+StoredBlock ReadStoredBlock(Stream& s, uint8_t* input, size_t inputSize, bool encrypted, BlockTransforms& t) {
+    StoredBlock b{};
+    b.length = ReadInt32(s);
+    b.checksum = static_cast<uint32_t>(ReadInt32(s));
+    // abs(L) computed without overflow (L may be INT32_MIN).
+    const uint64_t n64 = b.length < 0 ? uint64_t(-(int64_t)b.length) : uint64_t(b.length);
+    if (n64 > inputSize) RaiseDamaged();
+    b.size = static_cast<size_t>(n64);
+    s.ReadBuffer(input, b.size);
+    b.consumed = kBlockHeaderSize + static_cast<int64_t>(n64);
     if (encrypted) {
-        const size_t plain = t.DecryptBlock(b.input, n);
-        if (plain > n) RaiseDamaged();
-        n = plain;
+        const size_t plain = t.DecryptBlock(input, b.size);
+        if (plain > b.size) RaiseDamaged();
+        b.size = plain;
     }
-    if (ArchiveCRC32(b.input, n) != stored) {
+    return b;
+}
+
+// The steps after the checksum was computed: its test, then the inflate.
+DecodedBlock FinishBlock(const StoredBlock& b, uint32_t checksum, uint8_t* input, uint8_t* output, size_t blockSize,
+                         bool encrypted, BlockTransforms& t) {
+    if (checksum != b.checksum) {
         if (encrypted) throw EArchiverBadKey();
         throw EArchiverBadCRC();
     }
-    if (length < 0) return {b.input, n, consumed};
-    const size_t produced = t.UncompressBlock(b.output, b.blockSize, b.input, n);
-    if (produced > b.blockSize) throw EArchiverUncompress();
-    return {b.output, produced, consumed};
+    if (b.length < 0) return {input, b.size, b.consumed};
+    const size_t produced = t.UncompressBlock(output, blockSize, input, b.size);
+    if (produced > blockSize) throw EArchiverUncompress();
+    return {output, produced, b.consumed};
+}
+
+}  // namespace
+
+DecodedBlock DecodeBlock(Stream& s, const BlockBuffers& b, bool encrypted, BlockTransforms& t) {
+    const StoredBlock block = ReadStoredBlock(s, b.input, b.inputSize, encrypted, t);
+    return FinishBlock(block, ArchiveCRC32(b.input, block.size), b.input, b.output, b.blockSize, encrypted, t);
+}
+
+int64_t DecodeBlocks(Stream& s, const BatchBuffers& b, int64_t remaining, bool encrypted, BlockTransforms& t,
+                     BlockSink deliver) {
+    const size_t most = std::min(std::max<size_t>(b.count, 1), kMaxBatchBlocks);
+    StoredBlock blocks[kMaxBatchBlocks];
+    int64_t ends[kMaxBatchBlocks];  // stream position after each block
+    size_t read = 0;
+    int64_t used = 0;
+    // An error while reading a block is raised only after the blocks before
+    // it were delivered, as it would be when decoding one by one.
+    std::exception_ptr readFailure;
+    try {
+        const int64_t start = s.Position();
+        while (read < most && (read == 0 || used < remaining)) {
+            blocks[read] = ReadStoredBlock(s, b.inputs[read], b.inputSize, encrypted, t);
+            used += blocks[read].consumed;
+            ends[read] = start + used;
+            ++read;
+        }
+    } catch (...) {
+        readFailure = std::current_exception();
+    }
+
+    CRC32Piece pieces[kMaxBatchBlocks];
+    uint32_t sums[kMaxBatchBlocks];
+    for (size_t i = 0; i < read; ++i) pieces[i] = {b.inputs[i], blocks[i].size};
+    ArchiveCRC32Multi(pieces, read, sums);
+
+    int64_t delivered = 0;
+    for (size_t i = 0; i < read; ++i) {
+        try {
+            deliver(FinishBlock(blocks[i], sums[i], b.inputs[i], b.output, b.blockSize, encrypted, t));
+            delivered += blocks[i].consumed;
+        } catch (...) {
+            // Leave the stream where decoding one by one would have stopped.
+            if (i + 1 < read || readFailure) s.Seek(ends[i]);
+            throw;
+        }
+    }
+    if (readFailure) std::rethrow_exception(readFailure);
+    return delivered;
 }
 
 size_t DecipherStoredBlock(TCrypto& cipher, uint8_t* data, size_t n) {

@@ -6,6 +6,9 @@
 #include <cstddef>
 #include <cstdint>
 #include <memory>
+#include <type_traits>
+
+#include "ArchiveCRC32.h"
 
 namespace kav {
 class Stream;
@@ -46,6 +49,44 @@ struct BlockBuffers {
 // is damage (EArchiver kMsgDamaged); a checksum mismatch is EArchiverBadKey
 // for an encrypted entry and EArchiverBadCRC otherwise.
 DecodedBlock DecodeBlock(Stream& s, const BlockBuffers& buffers, bool encrypted, BlockTransforms& t);
+
+// Several consecutive blocks decoded together, so that their checksums are
+// computed in one interleaved pass (see ArchiveCRC32Multi).
+constexpr size_t kMaxBatchBlocks = kArchiveCRC32Ways;
+
+struct BatchBuffers {
+    uint8_t* const* inputs;  // `count` input buffers of inputSize bytes each
+    size_t count;            // 1..kMaxBatchBlocks (more are not used)
+    size_t inputSize;        // at least BlockInputCapacity(blockSize)
+    uint8_t* output;         // at least blockSize bytes, shared by the blocks
+    size_t blockSize;
+};
+
+// A non-owning reference to the caller's handler of each decoded block.
+class BlockSink {
+public:
+    template <class F, class = std::enable_if_t<!std::is_same_v<std::decay_t<F>, BlockSink>>>
+    BlockSink(F&& f)  // NOLINT: converts from any callable, like a function reference
+        : object_(const_cast<void*>(static_cast<const void*>(&f))),
+          call_([](void* o, const DecodedBlock& b) { (*static_cast<std::remove_reference_t<F>*>(o))(b); }) {}
+    void operator()(const DecodedBlock& b) const { call_(object_, b); }
+
+private:
+    void* object_;
+    void (*call_)(void*, const DecodedBlock&);
+};
+
+// Decodes up to buffers.count blocks at the stream's position, reading a
+// further block only while the bytes consumed by this call stay below
+// `remaining` (the first block is always read), and hands each decoded block
+// to `deliver` in order; a block's data is valid only during its delivery.
+// The outcome is that of DecodeBlock called block after block with the
+// delivery in between: the blocks before a faulty one are delivered, then
+// that block's error is raised, and the stream is left after the faulty
+// block. The one difference: DecryptBlock may already have been called for
+// up to count - 1 blocks after the faulty one. Returns the bytes consumed.
+int64_t DecodeBlocks(Stream& s, const BatchBuffers& buffers, int64_t remaining, bool encrypted, BlockTransforms& t,
+                     BlockSink deliver);
 
 // The built-in decipherment of an encrypted block's n stored bytes with a
 // cipher whose key is set: cipher text (a positive multiple of 8 bytes) and

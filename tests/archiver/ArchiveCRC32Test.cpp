@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <vector>
 
 namespace kav {
 namespace {
@@ -54,6 +55,39 @@ TEST(ArchiveCRC32, PiecewiseUpdateMatchesOneShot) {
     reg = ArchiveCRC32Update(reg, data.data(), 333);
     reg = ArchiveCRC32Update(reg, data.data() + 333, data.size() - 333);
     EXPECT_EQ(reg ^ 0xFFFFFFFFu, ArchiveCRC32(data.data(), data.size()));
+}
+
+// Every combination of lengths from a set for up to three pieces (equal,
+// empty, one byte, ragged tails), then random combinations for more pieces
+// than one group holds; every result must be the single checksum.
+TEST(ArchiveCRC32, MultiMatchesSingleForEveryLengthCombination) {
+    std::string data(4000, '\0');
+    uint32_t x = 99;
+    for (auto& c : data) c = static_cast<char>((x = x * 1103515245u + 12345u) >> 16);
+    const size_t kLengths[] = {0, 1, 2, 7, 8, 63, 255, 256, 600};
+    auto check = [&](const std::vector<size_t>& lengths) {
+        std::vector<CRC32Piece> pieces;
+        for (size_t i = 0; i < lengths.size(); ++i) pieces.push_back({data.data() + 601 * i, lengths[i]});
+        std::vector<uint32_t> results(pieces.size(), 0xDEADBEEFu);
+        ArchiveCRC32Multi(pieces.data(), pieces.size(), results.data());
+        for (size_t i = 0; i < pieces.size(); ++i)
+            ASSERT_EQ(results[i], ArchiveCRC32(pieces[i].data, pieces[i].size)) << "piece " << i << " of " << pieces.size();
+    };
+    for (size_t a : kLengths) {
+        check({a});
+        for (size_t b : kLengths) {
+            check({a, b});
+            for (size_t c : kLengths) check({a, b, c});
+        }
+    }
+    for (int round = 0; round < 300; ++round) {
+        std::vector<size_t> lengths(4 + round % 3);
+        for (auto& n : lengths) {
+            x = x * 1103515245u + 12345u;
+            n = kLengths[(x >> 16) % 9] + (x >> 28);
+        }
+        check(lengths);
+    }
 }
 
 }  // namespace

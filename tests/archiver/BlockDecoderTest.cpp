@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 #include <zlib.h>
 
+#include <algorithm>
 #include <functional>
 #include <string>
 #include <vector>
@@ -10,6 +11,7 @@
 #include "ArchiveCRC32.h"
 #include "ArchiverMisc.h"
 #include "Blowunit.h"
+#include "ScanSupport.h"
 #include "Stream.h"
 
 namespace kav {
@@ -62,21 +64,11 @@ Result Decode(const std::string& bytes, bool encrypted, const std::string& key =
     MemoryStream s(bytes.data(), bytes.size());
     Decoder d(key);
     Result r;
-    try {
+    r.error = testing::CaughtError([&] {
         const DecodedBlock b = DecodeBlock(s, {in.data(), in.size(), out.data(), out.size()}, encrypted, d);
         r.data.assign(reinterpret_cast<const char*>(b.data), b.size);
         r.consumed = b.consumed;
-    } catch (const EArchiverBadKey& e) {
-        r.error = std::string("BadKey: ") + e.what();
-    } catch (const EArchiverBadCRC& e) {
-        r.error = std::string("BadCRC: ") + e.what();
-    } catch (const EArchiverUncompress& e) {
-        r.error = std::string("Uncompress: ") + e.what();
-    } catch (const EArchiver& e) {
-        r.error = std::string("EArchiver: ") + e.what();
-    } catch (const EReadError& e) {
-        r.error = std::string("Read: ") + e.what();
-    }
+    });
     return r;
 }
 
@@ -143,6 +135,107 @@ TEST(BlockDecoder, FaultsAndTheirErrors) {
     // The inflater kept between blocks is sound again after each failure.
     const std::string z = Deflate("despues de los fallos");
     EXPECT_EQ(Decode(Block(int32_t(z.size()), Crc(z), z), false).data, "despues de los fallos");
+}
+
+// Everything a caller of the block loop can observe.
+struct Transcript {
+    std::vector<std::string> blocks;  // data and consumed count of each delivered block
+    std::string error;
+    int64_t position = 0;
+    bool operator==(const Transcript& o) const {
+        return blocks == o.blocks && error == o.error && position == o.position;
+    }
+};
+std::string Delivered(const DecodedBlock& b) {
+    return std::string(reinterpret_cast<const char*>(b.data), b.size) + " @" + std::to_string(b.consumed);
+}
+
+// The blocks of a part read while the bytes consumed are below `packed`:
+// one by one with DecodeBlock when `ways` is 0, else with DecodeBlocks.
+Transcript Decode(const std::string& bytes, int64_t packed, size_t ways, bool encrypted, const std::string& key) {
+    std::vector<std::vector<uint8_t>> in(std::max<size_t>(ways, 1), std::vector<uint8_t>(BlockInputCapacity(kBlockSize)));
+    std::vector<uint8_t*> inputs;
+    for (auto& v : in) inputs.push_back(v.data());
+    std::vector<uint8_t> out(kBlockSize);
+    MemoryStream s(bytes.data(), bytes.size());
+    Decoder d(key);
+    Transcript t;
+    auto deliver = [&](const DecodedBlock& b) { t.blocks.push_back(Delivered(b)); };
+    t.error = testing::CaughtError([&] {
+        int64_t used = 0;
+        do {
+            if (ways == 0) {
+                const DecodedBlock b = DecodeBlock(s, {in[0].data(), in[0].size(), out.data(), out.size()}, encrypted, d);
+                deliver(b);
+                used += b.consumed;
+            } else {
+                used += DecodeBlocks(s, {inputs.data(), ways, in[0].size(), out.data(), out.size()}, packed - used,
+                                     encrypted, d, deliver);
+            }
+        } while (used < packed);
+    });
+    t.position = s.Position();
+    return t;
+}
+
+// Decoding in batches of any size gives exactly what decoding one by one
+// gives: the same blocks in order, the same error after the blocks before
+// the faulty one, the stream left at the same place.
+TEST(BlockDecoder, BatchesBehaveLikeOneByOne) {
+    const std::string key = "clave correcta";
+    auto plainBlocks = [](bool encrypted, const std::string& k) {
+        std::vector<std::string> blocks;
+        for (int i = 0; i < 7; ++i) {
+            std::string plain;
+            for (int j = 0; j <= i * 13; ++j) plain += "bloque " + std::to_string(i) + " linea " + std::to_string(j) + "; ";
+            plain.resize(std::min<size_t>(plain.size(), kBlockSize));
+            const bool stored = i % 3 == 1;
+            std::string data = stored ? plain.substr(0, 40 + i) : Deflate(plain);
+            const uint32_t crc = Crc(data);
+            if (encrypted) data = Encrypt(data, k);
+            blocks.push_back(Block(stored ? -int32_t(data.size()) : int32_t(data.size()), crc, data));
+        }
+        return blocks;
+    };
+    const std::vector<std::string> plain = plainBlocks(false, key), enc = plainBlocks(true, key);
+    auto join = [](std::vector<std::string> blocks, size_t at, const std::string& replacement) {
+        if (at < blocks.size()) blocks[at] = replacement;
+        std::string all;
+        for (const auto& b : blocks) all += b;
+        return all;
+    };
+    auto badCrc = [](std::string b) { b[4] ^= 1; return b; };
+    const std::string all = join(plain, 99, "");
+    struct Case { std::string what; std::string bytes; int64_t packed; bool encrypted; std::string key; };
+    std::vector<Case> cases = {
+        {"all good", all, int64_t(all.size()), false, key},
+        {"part ends inside the third block", all, int64_t(plain[0].size() + plain[1].size() + 1), false, key},
+        {"part ends after the second block", all, int64_t(plain[0].size() + plain[1].size()), false, key},
+        {"not a zlib stream at 2", join(plain, 2, Block(5, Crc("abcde"), "abcde")), int64_t(all.size()), false, key},
+        {"longer than the input buffer at 4", join(plain, 4, Block(1035, 0, std::string(1035, 'x'))), 1 << 20,
+         false, key},
+        {"cut short in the last block", all.substr(0, all.size() - 3), int64_t(all.size()), false, key},
+        {"encrypted, all good", join(enc, 99, ""), int64_t(join(enc, 99, "").size()), true, key},
+        {"encrypted, wrong key", join(enc, 99, ""), int64_t(join(enc, 99, "").size()), true, "otra clave"},
+        {"encrypted, bad padding count at 3", join(enc, 3, Block(-17, 0, std::string(16, 'x') + '\x09')),
+         int64_t(join(enc, 99, "").size()), true, key},
+    };
+    for (size_t at : {0, 1, 3, 4, 6}) {
+        cases.push_back({"checksum differs at " + std::to_string(at), join(plain, at, badCrc(plain[at])),
+                         int64_t(all.size()), false, key});
+        cases.push_back({"encrypted, checksum differs at " + std::to_string(at), join(enc, at, badCrc(enc[at])),
+                         int64_t(join(enc, 99, "").size()), true, key});
+    }
+    for (const auto& c : cases) {
+        const Transcript expected = Decode(c.bytes, c.packed, 0, c.encrypted, c.key);
+        for (size_t ways = 1; ways <= kMaxBatchBlocks + 1; ++ways) {
+            const Transcript got = Decode(c.bytes, c.packed, ways, c.encrypted, c.key);
+            EXPECT_TRUE(got == expected) << c.what << ", " << ways << " at a time: " << got.blocks.size()
+                                         << " blocks, \"" << got.error << "\" at " << got.position << "; expected "
+                                         << expected.blocks.size() << " blocks, \"" << expected.error << "\" at "
+                                         << expected.position;
+        }
+    }
 }
 
 }  // namespace

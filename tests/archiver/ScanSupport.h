@@ -1,6 +1,7 @@
 // Test support: scan an archive made by the producer and collect what the
 // reader saw.
 #pragma once
+#include <functional>
 #include <map>
 #include <string>
 #include <vector>
@@ -28,10 +29,10 @@ inline Seen Scan(const std::vector<std::string>& segments, const std::string& ke
     return seen;
 }
 
-// The error text a scan ends with, prefixed by its kind; "" when it passes.
-inline std::string ScanError(const std::vector<std::string>& segments, const std::string& key = {}) {
+// The error `f` raises, prefixed by its kind; "" when it returns.
+inline std::string CaughtError(const std::function<void()>& f) {
     try {
-        Scan(segments, key);
+        f();
         return "";
     } catch (const EArchiverBadCRC& e) {
         return std::string("BadCRC: ") + e.what();
@@ -46,6 +47,11 @@ inline std::string ScanError(const std::vector<std::string>& segments, const std
     } catch (const Exception& e) {
         return std::string("plain: ") + e.what();
     }
+}
+
+// The error text a scan ends with, prefixed by its kind; "" when it passes.
+inline std::string ScanError(const std::vector<std::string>& segments, const std::string& key = {}) {
+    return CaughtError([&] { Scan(segments, key); });
 }
 
 }  // namespace kav::testing
