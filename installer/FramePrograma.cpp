@@ -16,6 +16,7 @@ TFFramePrograma::TFFramePrograma(TContenedor* padre, const std::string& nombre) 
     eDirPrograma = gbEditPrograma->Crear<TEdit>("eDirPrograma", Limites{12, 17, 271, 21}, "C:\\Kavo");
     cbComprobarActualizaciones = Crear<TCheckBox>("cbComprobarActualizaciones", Limites{10, 184, 166, 17},
                                                   "Comprobar Actualizaciones");
+    cbComprobarActualizaciones->SetHint("El programa comprobará automáticamente la existencia de actualizaciones");
     cbComprobarActualizaciones->SetVisible(false);
     bDirPrograma->MostrarIconoCarpeta();
     bDirPrograma->OnClick = [this] { bDirProgramaClick(); };

@@ -84,6 +84,21 @@ void TControl::SetFuente(const Fuente& f) {
     SendMessageW(hwnd_, WM_SETFONT, reinterpret_cast<WPARAM>(hfont_.get()), TRUE);
 }
 
+void TControl::SetHint(const std::string& utf8) {
+    // One tip window for the whole program, created on first use.
+    static HWND tips = CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_ALWAYSTIP, 0, 0, 0,
+                                       0, nullptr, nullptr, GetModuleHandleW(nullptr), nullptr);
+    if (!tips) return;
+    std::wstring w = text::Wide(utf8);
+    TTTOOLINFOW ti{};
+    ti.cbSize = TTTOOLINFOW_V1_SIZE;
+    ti.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
+    ti.hwnd = GetParent(hwnd_);
+    ti.uId = reinterpret_cast<UINT_PTR>(hwnd_);
+    ti.lpszText = w.data();
+    SendMessageW(tips, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&ti));
+}
+
 // ---------------------------------------------------------------------------
 
 TControl* TContenedor::Buscar(const std::string& nombre) const {

@@ -56,6 +56,8 @@ public:
     Limites Posicion() const { return limites_; }
     void SetPosicion(const Limites& l);
     void SetFuente(const Fuente& f);
+    // The tip shown while the mouse rests on the control.
+    void SetHint(const std::string& utf8);
     const Fuente& FuenteActual() const { return fuente_; }
     HFONT FuenteHandle() const { return static_cast<HFONT>(hfont_.get()); }
 
