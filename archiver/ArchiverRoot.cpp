@@ -4,6 +4,7 @@
 #include <cmath>
 
 #include "ArchiveFormat.h"
+#include "BlockDecoder.h"
 #include "Dialogs.h"
 #include "Exception.h"
 #include "TextCodec.h"
@@ -323,11 +324,13 @@ void TArchiverRoot::AllocateBuffers() {
     size_t size = CheckedBufferSize(GetBufferSize());
     buffer1_.assign(size, 0);
     buffer2_.assign(size, 0);
+    batchInputs_.assign(size * (kMaxBatchBlocks - 1), 0);
 }
 
 void TArchiverRoot::FreeBuffers() {
     std::vector<uint8_t>().swap(buffer1_);
     std::vector<uint8_t>().swap(buffer2_);
+    std::vector<uint8_t>().swap(batchInputs_);
 }
 
 // --- progress and timing ---------------------------------------------------

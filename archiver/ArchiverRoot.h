@@ -214,6 +214,8 @@ protected:
 
     std::vector<std::unique_ptr<TFileObject>> fileList_;
     std::vector<uint8_t> buffer1_, buffer2_;
+    // Further input buffers, as large as buffer1_, for decoding blocks in batches.
+    std::vector<uint8_t> batchInputs_;
 
 private:
     void UpdateTiming();

@@ -93,7 +93,7 @@ protected:
     void WriteSecondCopy(os::File& dest, const std::string& second);
     bool ShouldSkipExisting(const std::string& destFile);
     void WriteData(os::File& dest, const std::string& destFile);
-    DecodedBlock ReadBlock();
+    int64_t ReadBlocks(int64_t partLeft, BlockSink deliver);
     class Transforms;
     // Skips the file whose record was read last (all its parts).
     void SkipFile();

@@ -249,12 +249,23 @@ private:
     TCustomExtractor& e_;
 };
 
-DecodedBlock TCustomExtractor::ReadBlock() {
+// Decodes the next blocks of the part, never past its packed data nor the
+// segment's end, and hands each one to `deliver` in order. Returns the bytes
+// consumed.
+int64_t TCustomExtractor::ReadBlocks(int64_t partLeft, BlockSink deliver) {
     Transforms transforms(*this);
+    const bool encrypted = currentEntry_.FileFlags & kFileEncrypted;
     const size_t blockSize = std::min<size_t>(static_cast<size_t>(header_.BlockSize), buffer2_.size());
-    BlockBuffers buffers{buffer1_.data(), buffer1_.size(), buffer2_.data(), blockSize};
+    uint8_t* inputs[kMaxBatchBlocks] = {buffer1_.data()};
+    for (size_t i = 1; i < kMaxBatchBlocks; ++i) inputs[i] = batchInputs_.data() + (i - 1) * buffer1_.size();
+    // An encrypted entry goes one block at a time, so that the key request
+    // and the decipher events come exactly as they would without batches.
+    const bool room = batchInputs_.size() >= (kMaxBatchBlocks - 1) * buffer1_.size();
+    const size_t ways = encrypted || !room ? 1 : kMaxBatchBlocks;
+    const int64_t segmentLeft = static_cast<int64_t>(StartOffset()) + header_.EndOffset - stream_.Position();
+    const BatchBuffers buffers{inputs, ways, buffer1_.size(), buffer2_.data(), blockSize};
     try {
-        return DecodeBlock(stream_, buffers, currentEntry_.FileFlags & kFileEncrypted, transforms);
+        return DecodeBlocks(stream_, buffers, std::min(partLeft, segmentLeft), encrypted, transforms, deliver);
     } catch (const EArchiverBadKey&) {
         throw EArchiverBadKey(Messages().BadKey);
     } catch (const EArchiverBadCRC&) {
@@ -283,14 +294,15 @@ void TCustomExtractor::WriteData(os::File& dest, const std::string& destFile) {
             if (changed) at = seekTo(currentEntry_.PartOffset);
             else if (!firstPart && consumed == 0 && !single) RaiseDamaged();  // a later part must start a segment
             if (single && DataExhausted()) return;
-            const DecodedBlock block = ReadBlock();
-            consumed += block.consumed;
-            processed_ += block.consumed;
-            if (at + static_cast<int64_t>(block.size) > currentEntry_.Size) RaiseDamaged();
-            if (!dest.Write(block.data, block.size))
-                throw EArchiver(Format(Messages().CannotCreateFile, destFile.c_str()));
-            at += static_cast<int64_t>(block.size);
-            ReportProgress();
+            ReadBlocks(currentEntry_.PackedPartSize - consumed, [&](const DecodedBlock& block) {
+                consumed += block.consumed;
+                processed_ += block.consumed;
+                if (at + static_cast<int64_t>(block.size) > currentEntry_.Size) RaiseDamaged();
+                if (!dest.Write(block.data, block.size))
+                    throw EArchiver(Format(Messages().CannotCreateFile, destFile.c_str()));
+                at += static_cast<int64_t>(block.size);
+                ReportProgress();
+            });
         } while (consumed < currentEntry_.PackedPartSize);
         if ((currentEntry_.FileFlags & kFileLastPart) || single) break;
     }

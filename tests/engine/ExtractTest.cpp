@@ -292,6 +292,41 @@ TEST_F(ExtractTest, ErrorDecision) {
     }
 }
 
+// A file of many blocks with a damaged one: the blocks before it are written
+// and reported one by one, in order, before its error; the next file is sound.
+TEST_F(ExtractTest, BlocksBeforeADamagedOneAreWrittenAndReported) {
+    std::string data;
+    for (int block = 0; block < 9; ++block) data += std::string(1024, static_cast<char>('a' + block));
+    for (size_t damaged : {0, 1, 4, 8}) {
+        TearDown();
+        SetUp();
+        ArchiveSpec s;
+        s.files = {FileSpec{"largo", data, 45000, 0x20, 0, "", 0, false, true}, FileSpec{"fin", "fin"}};
+        std::string bytes = BuildArchive(s);
+        // Stored blocks of 8 + 1024 bytes right after the first entry record.
+        const size_t firstBlock = bytes.find(std::string(1024, 'a')) - 8;
+        bytes[firstBlock + damaged * (8 + 1024) + 8 + 100] ^= 0x55;
+        TExtractor e;
+        e.SetFileName(Put("A.KAV", bytes));
+        e.ExtractPath = Path("out");
+        e.ErrorAction = eaContinue;
+        std::vector<std::string> written;  // the file's content at each progress report
+        e.OnFileProgress = [&](TArchiverRoot&, int32_t) {
+            if (std::filesystem::exists(Out("largo"))) written.push_back(ReadFile(Out("largo")));
+        };
+        e.ExtractFiles();
+        const std::string good = data.substr(0, damaged * 1024);
+        EXPECT_EQ(ReadFile(Out("largo")).substr(0, good.size() + 1), good) << damaged;
+        std::vector<std::string> expected;
+        for (size_t b = 1; b <= damaged; ++b) expected.push_back(data.substr(0, b * 1024));
+        std::vector<std::string> perBlock;
+        for (const auto& w : written)
+            if (!w.empty() && (perBlock.empty() || perBlock.back() != w)) perBlock.push_back(w);
+        EXPECT_EQ(perBlock, expected) << damaged;
+        EXPECT_EQ(ReadFile(Out("fin")), "fin") << damaged;
+    }
+}
+
 TEST_F(ExtractTest, YesToAllContinuesWithoutAskingAgain) {
     std::vector<FileSpec> files;
     for (const char* n : {"a", "b", "c", "d"}) files.push_back(FileSpec{n, n, 45000, 0x20, 0, "", 0, false, true});
