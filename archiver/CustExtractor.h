@@ -83,6 +83,9 @@ protected:
     // ReadEntryRecord reads at the current position only.
     void ReadEntry();
     void ReadEntryRecord();
+    // The next entry of the archive, moving on to the next segment when this
+    // one is used up; false after the last segment (or the only one opened).
+    bool ReadNextEntry();
     void Enumerate();
     // Extracts CurrentEntry; consultRestoreAction is false when unpacking a
     // solid archive.

@@ -58,13 +58,7 @@ void TCustomExtractor::ExtractFiles() {
         CheckHeader();
         resultCode_ = -1;
         const bool restore = Options.Has(oRestorePath);
-        for (;;) {
-            if (DataExhausted()) {
-                if ((header_.ArchiveFlags & kArchiveLastSegment) || Options.Has(oOpenSingleSegment)) break;
-                ChangeToSegment(header_.Segment + 1);
-                continue;
-            }
-            ReadEntry();
+        while (ReadNextEntry()) {
             std::string destPath = EntryDestinationFolder(currentEntry_.Name, ExtractPath, restore);
             bool accept = true;
             if (auto handler = OnExtractFile) handler(*this, currentEntry_, destPath, accept);
@@ -345,13 +339,7 @@ void TCustomExtractor::Enumerate() {
         ClearFileList();
         if (auto handler = OnDisplayMessage) handler(*this, Messages().LoadingArchiveContnent);
         if (auto handler = OnAddToLog) handler(*this, Messages().LoadingArchiveContnent);
-        for (;;) {
-            if (DataExhausted()) {
-                if ((header_.ArchiveFlags & kArchiveLastSegment) || Options.Has(oOpenSingleSegment)) break;
-                ChangeToSegment(header_.Segment + 1);
-                continue;
-            }
-            ReadEntry();
+        while (ReadNextEntry()) {
             if (Options.Has(oMaintainFileDirectory)) fileList_.push_back(std::make_unique<TFileObject>(currentEntry_));
             SkipFile();
             if (!(currentEntry_.FileFlags & kFileFolder) || Options.Has(oShowEmptyFolders))

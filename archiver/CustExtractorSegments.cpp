@@ -14,6 +14,15 @@ bool TCustomExtractor::DataExhausted() {
 
 void TCustomExtractor::EnsureOpen() { OpenUnchecked(); }
 
+bool TCustomExtractor::ReadNextEntry() {
+    while (DataExhausted()) {
+        if ((header_.ArchiveFlags & kArchiveLastSegment) || Options.Has(oOpenSingleSegment)) return false;
+        ChangeToSegment(header_.Segment + 1);
+    }
+    ReadEntry();
+    return true;
+}
+
 bool TCustomExtractor::NextSegmentIfNeeded() {
     if (!DataExhausted() || (header_.ArchiveFlags & kArchiveLastSegment) || Options.Has(oOpenSingleSegment))
         return false;

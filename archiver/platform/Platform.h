@@ -3,6 +3,7 @@
 // maps them at its edge (see PlatformPosix.cpp). Dates are day counts since
 // 30 December 1899 with the time of day as fraction, local time.
 #pragma once
+#include <utility>
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -21,11 +22,17 @@ enum class Disposition { OpenExisting, CreateAlways };
 class File {
 public:
     File() = default;
-    ~File();
+    ~File() { Close(); }
     File(const File&) = delete;
     File& operator=(const File&) = delete;
-    File(File&& o) noexcept;
-    File& operator=(File&& o) noexcept;
+    File(File&& o) noexcept : handle_(std::exchange(o.handle_, -1)) {}
+    File& operator=(File&& o) noexcept {
+        if (this != &o) {
+            Close();
+            handle_ = std::exchange(o.handle_, -1);
+        }
+        return *this;
+    }
 
     // False when the file cannot be opened or created.
     bool Open(const std::string& path, Access access, Share share, Disposition disposition);

@@ -53,16 +53,6 @@ bool StatOf(const std::string& path, struct stat& st) {
 
 }  // namespace
 
-File::~File() { Close(); }
-File::File(File&& o) noexcept : handle_(std::exchange(o.handle_, -1)) {}
-File& File::operator=(File&& o) noexcept {
-    if (this != &o) {
-        Close();
-        handle_ = std::exchange(o.handle_, -1);
-    }
-    return *this;
-}
-
 bool File::Open(const std::string& path, Access access, Share, Disposition disposition) {
     Close();
     std::string n = Native(path);

@@ -36,16 +36,6 @@ private:
 
 }  // namespace
 
-File::~File() { Close(); }
-File::File(File&& o) noexcept : handle_(std::exchange(o.handle_, -1)) {}
-File& File::operator=(File&& o) noexcept {
-    if (this != &o) {
-        Close();
-        handle_ = std::exchange(o.handle_, -1);
-    }
-    return *this;
-}
-
 bool File::Open(const std::string& path, Access access, Share share, Disposition disposition) {
     Close();
     DWORD desired = access == Access::Read ? GENERIC_READ : GENERIC_READ | GENERIC_WRITE;

@@ -9,11 +9,11 @@ using Lines = std::vector<std::string>;
 
 class EventOrderTest : public ScratchTest {
 protected:
-    ArchiveSpec Mixed() {
-        ArchiveSpec s;
+    ArchiveRecipe Mixed() {
+        ArchiveRecipe s;
         s.comment = "Versión 9";
-        s.files = {FileSpec{"a.txt", std::string(1500, 'a')}, FileSpec{"sub\\", "", 45000, 0x10, 0, "", 0, true},
-                   FileSpec{"sub\\b.dat", "serie", 45000, 0x20, kFileTypeSerie}, FileSpec{"skip.txt", "x"}};
+        s.files = {FileRecipe{"a.txt", std::string(1500, 'a')}, FileRecipe{"sub\\", "", 45000, 0x10, 0, "", 0, true},
+                   FileRecipe{"sub\\b.dat", "serie", 45000, 0x20, kFileTypeSerie}, FileRecipe{"skip.txt", "x"}};
         return s;
     }
 };

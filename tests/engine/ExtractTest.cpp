@@ -15,8 +15,8 @@ using Lines = std::vector<std::string>;
 class ExtractTest : public ScratchTest {
 protected:
     // An extractor over an archive of the given files, extracting to out.
-    void Prepare(TExtractor& e, const std::vector<FileSpec>& files) {
-        ArchiveSpec s;
+    void Prepare(TExtractor& e, const std::vector<FileRecipe>& files) {
+        ArchiveRecipe s;
         s.files = files;
         e.SetFileName(Put("A.KAV", BuildArchive(s)));
         e.ExtractPath = Path("out");
@@ -42,7 +42,7 @@ TEST_F(ExtractTest, RestoreActionsOnExistingAndMissingFiles) {
         TearDown();
         SetUp();
         TExtractor e;
-        Prepare(e, {FileSpec{"f.txt", "archived", entryDate}});
+        Prepare(e, {FileRecipe{"f.txt", "archived", entryDate}});
         e.RestoreAction = c.action;
         std::string existing = c.existing;
         if (!existing.empty()) {
@@ -75,7 +75,7 @@ TEST_F(ExtractTest, OverwriteQuestionAnswers) {
         TearDown();
         SetUp();
         TExtractor e;
-        Prepare(e, {FileSpec{"a", "new"}, FileSpec{"b", "new"}});
+        Prepare(e, {FileRecipe{"a", "new"}, FileRecipe{"b", "new"}});
         e.RestoreAction = raAsk;
         std::filesystem::create_directories(Path("out"));
         WriteFile(Out("a"), "old");
@@ -94,7 +94,7 @@ TEST_F(ExtractTest, OverwriteQuestionAnswers) {
     }
     // Yes to all lasts one operation only: the next run asks again.
     TExtractor e;
-    Prepare(e, {FileSpec{"a", "new"}});
+    Prepare(e, {FileRecipe{"a", "new"}});
     e.RestoreAction = raAsk;
     int asked = 0;
     ui::ScopedDialogScript script([&](const ui::DialogRequest&) {
@@ -107,7 +107,7 @@ TEST_F(ExtractTest, OverwriteQuestionAnswers) {
 }
 
 TEST_F(ExtractTest, AlternateNames) {
-    FileSpec f{"prog\\main.exe", "program", 45000.5, 0x21, 5, "copia\\otro.exe", 10};
+    FileRecipe f{"prog\\main.exe", "program", 45000.5, 0x21, 5, "copia\\otro.exe", 10};
     struct Case {
         bool acceptMain, acceptAlt;
         Lines files;
@@ -147,7 +147,7 @@ TEST_F(ExtractTest, AlternateNames) {
 
 TEST_F(ExtractTest, FolderEntriesAndWithoutRestorePath) {
     TExtractor e;
-    Prepare(e, {FileSpec{"vacia\\", "", 45000, 0x10, 0, "", 0, true}, FileSpec{"a\\b\\c.txt", "c"}});
+    Prepare(e, {FileRecipe{"vacia\\", "", 45000, 0x10, 0, "", 0, true}, FileRecipe{"a\\b\\c.txt", "c"}});
     int counted = 0;
     e.OnFileExtracted = [&](TCustomExtractor&, const TFileEntry&, const std::string& dest) {
         ++counted;
@@ -183,8 +183,8 @@ TEST_F(ExtractTest, EncryptedEntriesAskTheKeyOnce) {
         TearDown();
         SetUp();
         TExtractor e;
-        Prepare(e, {FileSpec{"s1", std::string(3000, 's'), 45000, 0x20, 0, "", 0, false, false, key},
-                    FileSpec{"s2", "dos", 45000, 0x20, 0, "", 0, false, true, key}});
+        Prepare(e, {FileRecipe{"s1", std::string(3000, 's'), 45000, 0x20, 0, "", 0, false, false, key},
+                    FileRecipe{"s2", "dos", 45000, 0x20, 0, "", 0, false, true, key}});
         e.ErrorAction = eaContinue;
         c.setup(e);
         std::string error;
@@ -206,7 +206,7 @@ TEST_F(ExtractTest, EncryptedEntriesAskTheKeyOnce) {
 TEST_F(ExtractTest, KeyDialogAndItsCancel) {
     for (bool cancel : {false, true}) {
         TExtractor e;
-        Prepare(e, {FileSpec{"s", "secreto", 45000, 0x20, 0, "", 0, false, false, "clave-secreta"}});
+        Prepare(e, {FileRecipe{"s", "secreto", 45000, 0x20, 0, "", 0, false, false, "clave-secreta"}});
         ui::ScopedDialogScript script([&](const ui::DialogRequest& r) {
             EXPECT_EQ(r.kind, dialogs::kInputPassword);
             EXPECT_EQ(r.caption, "Mensaje de Sistema");
@@ -225,8 +225,8 @@ TEST_F(ExtractTest, KeyDialogAndItsCancel) {
 
 // The archive of `files` with the last data byte of each listed entry's
 // (single, stored) block flipped: a checksum failure in those entries.
-std::string WithBadCrc(const std::vector<FileSpec>& files, std::vector<size_t> damaged) {
-    ArchiveSpec s;
+std::string WithBadCrc(const std::vector<FileRecipe>& files, std::vector<size_t> damaged) {
+    ArchiveRecipe s;
     s.files = files;
     std::string bytes = BuildArchive(s);
     for (size_t d : damaged) {
@@ -238,9 +238,9 @@ std::string WithBadCrc(const std::vector<FileSpec>& files, std::vector<size_t> d
 }
 
 TEST_F(ExtractTest, ErrorDecision) {
-    const std::vector<FileSpec> files{FileSpec{"uno", "1", 45000, 0x20, 0, "", 0, false, true},
-                                      FileSpec{"dos", "2", 45000, 0x20, 0, "", 0, false, true},
-                                      FileSpec{"tres", "3", 45000, 0x20, 0, "", 0, false, true}};
+    const std::vector<FileRecipe> files{FileRecipe{"uno", "1", 45000, 0x20, 0, "", 0, false, true},
+                                      FileRecipe{"dos", "2", 45000, 0x20, 0, "", 0, false, true},
+                                      FileRecipe{"tres", "3", 45000, 0x20, 0, "", 0, false, true}};
     struct Case {
         const char* name;
         TErrorAction property;
@@ -300,8 +300,8 @@ TEST_F(ExtractTest, BlocksBeforeADamagedOneAreWrittenAndReported) {
     for (size_t damaged : {0, 1, 4, 8}) {
         TearDown();
         SetUp();
-        ArchiveSpec s;
-        s.files = {FileSpec{"largo", data, 45000, 0x20, 0, "", 0, false, true}, FileSpec{"fin", "fin"}};
+        ArchiveRecipe s;
+        s.files = {FileRecipe{"largo", data, 45000, 0x20, 0, "", 0, false, true}, FileRecipe{"fin", "fin"}};
         std::string bytes = BuildArchive(s);
         // Stored blocks of 8 + 1024 bytes right after the first entry record.
         const size_t firstBlock = bytes.find(std::string(1024, 'a')) - 8;
@@ -328,8 +328,8 @@ TEST_F(ExtractTest, BlocksBeforeADamagedOneAreWrittenAndReported) {
 }
 
 TEST_F(ExtractTest, YesToAllContinuesWithoutAskingAgain) {
-    std::vector<FileSpec> files;
-    for (const char* n : {"a", "b", "c", "d"}) files.push_back(FileSpec{n, n, 45000, 0x20, 0, "", 0, false, true});
+    std::vector<FileRecipe> files;
+    for (const char* n : {"a", "b", "c", "d"}) files.push_back(FileRecipe{n, n, 45000, 0x20, 0, "", 0, false, true});
     TExtractor e;
     e.SetFileName(Put("A.KAV", WithBadCrc(files, {1, 2})));
     e.ExtractPath = Path("out");
@@ -343,7 +343,7 @@ TEST_F(ExtractTest, YesToAllContinuesWithoutAskingAgain) {
 
 TEST_F(ExtractTest, RequestAbortFromAProgressHandler) {
     TExtractor e;
-    Prepare(e, {FileSpec{"big", std::string(5000, 'b')}, FileSpec{"later", "l"}});
+    Prepare(e, {FileRecipe{"big", std::string(5000, 'b')}, FileRecipe{"later", "l"}});
     int finished = 0;
     e.OnFileProgress = [&](TArchiverRoot& r, int32_t p) {
         if (p > 0) r.RequestAbort();
@@ -368,8 +368,8 @@ TEST_F(ExtractTest, StoredNamesThatLeaveTheirFolderAreRefused) {
         SetUp();
         TExtractor e;
         // Refused as a name and as an alternate name.
-        Prepare(e, {FileSpec{name, "malo"}, FileSpec{"otro.txt", "malo", 45000, 0x20, 0, name},
-                    FileSpec{"bueno.txt", "bien"}});
+        Prepare(e, {FileRecipe{name, "malo"}, FileRecipe{"otro.txt", "malo", 45000, 0x20, 0, name},
+                    FileRecipe{"bueno.txt", "bien"}});
         e.ExtractPath = Path("out\\in");
         e.ErrorAction = eaContinue;
         int refused = 0;
@@ -385,7 +385,7 @@ TEST_F(ExtractTest, StoredNamesThatLeaveTheirFolderAreRefused) {
 
 TEST_F(ExtractTest, NeedsAnExtractPathAndRefusesWhileBusy) {
     TExtractor e;
-    Prepare(e, {FileSpec{"a", "a"}, FileSpec{"b", "b"}});
+    Prepare(e, {FileRecipe{"a", "a"}, FileRecipe{"b", "b"}});
     e.ExtractPath.clear();
     try {
         e.ExtractFiles();

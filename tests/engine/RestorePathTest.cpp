@@ -55,8 +55,8 @@ TEST_F(RestorePathTest, Rules) {
 
 #ifndef _WIN32
 TEST_F(RestorePathTest, AbsoluteNamesLandOnTheirDrive) {
-    ArchiveSpec s;
-    s.files = {FileSpec{"C:\\datos\\c.txt", "c"}, FileSpec{"Q:\\datos\\q.txt", "q"}, FileSpec{"rel\\r.txt", "r"}};
+    ArchiveRecipe s;
+    s.files = {FileRecipe{"C:\\datos\\c.txt", "c"}, FileRecipe{"Q:\\datos\\q.txt", "q"}, FileRecipe{"rel\\r.txt", "r"}};
     TExtractor e;
     e.SetFileName(Put("A.KAV", BuildArchive(s)));
     e.ExtractPath = "D:\\out";

@@ -15,18 +15,18 @@ class SegmentsTest : public ScratchTest {
 protected:
     // Three files over several segments of at most 1500 bytes of data; the
     // big one (random, so it does not compress) is split.
-    ArchiveSpec Spec(bool incompleteTotals = false) {
+    ArchiveRecipe Recipe(bool incompleteTotals = false) {
         std::string noise(5000, '\0');
         uint32_t x = 12345;
         for (char& c : noise) c = static_cast<char>((x = x * 1103515245 + 12345) >> 24);
-        ArchiveSpec s;
+        ArchiveRecipe s;
         s.segmentData = 1500;
         s.incompleteFirstTotals = incompleteTotals;
-        s.files = {FileSpec{"uno.txt", "uno"}, FileSpec{"grande.bin", noise}, FileSpec{"tres.txt", "tres"}};
+        s.files = {FileRecipe{"uno.txt", "uno"}, FileRecipe{"grande.bin", noise}, FileRecipe{"tres.txt", "tres"}};
         return s;
     }
     // Writes the segments as QTR.KAV, QTR.001, ...; returns their count.
-    size_t WriteSegments(const ArchiveSpec& s, const std::string& base = "QTR") {
+    size_t WriteSegments(const ArchiveRecipe& s, const std::string& base = "QTR") {
         std::vector<std::string> segs = BuildSegments(s);
         for (size_t i = 0; i < segs.size(); ++i) {
             char ext[8];
@@ -38,7 +38,7 @@ protected:
 };
 
 TEST_F(SegmentsTest, SplitFileIsJoinedAcrossSegments) {
-    ArchiveSpec s = Spec();
+    ArchiveRecipe s = Recipe();
     ASSERT_GE(WriteSegments(s), 3u);
     TExtractor e;
     e.SetFileName(Path("QTR-2.KAV"));  // the suffix is dropped: QTR.KAV is segment 1
@@ -65,7 +65,7 @@ TEST_F(SegmentsTest, SplitFileIsJoinedAcrossSegments) {
 }
 
 TEST_F(SegmentsTest, IncompleteTotalsSendTheReaderToTheLastSegment) {
-    size_t count = WriteSegments(Spec(true));
+    size_t count = WriteSegments(Recipe(true));
     TExtractor e;
     e.SetFileName(Path("QTR.KAV"));
     e.ExtractPath = Path("out");
@@ -79,7 +79,7 @@ TEST_F(SegmentsTest, IncompleteTotalsSendTheReaderToTheLastSegment) {
 }
 
 TEST_F(SegmentsTest, MissingSegmentIsAskedFor) {
-    size_t count = WriteSegments(Spec());
+    size_t count = WriteSegments(Recipe());
     ASSERT_GE(count, 3u);
     // Every segment after the first was moved: once the user names the
     // second one, the rest are found beside it.
@@ -133,7 +133,7 @@ TEST_F(SegmentsTest, MissingSegmentIsAskedFor) {
 }
 
 TEST_F(SegmentsTest, MissingLastSegmentIsAskedFor) {
-    size_t count = WriteSegments(Spec(true));
+    size_t count = WriteSegments(Recipe(true));
     std::string last = "QTR." + std::string(2, '0') + std::to_string(count - 1);
     std::filesystem::create_directories(Path("otro"));
     std::filesystem::rename(Path(last), Path("otro/ultimo.kav"));
@@ -150,9 +150,9 @@ TEST_F(SegmentsTest, MissingLastSegmentIsAskedFor) {
 }
 
 TEST_F(SegmentsTest, ContinuationOfAnotherFileIsRefused) {
-    ArchiveSpec s = Spec();
+    ArchiveRecipe s = Recipe();
     std::vector<std::string> segs = BuildSegments(s);
-    ArchiveSpec other = Spec();
+    ArchiveRecipe other = Recipe();
     other.files[1].name = "otro.bin";
     std::vector<std::string> otherSegs = BuildSegments(other);
     Put("QTR.KAV", segs[0]);
@@ -172,7 +172,7 @@ TEST_F(SegmentsTest, ContinuationOfAnotherFileIsRefused) {
 }
 
 TEST_F(SegmentsTest, SingleSegmentModeStaysInTheOpenFile) {
-    ArchiveSpec s = Spec();
+    ArchiveRecipe s = Recipe();
     WriteSegments(s);
     TExtractor e;
     e.SetFileName(Path("QTR.KAV"));

@@ -9,10 +9,10 @@ namespace {
 class SfxOffsetTest : public ScratchTest {};
 
 TEST_F(SfxOffsetTest, HeaderAtSfxSizeInExecutablesOnly) {
-    ArchiveSpec spec;
-    spec.userData.Bytes[0] = 0x5A;
-    spec.files = {FileSpec{"dir\\f.txt", "contenido"}};
-    const std::string archive = BuildArchive(spec);
+    ArchiveRecipe recipe;
+    recipe.userData.Bytes[0] = 0x5A;
+    recipe.files = {FileRecipe{"dir\\f.txt", "contenido"}};
+    const std::string archive = BuildArchive(recipe);
     const std::string program(3000, 'P');
     const std::string trailer(64, 'S');  // a signature after the archive is never read
     for (const char* name : {"INSTALA.EXE", "instala.exe"}) {

@@ -21,9 +21,9 @@ protected:
         SetTempFolder("");
         ScratchTest::TearDown();
     }
-    ArchiveSpec Inner() {
-        ArchiveSpec s;
-        s.files = {FileSpec{"a.txt", "alfa"}, FileSpec{"d\\b.txt", std::string(3000, 'b')}};
+    ArchiveRecipe Inner() {
+        ArchiveRecipe s;
+        s.files = {FileRecipe{"a.txt", "alfa"}, FileRecipe{"d\\b.txt", std::string(3000, 'b')}};
         return s;
     }
 };

@@ -38,7 +38,7 @@ std::string Encrypt(const std::string& plain, const std::string& key) {
     return padded + static_cast<char>(pad);
 }
 
-std::vector<std::string> Blocks(const FileSpec& f, int32_t blockSize) {
+std::vector<std::string> Blocks(const FileRecipe& f, int32_t blockSize) {
     std::vector<std::string> blocks;
     for (size_t at = 0; at < f.data.size(); at += static_cast<size_t>(blockSize)) {
         std::string plain = f.data.substr(at, static_cast<size_t>(blockSize));
@@ -57,7 +57,7 @@ std::vector<std::string> Blocks(const FileSpec& f, int32_t blockSize) {
     return blocks;
 }
 
-std::string EntryRecord(const FileSpec& f, uint16_t segment, int32_t offset, int32_t partOffset, bool last,
+std::string EntryRecord(const FileRecipe& f, uint16_t segment, int32_t offset, int32_t partOffset, bool last,
                         int32_t packed) {
     std::string r;
     PutString(r, f.name);
@@ -87,19 +87,19 @@ struct Segment {
 
 }  // namespace
 
-std::vector<std::string> BuildSegments(const ArchiveSpec& spec) {
+std::vector<std::string> BuildSegments(const ArchiveRecipe& recipe) {
     TArchiveHeader h;
-    h.ArchiveID = spec.archiveId;
-    h.BlockSize = spec.blockSize;
-    h.Comment = spec.comment;
-    h.UserData = spec.userData;
+    h.ArchiveID = recipe.archiveId;
+    h.BlockSize = recipe.blockSize;
+    h.Comment = recipe.comment;
+    h.UserData = recipe.userData;
     const int32_t headerSize = HeaderSize(h);
-    const int32_t limit = spec.segmentData > 0 ? spec.segmentData : INT32_MAX;
+    const int32_t limit = recipe.segmentData > 0 ? recipe.segmentData : INT32_MAX;
 
     std::vector<Segment> segments(1);
     auto at = [&] { return headerSize + static_cast<int32_t>(segments.back().body.size()); };
-    for (const FileSpec& f : spec.files) {
-        std::vector<std::string> blocks = Blocks(f, spec.blockSize);
+    for (const FileRecipe& f : recipe.files) {
+        std::vector<std::string> blocks = Blocks(f, recipe.blockSize);
         size_t next = 0;
         int32_t partOffset = 0;
         do {
@@ -110,7 +110,7 @@ std::vector<std::string> BuildSegments(const ArchiveSpec& spec) {
             int32_t packed = 0, plain = 0;
             while (end < blocks.size() && (end == next || packed + static_cast<int32_t>(blocks[end].size()) <= room)) {
                 packed += static_cast<int32_t>(blocks[end].size());
-                plain += static_cast<int32_t>(std::min<size_t>(f.data.size() - end * spec.blockSize, spec.blockSize));
+                plain += static_cast<int32_t>(std::min<size_t>(f.data.size() - end * recipe.blockSize, recipe.blockSize));
                 ++end;
             }
             const bool last = end == blocks.size();
@@ -134,23 +134,23 @@ std::vector<std::string> BuildSegments(const ArchiveSpec& spec) {
         sh.Segment = static_cast<uint16_t>(i + 1);
         sh.EndOffset = headerSize + static_cast<int32_t>(segments[i].body.size());
         const bool lastSegment = i + 1 == segments.size();
-        sh.ArchiveFlags = static_cast<uint8_t>(spec.flags | (lastSegment ? kArchiveLastSegment : 0));
+        sh.ArchiveFlags = static_cast<uint8_t>(recipe.flags | (lastSegment ? kArchiveLastSegment : 0));
         sh.SegmentInfo.FileCount = segments[i].files;
         sh.SegmentInfo.PackedSize = segments[i].packed;
         sh.ArchiveInfo.FileCount = files;
         sh.ArchiveInfo.PackedSize = total;
-        if (i == 0 && spec.incompleteFirstTotals && !lastSegment) sh.ArchiveInfo = sh.SegmentInfo;
+        if (i == 0 && recipe.incompleteFirstTotals && !lastSegment) sh.ArchiveInfo = sh.SegmentInfo;
         out.push_back(EncodeHeader(sh) + segments[i].body);
     }
     return out;
 }
 
-std::string BuildSolid(const ArchiveSpec& inner, const std::string& name) {
-    ArchiveSpec outer;
+std::string BuildSolid(const ArchiveRecipe& inner, const std::string& name) {
+    ArchiveRecipe outer;
     outer.archiveId = inner.archiveId + 1;
     outer.blockSize = inner.blockSize;
     outer.flags = kArchiveSolid;
-    outer.files.push_back(FileSpec{name, BuildArchive(inner)});
+    outer.files.push_back(FileRecipe{name, BuildArchive(inner)});
     return BuildArchive(outer);
 }
 

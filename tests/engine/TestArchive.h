@@ -11,7 +11,7 @@
 
 namespace kav::test {
 
-struct FileSpec {
+struct FileRecipe {
     std::string name;   // stored name (UTF-8)
     std::string data;
     double date = 45000.25;  // 14 March 2023, 06:00
@@ -24,8 +24,8 @@ struct FileSpec {
     std::string key;         // encrypted with this key when not empty
 };
 
-struct ArchiveSpec {
-    std::vector<FileSpec> files;
+struct ArchiveRecipe {
+    std::vector<FileRecipe> files;
     std::string comment;
     TUserData userData{};
     int32_t archiveId = 4242;
@@ -39,11 +39,11 @@ struct ArchiveSpec {
 };
 
 // The segment files' bytes, in order.
-std::vector<std::string> BuildSegments(const ArchiveSpec& spec);
-inline std::string BuildArchive(const ArchiveSpec& spec) { return BuildSegments(spec).front(); }
+std::vector<std::string> BuildSegments(const ArchiveRecipe& recipe);
+inline std::string BuildArchive(const ArchiveRecipe& recipe) { return BuildSegments(recipe).front(); }
 
 // A solid archive whose single entry holds `inner` (built as single segment).
-std::string BuildSolid(const ArchiveSpec& inner, const std::string& name = "solid.kav");
+std::string BuildSolid(const ArchiveRecipe& inner, const std::string& name = "solid.kav");
 
 void WriteFile(const std::string& path, const std::string& bytes);
 std::string ReadFile(const std::string& path);
