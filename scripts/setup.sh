@@ -27,6 +27,19 @@ if [ ${#missing[@]} -gt 0 ]; then
     apt-get install -y -q "${missing[@]}"
 fi
 
+# Wine takes the file-name code page from the Unix locale: without a generated
+# Spanish UTF-8 locale it falls back to ASCII and every name with ñ or € fails.
+if ! locale -a 2>/dev/null | grep -qx 'es_ES.utf8'; then
+    echo "setup: generating the es_ES.UTF-8 locale"
+    if [ -f /etc/locale.gen ] && grep -q '^# *es_ES.UTF-8 UTF-8' /etc/locale.gen; then
+        sed -i 's/^# *\(es_ES.UTF-8 UTF-8\)/\1/' /etc/locale.gen
+    elif ! grep -qs '^es_ES.UTF-8 UTF-8' /etc/locale.gen; then
+        echo 'es_ES.UTF-8 UTF-8' >> /etc/locale.gen
+    fi
+    locale-gen >/dev/null
+    locale -a | grep -qx 'es_ES.utf8' || { echo "setup: es_ES.UTF-8 could not be generated" >&2; exit 1; }
+fi
+
 # libjpeg-turbo for the Windows side, cross-built from Debian's own sources.
 jpeg_prefix=$deps/mingw
 if [ ! -f "$jpeg_prefix/lib/libjpeg.a" ]; then

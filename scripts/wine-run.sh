@@ -13,6 +13,9 @@ fi
 export WINEPREFIX="$KV_WINEPREFIX"
 export WINEDEBUG="${WINEDEBUG:--all}"
 export WINEDLLOVERRIDES="${WINEDLLOVERRIDES:-mscoree,mshtml=}"
+# Names with ñ or € need this locale; without it Wine silently uses ASCII.
+locale -a 2>/dev/null | grep -qx 'es_ES.utf8' || {
+    echo "wine-run: the es_ES.UTF-8 locale is missing; run scripts/setup.sh" >&2; exit 1; }
 export LC_ALL=es_ES.UTF-8
 export WINEARCH=win64
 if [ ! -f "$WINEPREFIX/system.reg" ]; then
