@@ -86,6 +86,9 @@ void TFFormKavoInstala::CrearComponentes() {
     bCancelar->OnClick = [this] { bCancelarClick(); };
     Timer1.OnTimer = [this] { Timer1Timer(); };
     Timer2.OnTimer = [this] { Timer2Timer(); };
+    Extractor1.OnFileExtracted = [this](kav::TCustomExtractor&, const kav::TFileEntry& e, const std::string& c) {
+        Extractor1FileExtracted(e, c);
+    };
 }
 
 TFFormKavoInstala::~TFFormKavoInstala() {
@@ -116,6 +119,7 @@ void TFFormKavoInstala::TrasInstalar() {}
 void TFFormKavoInstala::AntesDeInstalar() {}
 void TFFormKavoInstala::AntesDeExtraer() {}
 void TFFormKavoInstala::TrasExtraer() {}
+void TFFormKavoInstala::Extractor1FileExtracted(const kav::TFileEntry&, const std::string&) {}
 
 bool TFFormKavoInstala::AceptarFichero(uint8_t tipo, const std::string& nombre, double fecha, std::string& carpeta) {
     switch (tipo) {
@@ -126,14 +130,8 @@ bool TFFormKavoInstala::AceptarFichero(uint8_t tipo, const std::string& nombre, 
         return !FicheroExiste(DirDatos + nombre);
     case 8: {
         // Only an older copy is replaced.
-        WIN32_FILE_ATTRIBUTE_DATA a;
-        if (!GetFileAttributesExW(Wide(carpeta + nombre).c_str(), GetFileExInfoStandard, &a)) return true;
-        FILETIME local;
-        FileTimeToLocalFileTime(&a.ftLastWriteTime, &local);
-        ULARGE_INTEGER t{{local.dwLowDateTime, local.dwHighDateTime}};
-        // 100 ns units since 1601 to days since 30 Dec 1899.
-        double dias = static_cast<double>(t.QuadPart) / 864e9 - 109205.0;
-        return dias < fecha;
+        double dias = 0;
+        return !FechaModificacion(carpeta + nombre, dias) || dias < fecha;
     }
     default:
         return !FicheroExiste(carpeta + nombre);

@@ -75,6 +75,9 @@ public:
     void Timer1Timer();
     void Timer2Timer();
     void Extractor1AfterOpen();
+    // A file an extraction has written; the base class has nothing to do
+    // for it, a product takes the entries it cares for and passes the rest.
+    virtual void Extractor1FileExtracted(const kav::TFileEntry& entrada, const std::string& carpeta);
     void eDirProgramaChange();
     void bCancelarClick();
 
@@ -94,6 +97,9 @@ public:
     bool HayV2();
     std::string VersionInformada() const;
     void AvisarServidor(const std::string& url);
+    // Points the program's settings file at the database engine: section
+    // BTRIEVE, PSQL 12 and Btrieve 12 (variante false) or the old interface.
+    void EscribirIniBtrieve(const std::string& ruta, bool variante);
 
     // --- pages (Part of the window's behaviour) ----------------------------
     void MostrarPagina(int indice, bool desactivarActual);

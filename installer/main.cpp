@@ -20,18 +20,28 @@ std::vector<uint8_t> RecursoDatos(const wchar_t* nombre) {
     return std::vector<uint8_t>(p, p + SizeofResource(nullptr, r));
 }
 
-std::string PrimerArgumento() {
+// The command-line arguments after the program's own path.
+std::vector<std::string> Argumentos() {
     int n = 0;
     LPWSTR* args = CommandLineToArgvW(GetCommandLineW(), &n);
-    std::string r = args && n > 1 ? Narrow(args[1]) : std::string();
+    std::vector<std::string> r;
+    for (int i = 1; args && i < n; ++i) r.push_back(Narrow(args[i]));
     LocalFree(args);
     return r;
 }
 
-// Removes the last "\" and everything after it.
-std::string QuitarUltimo(const std::string& p) {
-    size_t i = p.find_last_of('\\');
-    return i == std::string::npos ? std::string() : p.substr(0, i);
+// The file-name part of an archive entry's stored path.
+std::string NombreDeFichero(const std::string& ruta) {
+    size_t i = ruta.find_last_of("\\/");
+    return i == std::string::npos ? ruta : ruta.substr(i + 1);
+}
+
+std::string CarpetaDe(const std::string& ruta) { return ruta.substr(0, ruta.find_last_of('\\') + 1); }
+
+conta::EstadoFichero ConsultarFichero(const std::string& ruta) {
+    conta::EstadoFichero e;
+    e.existe = FechaModificacion(ruta, e.fecha);
+    return e;
 }
 
 }  // namespace
@@ -50,27 +60,29 @@ uint32_t LeerCodigoClienteRegistrado(const std::string& ini) {
     return v > 0xFFFFFFFFull ? 0 : static_cast<uint32_t>(v);
 }
 
-std::string NombreFicheroClienteDe(uint32_t codigo) { return "CLI" + std::to_string(codigo) + ".VER"; }
-
 TFMain::TFMain() {
     std::vector<uint8_t> fondo = RecursoDatos(L"FONDO");
     if (!fondo.empty()) Image1->CargarJpeg(fondo);
 }
 
 void TFMain::FormCreate() {
-    PalabraProducto = "Conta";
+    // Before anything else: every temporary file, the start-up downloads
+    // included, goes to the product's own temporary folder.
+    PalabraProducto = conta::kNombreProducto;
     TFFormKavoInstala::FormCreate();
 }
 
 TFFramePrograma* TFMain::CrearPaginaPrograma() { return PanelFrame->Crear<TFFrameProgramaConta>(); }
 
-void TFMain::PrepararActualizacion() { VersionesInstaladas = LeerVersionesInstaladas(DirEjecutable, "Actualizador.exe"); }
+void TFMain::PrepararActualizacion() { VersionesInstaladas = LeerVersionesInstaladas(DirEjecutable, conta::kActualizador); }
 
 std::string TFMain::RutaProgramaInstalado() {
     std::string p = Extractor1.ExtractPath;
     if (!p.empty() && p.back() != '\\') p += '\\';
-    return p + SubdirPrograma() + "CONTA.EXE";
+    return p + SubdirPrograma() + conta::kPrograma;
 }
+
+std::string TFMain::RutaPaqueteDatos() { return DirEjecutable + DatosModulo(4).Nombre; }
 
 bool TFMain::Preparar() {
     forms::TEdit& edit = *PaginaDirectorio->eDirPrograma;
@@ -82,8 +94,11 @@ bool TFMain::Preparar() {
     }
     LabelPrograma->SetCaption("Actualización ");
     bInstalar->SetCaption("Actualizar");
-    NombreFicheroCliente = PrimerArgumento();
-    if (!NombreFicheroCliente.empty()) IniciadoConArgumento = true;
+    conta::ArgumentosActualizador args = conta::InterpretarArgumentos(Argumentos());
+    // A relaunched updater comes back where the previous one was.
+    if (args.x && args.y) MoverA(*args.x, *args.y);
+    NombreFicheroCliente = args.ficheroCliente;
+    IniciadoConArgumento = !NombreFicheroCliente.empty();
     if (NombreFicheroCliente.empty()) {
         try {
             ObtenerFicheroCliente();
@@ -96,10 +111,10 @@ bool TFMain::Preparar() {
             UrlBaseExternos = DirEjecutable;
         }
     }
-    std::string p = QuitarUltimo(QuitarUltimo(RutaProgramaEjecutar()));
-    CarpetaPrograma = p.substr(p.find_last_of('\\') + 1);
-    edit.SetText(QuitarUltimo(p));
-    DatosWeb = LeerVersionesComprimidas(DirDescargas() + NombreFicheroCliente);
+    conta::CarpetasInstalacion c = conta::CarpetasDesdePrograma(CarpetaDe(RutaProgramaEjecutar()));
+    CarpetaPrograma = c.producto;
+    edit.SetText(c.base);
+    DatosWeb = ModoLocal ? RegistroLocal() : LeerVersionesComprimidas(DirDescargas() + NombreFicheroCliente);
     if (IniciadoConArgumento && EsVersionSiguiente()) ArchivoPrincipal = FicheroActualizacion();
     LabelFecha->SetCaption(TextoFecha(DatosWeb.Dia(), NombreMes(static_cast<int>(DatosWeb.Mes())), DatosWeb.Anio()));
     TypeVersion v = DatosWeb.VersionFichero(99);
@@ -110,24 +125,83 @@ bool TFMain::Preparar() {
 
 // Started without the name of its release record: the updater asks the
 // vendor's server for the record of the customer recorded at installation.
+// In local mode the record is looked for beside the updater instead.
 void TFMain::ObtenerFicheroCliente() {
     uint32_t codigo = LeerCodigoClienteRegistrado(DirEjecutable + NombreIniPrograma());
     if (codigo == 0)
         throw Exception("No se encuentra el Código de Cliente de la instalación en\r\n\r\n" + DirEjecutable +
                         NombreIniPrograma());
-    std::string nombre = NombreFicheroClienteDe(codigo);
-    DescargarFichero(UrlBaseProgramas + kCarpetaClientes, nombre, DirDescargas(), ProgresoArranque());
-    NombreFicheroCliente = nombre;
+    // Named before the download: a local update looks for it under this name.
+    NombreFicheroCliente = conta::NombreFicheroCliente(codigo);
+    DescargarFichero(UrlBaseProgramas + conta::kCarpetaClientes, NombreFicheroCliente, DirDescargas(),
+                     ProgresoArranque());
 }
 
-// The extraction decisions of the accounting product arrive with the
-// installation workflow; until then no archive is extracted by this window.
-std::string TFMain::RutaPaqueteDatos() { throw Exception("Operación no disponible"); }
-void TFMain::CrearAccesos() { throw Exception("Operación no disponible"); }
-void TFMain::LeerRutasDatos() { throw Exception("Operación no disponible"); }
-bool TFMain::AceptarPaquete(const std::string&) { throw Exception("Operación no disponible"); }
+// A local update reads the per-installation file beside the updater when the
+// user saved it there; the local dialog only asks for the program archive,
+// so without it the archive's own header tells the release.
+TypeVersionesConta TFMain::RegistroLocal() {
+    if (!NombreFicheroCliente.empty() && FicheroExiste(DirEjecutable + NombreFicheroCliente))
+        return LeerVersionesComprimidas(DirEjecutable + NombreFicheroCliente);
+    NombreFicheroCliente.clear();
+    Extractor1.SetFileName(DirEjecutable + ArchivoPrincipal);
+    Extractor1.SFXSize = 0;
+    Extractor1.Open();
+    std::array<uint8_t, 128> datos = Extractor1.Header().UserData.Bytes;
+    Extractor1.Close();
+    return conta::RegistroDesdeLanzamiento(InterpretarDatosArchivo(datos));
+}
+
+void TFMain::CrearAccesos() {
+    std::optional<std::string> acceso = conta::AccesoAEscribir(CarpetaEscritorio(), FicheroExiste);
+    if (!acceso) return;
+    std::string programa = RutaProgramaInstalado();
+    CrearAccesoDirecto(programa, conta::kAccesoDirecto, CarpetaDe(*acceso), CarpetaDe(programa) + conta::kIcono);
+}
+
+void TFMain::LeerRutasDatos() {
+    std::string dir = DirPrograma();
+    if (!dir.empty() && dir.back() != '\\') dir += '\\';
+    TypePathFilesConta t = LeerRutasConta(dir, SubdirPrograma(), NombreIniPrograma());
+    DirDatos = t.PATHDATOS;
+    DirBalances = t.PATHBALANCES;
+    DirEstructurasMemoria = t.PATHESTRUCTURASMEMORIA;
+    DirConfigDeposito = t.PAHTCONFIGDEPOSITO;
+    DirGenerador = t.PATHGENERADOR;
+}
+
+bool TFMain::AceptarPaquete(const std::string& fichero) {
+    switch (conta::DecidirPaquete(Mayusculas(fichero), ModoActualizacion, DatosWeb, VersionesInstaladas)) {
+    case conta::DecisionPaquete::Aceptar: return true;
+    case conta::DecisionPaquete::Rechazar: return false;
+    case conta::DecisionPaquete::Desconocido: break;
+    }
+    MensajeError(conta::MensajePaqueteDesconocido(fichero));
+    return false;
+}
+
 bool TFMain::AceptarFichero(uint8_t tipo, const std::string& nombre, double fecha, std::string& carpeta) {
+    conta::CarpetasDatos datos{DirBalances, DirEstructurasMemoria, DirConfigDeposito, DirGenerador};
+    if (auto r = conta::AceptarFicheroDatos(tipo, nombre, fecha, datos, carpeta, ConsultarFichero)) return *r;
     return TFFormKavoInstala::AceptarFichero(tipo, nombre, fecha, carpeta);
 }
-void TFMain::IniExtraido() {}
-void TFMain::TrasExtraer() {}
+
+void TFMain::Extractor1FileExtracted(const kav::TFileEntry& entrada, const std::string& carpeta) {
+    if (Mayusculas(NombreDeFichero(entrada.Name)) == NombreIniPrograma())
+        IniExtraido();
+    else
+        TFFormKavoInstala::Extractor1FileExtracted(entrada, carpeta);
+}
+
+void TFMain::IniExtraido() {
+    TFFormKavoInstala::IniExtraido();
+    if (TipoMotor == 0 || TipoMotor == 1) EscribirIniBtrieve(IniPrograma(), false);
+    // The settings file an archive delivers knows nothing of this customer:
+    // the code goes back in, for an updater started without arguments.
+    if (CodigoCliente != 0) RegistrarCodigoCliente(CarpetaDe(RutaProgramaInstalado()) + NombreIniPrograma(), CodigoCliente);
+}
+
+void TFMain::TrasExtraer() {
+    for (const std::string& nombre : conta::ObsoletosABorrar(PasoExtraccion, ModoActualizacion, DirectorioExiste(DirEjecutable)))
+        if (FicheroExiste(DirEjecutable + nombre)) BorrarFichero(DirEjecutable + nombre, false);
+}

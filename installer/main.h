@@ -1,7 +1,10 @@
 // The accounting product's installer window: file names, archive names,
-// folders, web folder and start-up preparation of "Contabilidad Kavo".
+// folders, web folder, the per-entry decisions and the start-up preparation
+// of "Contabilidad Kavo". The names and the decisions themselves live in
+// ProductoConta; this class asks the system and applies them.
 #pragma once
 #include "FormKavoInstala.h"
+#include "ProductoConta.h"
 
 class TFMain : public TFFormKavoInstala {
 public:
@@ -9,11 +12,11 @@ public:
 
     TFFramePrograma* CrearPaginaPrograma() override;
     void PrepararActualizacion() override;
-    std::string NombreIniPrograma() override { return "CONTA.INI"; }
+    std::string NombreIniPrograma() override { return conta::kIniPrograma; }
     std::string RutaProgramaInstalado() override;
-    std::string RutaProgramaEjecutar() override { return DirEjecutable + "CONTA.EXE"; }
+    std::string RutaProgramaEjecutar() override { return DirEjecutable + conta::kPrograma; }
     std::string RutaPaqueteDatos() override;
-    std::string PreguntaFinal() override { return "¿Abrimos la Conta?"; }
+    std::string PreguntaFinal() override { return conta::kPreguntaFinal; }
     void CrearAccesos() override;
     void LeerRutasDatos() override;
     bool Preparar() override;
@@ -21,30 +24,28 @@ public:
     bool AceptarPaqueteAdicional(const std::string&) override { return true; }
     bool AceptarFichero(uint8_t tipoFichero, const std::string& nombre, double fecha,
                         std::string& carpetaDestino) override;
-    std::string FicheroPrograma() override { return "QTR.KAV"; }
-    std::string FicheroActualizacion() override { return "QTRACT.KAV"; }
-    std::string FicheroBeta() override { return "QTRBETA.KAV"; }
-    std::string IniBeta() override { return "QTRBETA.INI"; }
-    std::string UrlProgramas() override { return Servidor() + "/_descargas_/externos/Conta/"; }
+    std::string FicheroPrograma() override { return conta::kFicheroPrograma; }
+    std::string FicheroActualizacion() override { return conta::kFicheroActualizacion; }
+    std::string FicheroBeta() override { return conta::kFicheroBeta; }
+    std::string IniBeta() override { return conta::kIniBeta; }
+    std::string UrlProgramas() override { return Servidor() + conta::kCarpetaWeb; }
     void IniExtraido() override;
     void TrasExtraer() override;
-    std::string CodigoProducto() override { return "QTR"; }
-    std::string NombreProducto() override { return "Conta"; }
+    std::string CodigoProducto() override { return conta::kCodigoProducto; }
+    std::string NombreProducto() override { return conta::kNombreProducto; }
 
     void FormCreate() override;
+    void Extractor1FileExtracted(const kav::TFileEntry& entrada, const std::string& carpeta) override;
 
     bool IniciadoConArgumento = false;
     std::string DirBalances, DirEstructurasMemoria, DirConfigDeposito, DirGenerador;
 
 private:
     void ObtenerFicheroCliente();
+    TypeVersionesConta RegistroLocal();
 };
 
 // Where an installation records its customer code for the updater: the
 // program's settings INI, section ACTUALIZACION, key CODIGOCLIENTE.
 void RegistrarCodigoCliente(const std::string& iniPrograma, uint32_t codigo);
 uint32_t LeerCodigoClienteRegistrado(const std::string& iniPrograma);
-// The per-installation release record of a customer on the vendor's server,
-// below the program archives' folder.
-std::string NombreFicheroClienteDe(uint32_t codigo);
-inline constexpr const char* kCarpetaClientes = "clientes/";

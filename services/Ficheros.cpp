@@ -113,6 +113,17 @@ bool DirectorioExiste(const std::string& ruta) {
     return a != INVALID_FILE_ATTRIBUTES && (a & FILE_ATTRIBUTE_DIRECTORY);
 }
 
+bool FechaModificacion(const std::string& ruta, double& dias) {
+    WIN32_FILE_ATTRIBUTE_DATA a;
+    if (!GetFileAttributesExW(text::Wide(ruta).c_str(), GetFileExInfoStandard, &a)) return false;
+    FILETIME local;
+    FileTimeToLocalFileTime(&a.ftLastWriteTime, &local);
+    ULARGE_INTEGER t{{local.dwLowDateTime, local.dwHighDateTime}};
+    // 100 ns units since 1601 to days since 30 Dec 1899.
+    dias = static_cast<double>(t.QuadPart) / 864e9 - 109205.0;
+    return true;
+}
+
 bool ForzarDirectorios(const std::string& carpeta) {
     const std::string ruta = QuitarBarraFinal(carpeta);
     if (ruta.empty()) return false;

@@ -43,5 +43,8 @@ bool FicheroSoloLectura(const std::string& ruta);
 // Small checks the other services share.
 bool FicheroExiste(const std::string& ruta);   // a file, not a folder
 bool DirectorioExiste(const std::string& ruta);
+// The file's modification time as days since 30 Dec 1899, local time (the
+// archives' date form); false when there is no such file.
+bool FechaModificacion(const std::string& ruta, double& dias);
 // Creates the folder with every missing parent; true when it exists after.
 bool ForzarDirectorios(const std::string& carpeta);

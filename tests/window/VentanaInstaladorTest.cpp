@@ -311,6 +311,31 @@ INSTANTIATE_TEST_SUITE_P(Arranques, Actualizador,
                                            CasoActualizador{"sin_argumento", false}),
                          [](const auto& info) { return std::string(info.param.nombre); });
 
+// A newer updater started by the one it replaces gets "/ACT /YPOS.. /XPOS..":
+// switches, not the name of a release record. It starts through the
+// recorded customer code and comes up where the previous window was.
+TEST(Actualizador, RelanzadoArrancaDondeEstabaLaVentana) {
+    Vendedor vendedor("");
+    std::string raiz = CarpetaNueva("actualizador_relanzado");
+    std::string programa = raiz + "Conta\\Programa\\";
+    CreateDirectoryW(text::Wide(raiz + "Conta").c_str(), nullptr);
+    CreateDirectoryW(text::Wide(programa).c_str(), nullptr);
+    CopyFileW(text::Wide(Programa()).c_str(), text::Wide(programa + "Actualizador.exe").c_str(), FALSE);
+    EscribirFichero(programa + "CONTA.INI", "[ACTUALIZACION]\r\nCODIGOCLIENTE=4712\r\n");
+    vendedor.Publicar("clientes/CLI4712.VER", RegistroComprimido(2026, 12, 1, 4712, 12, 7));
+
+    Ventana v = Arrancar(programa + "Actualizador.exe", {"/ACT", "/YPOS97", "/XPOS61"}, programa);
+    ASSERT_NE(v.h, nullptr);
+    EXPECT_EQ(TextoDe(v.h, "LabelVersion"), "Versión 12.07");
+    EXPECT_EQ(TextoDe(v.h, "LSerie"), "Serie 4712");
+    EXPECT_EQ(TextoDe(v.h, "eDirPrograma"), raiz.substr(0, raiz.size() - 1));
+    RECT r;
+    GetWindowRect(v.h, &r);
+    EXPECT_EQ(r.left, 61);
+    EXPECT_EQ(r.top, 97);
+    CerrarConPregunta(v, "Confirma Salida del Actualizador");
+}
+
 // Without its record and without a recorded customer code the updater says
 // why and ends without showing the window.
 TEST(Actualizador, SinCodigoDeClienteTerminaDiciendoPorQue) {

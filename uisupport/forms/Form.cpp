@@ -55,6 +55,10 @@ Limites TForm::PosicionEnPantalla() const {
     return {r.left, r.top, r.right - r.left, r.bottom - r.top};
 }
 
+void TForm::MoverA(int x, int y) {
+    SetWindowPos(hwnd_, nullptr, x, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
 void TForm::ArrastrarVentana() {
     ReleaseCapture();
     // SC_MOVE with the caption hit-test: the system's own window drag.

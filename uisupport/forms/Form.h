@@ -19,6 +19,8 @@ public:
     void SetAlphaBlendValue(BYTE valor);
     BYTE AlphaBlendValue() const { return alfa_; }
     Limites PosicionEnPantalla() const;
+    // Places the window's top-left corner (screen pixels); the size stays.
+    void MoverA(int x, int y);
 
     // In/out "may close" flag, true on entry.
     std::function<void(bool& puedeCerrar)> OnCloseQuery;

@@ -1,0 +1,119 @@
+#include "ProductoConta.h"
+
+#include <cmath>
+#include <cstdlib>
+
+#include "TablaModulos.h"
+
+namespace conta {
+
+std::string NombreFicheroCliente(uint32_t codigo) { return "CLI" + std::to_string(codigo) + ".VER"; }
+
+TypeVersionesConta RegistroDesdeLanzamiento(const RegistroLanzamiento& r) {
+    TypeVersionesConta v;
+    v.FijarFecha(static_cast<uint16_t>(r.anio), static_cast<uint8_t>(r.mes), static_cast<uint8_t>(r.dia));
+    v.FijarCodigoCliente(r.codigoCliente);
+    TypeVersion programa;
+    programa.Major = static_cast<uint16_t>(r.major);
+    programa.Minor = static_cast<uint16_t>(r.minor);
+    v.FijarVersionFichero(99, programa);
+    return v;
+}
+
+namespace {
+// Slots of the versions record that stand for a named executable.
+constexpr int kSlotPrograma = 99, kSlotEditor = 100;
+constexpr int kPrimerPaqueteNucleo = 101, kUltimoPaqueteNucleo = 110;
+constexpr int kPrimerCodigoVersionado = 10;
+}  // namespace
+
+DecisionPaquete DecidirPaquete(const std::string& nombre, bool actualizacion, const TypeVersionesConta& w,
+                               const TypeVersionesConta& i) {
+    int c = CodigoModulo(nombre);
+    if (c == -1) return DecisionPaquete::Desconocido;
+    if (c < kPrimerCodigoVersionado || !actualizacion) return DecisionPaquete::Aceptar;
+    auto alMenos = [](const TypeVersion& web, const TypeVersion& instalada) {
+        return VersionMayor(web, instalada, false) ? DecisionPaquete::Aceptar : DecisionPaquete::Rechazar;
+    };
+    if (c >= TypeVersionesConta::kPrimerModulo && c <= TypeVersionesConta::kUltimoModulo)
+        return alMenos(w.VersionModulo(c), i.VersionModulo(c));
+    if (c >= kPrimerPaqueteNucleo && c <= kUltimoPaqueteNucleo) return alMenos(w.VersionFichero(c), i.VersionFichero(c));
+    if (nombre == kPrograma) return alMenos(w.VersionFichero(kSlotPrograma), i.VersionFichero(kSlotPrograma));
+    if (nombre == kEditor) return alMenos(w.VersionFichero(kSlotEditor), i.VersionFichero(kSlotEditor));
+    return DecisionPaquete::Aceptar;
+}
+
+std::string MensajePaqueteDesconocido(const std::string& nombre) {
+    return "El Fichero " + nombre + " no se ha posido instalar correctamente." + "\n\r" +
+           "Es posible que sea necesario actualizar el actualizador." + "\n\r" + "\n\r" + "Ponte en contacto con Kavo";
+}
+
+namespace {
+// Whole seconds: a date written into a file and read back must compare equal.
+long long Segundos(double dias) { return std::llround(dias * 86400.0); }
+}  // namespace
+
+std::optional<bool> AceptarFicheroDatos(uint8_t tipo, const std::string& nombre, double fechaEntrada,
+                                        const CarpetasDatos& c, std::string& destino,
+                                        const ConsultaFichero& consultar) {
+    switch (tipo) {
+    case 14: destino = c.Balances; break;
+    case 15: destino = c.EstructurasMemoria; break;
+    case 16: destino = c.ConfigDeposito; break;
+    case 17:
+    case 19: destino = c.Generador; break;
+    default: return std::nullopt;
+    }
+    EstadoFichero e = consultar(destino + nombre);
+    if (tipo != 19) return !e.existe;
+    return !e.existe || Segundos(e.fecha) < Segundos(fechaEntrada);
+}
+
+std::optional<std::string> AccesoAEscribir(const std::string& escritorio,
+                                           const std::function<bool(const std::string&)>& existe) {
+    if (escritorio.empty()) return std::nullopt;
+    std::string acceso = escritorio + kAccesoDirecto + ".lnk";
+    if (existe(acceso)) return std::nullopt;
+    return acceso;
+}
+
+std::vector<std::string> ObsoletosABorrar(uint8_t paso, bool actualizacion, bool carpetaExiste) {
+    if (paso != kPasoPrograma || !actualizacion || !carpetaExiste) return {};
+    return {kFicherosObsoletos.begin(), kFicherosObsoletos.end()};
+}
+
+ArgumentosActualizador InterpretarArgumentos(const std::vector<std::string>& argumentos) {
+    ArgumentosActualizador r;
+    auto numero = [](const std::string& a, size_t desde) -> std::optional<int> {
+        const char* p = a.c_str() + desde;
+        char* fin = nullptr;
+        long v = std::strtol(p, &fin, 10);
+        if (fin == p || *fin != '\0' || v < -100000 || v > 100000) return std::nullopt;
+        return static_cast<int>(v);
+    };
+    for (size_t i = 0; i < argumentos.size(); ++i) {
+        const std::string& a = argumentos[i];
+        if (a.empty()) continue;
+        if (a[0] != '/') {
+            // Only the first argument names the release record, as the
+            // accounting program starts the updater.
+            if (i == 0) r.ficheroCliente = a;
+            continue;
+        }
+        if (a.compare(0, 5, "/XPOS") == 0) r.x = numero(a, 5);
+        if (a.compare(0, 5, "/YPOS") == 0) r.y = numero(a, 5);
+    }
+    return r;
+}
+
+CarpetasInstalacion CarpetasDesdePrograma(const std::string& dirPrograma) {
+    auto quitarUltimo = [](const std::string& p) {
+        size_t i = p.find_last_of('\\');
+        return i == std::string::npos ? std::string() : p.substr(0, i);
+    };
+    std::string p = quitarUltimo(quitarUltimo(dirPrograma));
+    size_t i = p.find_last_of('\\');
+    return {quitarUltimo(p), i == std::string::npos ? p : p.substr(i + 1)};
+}
+
+}  // namespace conta
