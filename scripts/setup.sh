@@ -31,9 +31,8 @@ fi
 # Spanish UTF-8 locale it falls back to ASCII and every name with ñ or € fails.
 if ! locale -a 2>/dev/null | grep -qx 'es_ES.utf8'; then
     echo "setup: generating the es_ES.UTF-8 locale"
-    if [ -f /etc/locale.gen ] && grep -q '^# *es_ES.UTF-8 UTF-8' /etc/locale.gen; then
-        sed -i 's/^# *\(es_ES.UTF-8 UTF-8\)/\1/' /etc/locale.gen
-    elif ! grep -qs '^es_ES.UTF-8 UTF-8' /etc/locale.gen; then
+    # Written in place, not renamed over: the file may be a link or a mount.
+    if ! grep -qs '^es_ES.UTF-8 UTF-8' /etc/locale.gen; then
         echo 'es_ES.UTF-8 UTF-8' >> /etc/locale.gen
     fi
     locale-gen >/dev/null
