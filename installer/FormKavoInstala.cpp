@@ -89,6 +89,7 @@ void TFFormKavoInstala::CrearComponentes() {
     Extractor1.OnFileExtracted = [this](kav::TCustomExtractor&, const kav::TFileEntry& e, const std::string& c) {
         Extractor1FileExtracted(e, c);
     };
+    Timer3.OnTimer = [this] { Timer3Timer(); };
 }
 
 TFFormKavoInstala::~TFFormKavoInstala() {
@@ -347,16 +348,7 @@ void TFFormKavoInstala::RelanzarActualizador() {
     if (NuevoActualizador.empty()) return;
     if (!VersionMayor(LeerVersionFichero(NuevoActualizador), VersionPrevia, true)) return;
     Limites p = PosicionEnPantalla();
-    std::wstring linea = Wide(NuevoActualizador + " /ACT /YPOS" + std::to_string(p.y) + " /XPOS" + std::to_string(p.x));
-    STARTUPINFOW si{};
-    si.cb = sizeof(si);
-    si.dwFlags = STARTF_USESHOWWINDOW;
-    si.wShowWindow = SW_SHOWNORMAL;
-    PROCESS_INFORMATION pi{};
-    if (CreateProcessW(nullptr, linea.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)) {
-        CloseHandle(pi.hThread);
-        CloseHandle(pi.hProcess);
-    }
+    EjecutarSinEsperar(NuevoActualizador + " /ACT /YPOS" + std::to_string(p.y) + " /XPOS" + std::to_string(p.x));
     cierreSinPregunta_ = true;
     Application().Terminate();
 }

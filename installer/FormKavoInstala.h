@@ -97,9 +97,6 @@ public:
     bool HayV2();
     std::string VersionInformada() const;
     void AvisarServidor(const std::string& url);
-    // Points the program's settings file at the database engine: section
-    // BTRIEVE, PSQL 12 and Btrieve 12 (variante false) or the old interface.
-    void EscribirIniBtrieve(const std::string& ruta, bool variante);
 
     // --- pages (Part of the window's behaviour) ----------------------------
     void MostrarPagina(int indice, bool desactivarActual);
@@ -107,6 +104,15 @@ public:
     void PaginaInstalando();
     void PaginaEnReposo(bool reiniciar);
     void MostrarPaginaMotor();
+
+    // --- the database engine page -------------------------------------------
+    void OfrecerMotor();
+    void LanzarInstaladorMotor();
+    void Timer3Timer();
+    // Asks whether to open the installed program: on yes it is started and
+    // the application ends without the exit question, otherwise the window
+    // closes.
+    void OfrecerAbrirPrograma();
 
     // --- components -------------------------------------------------------
     forms::TPanel* PanelKavo1;
@@ -141,6 +147,7 @@ public:
     TFFramePrograma* PaginaDirectorio = nullptr;
     TFFrameInstalar* PaginaInstalacion = nullptr;
     TFFramepsql* PaginaMotor = nullptr;
+    bool EsperandoMotor = false;
     int PaginaActual = 0;
     int32_t Estado = 0;
     uint8_t Resultado = 0;
@@ -176,6 +183,7 @@ protected:
 
 private:
     void CrearComponentes();
+    void FinInstalacionServidor();
     void FundidoSalida();
     bool cierreSinPregunta_ = false;
 };

@@ -5,6 +5,7 @@
 #include "Exception.h"
 #include "FrameProgramaConta.h"
 #include "Mensajes.h"
+#include "MotorSistema.h"
 #include "TextCodec.h"
 
 using text::Narrow;

@@ -92,6 +92,20 @@ bool EjecutarYEsperar(const std::string& lineaComando, bool ocultar) {
     return true;
 }
 
+bool EjecutarSinEsperar(const std::string& lineaComando) {
+    std::wstring linea = text::Wide(lineaComando);
+    STARTUPINFOW inicio{};
+    inicio.cb = sizeof inicio;
+    inicio.dwFlags = STARTF_USESHOWWINDOW;
+    inicio.wShowWindow = SW_SHOWNORMAL;
+    PROCESS_INFORMATION pi{};
+    if (!CreateProcessW(nullptr, linea.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &inicio, &pi))
+        return false;
+    CloseHandle(pi.hThread);
+    CloseHandle(pi.hProcess);
+    return true;
+}
+
 std::string EjecutarComando(const std::string& lineaComando, const std::string& carpeta) {
     SECURITY_ATTRIBUTES heredable{sizeof heredable, nullptr, TRUE};
     HANDLE lectura = nullptr, escritura = nullptr;

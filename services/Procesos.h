@@ -9,6 +9,10 @@
 // user sees "No se puede Ejecutar la Aplicación" and the result is false.
 bool EjecutarYEsperar(const std::string& lineaComando, bool ocultar);
 
+// Starts the command line shown normally and returns at once; false when the
+// program could not be started.
+bool EjecutarSinEsperar(const std::string& lineaComando);
+
 // Runs "cmd.exe /C " + the command line, hidden, in the given working folder
 // (empty: the current one), and returns what it wrote to its standard output
 // and standard error, whole. Blocks until the command ends, without
