@@ -53,7 +53,7 @@ BOOL CALLBACK ConVentana(HWND h, LPARAM lp) {
     GetWindowThreadProcessId(h, &pid);
     wchar_t clase[64];
     GetClassNameW(h, clase, 64);
-    if (pid == b->pid && IsWindowVisible(h) && wcscmp(clase, b->clase) == 0) {
+    if ((b->pid == 0 || pid == b->pid) && IsWindowVisible(h) && wcscmp(clase, b->clase) == 0) {
         b->encontrada = h;
         return FALSE;
     }

@@ -33,6 +33,7 @@ private:
 
 // The visible top-level window of the process with this class ("KvFormulario"
 // for the installer window, "#32770" for a message box); nullptr on timeout.
+// Process 0: a window of any process (one started by the program under test).
 HWND EsperarVentana(DWORD pid, const wchar_t* clase, std::chrono::milliseconds limite = 30s);
 // The control (at any depth) that publishes this component name.
 HWND Control(HWND raiz, const std::string& nombre);
