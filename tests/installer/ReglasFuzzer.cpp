@@ -1,12 +1,14 @@
 // Feeds the installer's readers of vendor-supplied data: the release record
 // bytes, the customer lists and dates of the release descriptions, and the
-// version label. Nothing may crash; a date read back must format and read
-// again to the same day count.
+// version label; and the program folder's drive and server. Nothing may
+// crash; a date read back must format and read again to the same day count;
+// a path's drive is its own beginning.
 #include <cmath>
 #include <cstdint>
 #include <cstring>
 #include <string>
 
+#include "MotorBaseDatos.h"
 #include "ReglasInstalador.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
@@ -24,5 +26,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         double otra = LeerFechaHora(FormatoFechaHora(f));
         if (std::fabs(otra - f) > 1.0 / 86400) __builtin_trap();
     }
+    std::string unidad = UnidadDeRuta(texto);
+    if (texto.compare(0, unidad.size(), unidad) != 0) __builtin_trap();
+    if (ServidorDeRuta(texto).size() > unidad.size()) __builtin_trap();
+    ErrorServidorMotor(texto, "PC07", [](const std::string& s) { return s; });
     return 0;
 }

@@ -54,8 +54,14 @@ bool Hasta(F condicion, std::chrono::milliseconds limite = 20s) {
 // the installer window at the end of its run over that folder.
 class Instalacion {
 public:
-    Instalacion(const std::string& nombre, int tipoMotor, bool conInstaladores, const std::string& unc = "")
-        : carpeta_(CarpetaNueva("motor_" + nombre)), base_(carpeta_ + "Kavo\\"), tipo_(uint8_t(tipoMotor)) {
+    // `recurso`: the tests' folder as a network share names it (the base
+    // folder is then reached through the share); `unidadMapeada`: the
+    // universal name the system reports for the base folder.
+    Instalacion(const std::string& nombre, int tipoMotor, bool conInstaladores, const std::string& recurso = "",
+                const std::string& unidadMapeada = "")
+        : carpeta_(CarpetaNueva("motor_" + nombre)),
+          base_((recurso.empty() ? carpeta_ : recurso + "\\motor_" + nombre + "\\") + "Kavo\\"),
+          tipo_(uint8_t(tipoMotor)) {
         const std::string instalador = carpeta_ + "instalador\\";
         CreateDirectoryW(Wide(instalador).c_str(), nullptr);
         ConstruirInstalador(Ruta(KV_MOTOR_PRUEBA_EXE), instalador + "MOTOR.EXE",
@@ -72,7 +78,7 @@ public:
         Ordenar(Conta(), "titulo=Conta\r\naccion=fin\r\nsegundos=0\r\n");
 
         std::vector<std::string> args{base_.substr(0, base_.size() - 1)};
-        if (!unc.empty()) args.push_back(unc);
+        if (!unidadMapeada.empty()) args.push_back(unidadMapeada);
         proceso_ = std::make_unique<Proceso>(instalador + "MOTOR.EXE", args, instalador);
         h = EsperarVentana(proceso_->Id(), L"KvFormulario");
     }
@@ -266,50 +272,76 @@ TEST(PaginaMotorSinInstalador, SigueEsperandoYCancelarCierra) {
     EXPECT_TRUE(i.Fin());
 }
 
-std::string NombreDeEsteEquipo() {
+std::string EsteEquipoEnMinusculas() {
     wchar_t buf[MAX_COMPUTERNAME_LENGTH + 1];
     DWORD n = MAX_COMPUTERNAME_LENGTH + 1;
     if (!GetComputerNameW(buf, &n)) return {};
-    return text::Narrow(std::wstring(buf, n));
+    std::string r = text::Narrow(std::wstring(buf, n));
+    std::transform(r.begin(), r.end(), r.begin(), [](char ch) { return char(std::tolower(ch)); });
+    return r;
 }
 
-// The program folder on a drive mapped to another computer's share: the
-// error names that computer and the page is not offered.
-TEST(PaginaMotorRecurso, EnOtroEquipoNoSeOfrece) {
-    Instalacion i("otro_equipo", 0, true, "\\\\SRV01\\datos");
-    ASSERT_NE(i.h, nullptr);
-    auto d = EsperarDialogo(i.Pid());
-    ASSERT_TRUE(d.has_value());
-    EXPECT_EQ(d->titulo, "Error");
-    EXPECT_EQ(d->texto, "El Motor de Base de Datos debe Instalarse en el Servidor: SRV01");
-    i.Captura("otro_equipo");
-    Responder(*d, "Vale");
-    Sleep(500);
-    EXPECT_FALSE(i.Activo("Framepsql"));
-    EXPECT_EQ(i.TextoDe("bCancelar"), "Salir");
-    // The run has finished: the window closes without the exit question.
-    PulsarTecla(i.h, VK_ESCAPE);
-    EXPECT_FALSE(EsperarDialogo(i.Pid(), 2s).has_value());
-    EXPECT_TRUE(i.Fin());
-}
+struct CasoRecurso {
+    const char* nombre;
+    bool otroEquipo;     // SRV01's share, or this computer's own (its name in lower case)
+    bool unidadMapeada;  // through a drive letter mapped to the share, or the share's own path
+};
 
-// On this computer's own share (its name in another case) the page is offered
-// and the installer runs.
-TEST(PaginaMotorRecurso, EnElPropioEquipoSeOfrece) {
-    std::string equipo = NombreDeEsteEquipo();
+class PaginaMotorRecurso : public ::testing::TestWithParam<CasoRecurso> {};
+
+// The program folder on another computer's share: the error names that
+// computer and the page is not offered; the window closes without a question.
+// On this computer's own share the page is offered and the installer runs.
+TEST_P(PaginaMotorRecurso, SoloEnElEquipoDeLosDatos) {
+    const CasoRecurso& c = GetParam();
+    const std::string equipo = EsteEquipoEnMinusculas();
     ASSERT_FALSE(equipo.empty());
-    std::transform(equipo.begin(), equipo.end(), equipo.begin(), [](char ch) { return char(std::tolower(ch)); });
-    Instalacion i("propio_equipo", 0, true, "\\\\" + equipo + "\\datos");
+    // The test folder is shared as "datos" under both names (a test fixture).
+    const std::string recurso = "\\\\" + std::string(c.otroEquipo ? "SRV01" : equipo) + "\\datos";
+    Instalacion i = c.unidadMapeada ? Instalacion(c.nombre, 0, true, "", recurso + "\\Kavo")
+                                    : Instalacion(c.nombre, 0, true, recurso);
+    ASSERT_NE(i.h, nullptr);
+    if (c.otroEquipo) {
+        auto d = EsperarDialogo(i.Pid());
+        ASSERT_TRUE(d.has_value());
+        EXPECT_EQ(d->titulo, "Error");
+        EXPECT_EQ(d->texto, "El Motor de Base de Datos debe Instalarse en el Servidor: SRV01");
+        i.Captura("otro_equipo");
+        Responder(*d, "Vale");
+        Sleep(500);
+        EXPECT_FALSE(i.Activo("Framepsql"));
+        EXPECT_EQ(i.TextoDe("bCancelar"), "Salir");
+        PulsarTecla(i.h, VK_ESCAPE);
+        EXPECT_FALSE(EsperarDialogo(i.Pid(), 2s).has_value());
+        EXPECT_TRUE(i.Fin());
+        return;
+    }
     EsperarOfrecida(i, " Pervasive Sql 12 ");
     EXPECT_FALSE(EsperarDialogo(i.Pid(), 1s).has_value());
     i.Captura("propio_equipo");
+    if (!c.unidadMapeada) {
+        // Wine starts no program from a share's path: the installer's run is
+        // seen through the mapped drive.
+        i.Pulsar("bCancelar");
+        EXPECT_FALSE(EsperarDialogo(i.Pid(), 2s).has_value());
+        EXPECT_TRUE(i.Fin());
+        return;
+    }
     Instalacion::Ordenar(i.Instalador(true), "titulo=" + i.Titulo(true) + "\r\naccion=fin\r\nsegundos=2\r\n");
     i.Pulsar("bInstalar");
     ASSERT_TRUE(Hasta([&] { return i.TextoDe("LbMotor") == kCompletada; }));
+    EXPECT_EQ(Instalacion::Arranques(i.Instalador(true)), "\"/s\"\n");
     auto d = EsperarDialogo(i.Pid());
     ASSERT_TRUE(d.has_value());
     Responder(*d, "&No");
     EXPECT_TRUE(i.Fin());
 }
+
+INSTANTIATE_TEST_SUITE_P(Recursos, PaginaMotorRecurso,
+                         ::testing::Values(CasoRecurso{"otro_equipo", true, false},
+                                           CasoRecurso{"otro_equipo_unidad", true, true},
+                                           CasoRecurso{"propio_equipo", false, false},
+                                           CasoRecurso{"propio_equipo_unidad", false, true}),
+                         [](const auto& info) { return std::string(info.param.nombre); });
 
 }  // namespace
