@@ -1,5 +1,5 @@
 // A stand-in for the database engine vendor's installers, which are not
-// available to the tests: a top-level window with the title it is told, a
+// available here (window tests, demo release): a top-level window with a
 // button and three static controls, doing what it is told:
 //   fin        the window goes away after `segundos` (the installation ended);
 //   segundo    after `segundos` the second static control shows the
@@ -11,6 +11,9 @@
 // --demora MS --vida S) or, since the real installers take only "/s", from
 // the file beside the program named like it plus ".orden", one "clave=valor"
 // a line (titulo, accion, segundos, demora, vida); the command line wins.
+// Told nothing, it behaves as a silent installation: the title the installer
+// window watches for, taken from its own file name (the engine archives name
+// it as the vendor does), and the end after 4 seconds.
 // `demora` keeps the window away for that many milliseconds at start; `vida`
 // is the most it lives, so a forgotten one never outlasts a test.
 // Every start appends its command line, without the program's own name, as
@@ -24,6 +27,8 @@
 #include <map>
 #include <string>
 
+#include "MotorBaseDatos.h"
+
 namespace {
 
 constexpr wchar_t kTextoCierre[] = L"Setup was interrupted. Your system has not been modified.";
@@ -31,8 +36,8 @@ constexpr UINT_PTR kTimerAccion = 1, kTimerVida = 2;
 
 struct Orden {
     std::wstring titulo = L"Instalador";
-    std::wstring accion = L"espera";
-    UINT segundos = 3, demora = 0, vida = 120;
+    std::wstring accion = L"fin";
+    UINT segundos = 4, demora = 0, vida = 120;
 };
 
 Orden orden;
@@ -79,7 +84,17 @@ void Fijar(const std::wstring& clave, const std::wstring& valor) {
     else if (clave == L"vida") orden.vida = UINT(_wtoi(valor.c_str()));
 }
 
+// The title of the vendor's installer that carries this file name.
+void TituloPorNombre(const std::wstring& programa) {
+    std::string nombre = Utf8(programa.substr(programa.find_last_of(L"\\/") + 1));
+    for (uint8_t tipo : {0, 1})
+        for (bool servidor : {true, false})
+            if (_stricmp(nombre.c_str(), InstaladorMotor(tipo, servidor).c_str()) == 0)
+                orden.titulo = Wide(*TituloInstaladorMotor(tipo, servidor));
+}
+
 void LeerOrden(const std::wstring& programa) {
+    TituloPorNombre(programa);
     std::ifstream f((programa + L".orden").c_str());
     std::string linea;
     while (std::getline(f, linea)) {
