@@ -120,6 +120,8 @@ void EsperarOfrecida(Instalacion& i, const char* caption) {
     ASSERT_NE(i.h, nullptr);
     ASSERT_TRUE(Hasta([&] { return i.Activo("Framepsql"); }));
     EXPECT_EQ(i.TextoDe("RadioGroup1"), caption);
+    EXPECT_EQ(i.TextoDe("RichEdit1"), "El Servidor de Base de Datos debe instalarse en el \r\nOrdenador, donde estan los datos ");
+    EXPECT_FALSE(i.Activo("RichEdit1"));
     EXPECT_EQ(i.TextoDe("LbMotor"), "");
     EXPECT_EQ(i.TextoDe("bCancelar"), "Cancelar");
     EXPECT_TRUE(i.Activo("bInstalar"));
