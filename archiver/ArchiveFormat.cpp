@@ -2,6 +2,7 @@
 
 #include "Stream.h"
 #include "TextCodec.h"
+#include "platform/DateConvert.h"
 
 namespace kav {
 namespace {
@@ -89,10 +90,11 @@ void ReadFileEntry(Stream& s, TFileEntry& e) {
     if (e.TagCount > kMaxTags) RaiseDamaged();
     e.Tags.fill(0);
     s.ReadBuffer(e.Tags.data(), e.TagCount);
-    // Sizes and positions are never negative, and the packed data must lie
-    // inside the file.
+    // Sizes and positions are never negative, the packed data must lie
+    // inside the file, and a date names a moment of the years 1 to 9999
+    // (NaN fails the comparison).
     if (e.Size < 0 || e.PartOffset < 0 || e.Offset < 0 || e.PackedPartSize < 0 ||
-        e.PackedPartSize > s.Remaining())
+        e.PackedPartSize > s.Remaining() || !(e.Date >= os::kFirstDate && e.Date < os::kEndDate))
         RaiseDamaged();
 }
 

@@ -5,6 +5,7 @@
 
 #include "ArchiveFormat.h"
 #include "BlockDecoder.h"
+#include "Cryptcon.h"
 #include "Dialogs.h"
 #include "Exception.h"
 #include "TextCodec.h"
@@ -110,15 +111,17 @@ void TArchiverRoot::FinishOperation() {
         ~Reset() {
             r.total_ = 0;
             r.operation_ = opNone;
-            if (!(r.header_.ArchiveFlags & kArchiveKeepKey)) r.CryptKey.clear();
+            if (!(r.header_.ArchiveFlags & kArchiveKeepKey)) r.ForgetCryptKey();
         }
     } reset{*this};
     if (auto handler = OnFinishOperation) handler(*this);
 }
 
+void TArchiverRoot::ForgetCryptKey() { WipeString(CryptKey); }
+
 void TArchiverRoot::EnterCryptKey() {
     PauseTiming();
-    CryptKey.clear();
+    ForgetCryptKey();
     if (auto handler = OnEnterCryptKey) {
         handler(*this, CryptKey);
     } else {
@@ -132,7 +135,7 @@ void TArchiverRoot::EnterCryptKey() {
             if (!InputPassword(messages_->SystemMessage, messages_->ConfirmCryptKey, confirmation)) Abort();
             if (confirmation == CryptKey) break;
             MessageDlg(messages_->KeyNotConfirmed, mtWarning, Buttons({mbOK}), 0);
-            CryptKey.clear();
+            WipeString(CryptKey);
         }
     }
     ResumeTiming();
@@ -140,7 +143,7 @@ void TArchiverRoot::EnterCryptKey() {
 
 void TArchiverRoot::RequestCryptKey() {
     PauseTiming();
-    CryptKey.clear();
+    ForgetCryptKey();
     if (auto handler = OnRequestCryptKey) {
         handler(*this, CryptKey);
     } else if (!InputPassword(messages_->SystemMessage, messages_->EnterDecryptKey, CryptKey)) {
@@ -275,13 +278,23 @@ void TArchiverRoot::OpenUnchecked() {
         AfterOpen();
     } catch (...) {
         Set(stOpening, false);
-        Close();
+        // Closed even inside an operation, which refuses Close as busy: a
+        // half-opened archive must not serve the next operation, and a solid
+        // archive's temporary file must go. The caller hears the open's error.
+        try {
+            CloseArchive();
+        } catch (...) {
+        }
         throw;
     }
 }
 
 void TArchiverRoot::Close() {
     if (IsBusy()) return;
+    CloseArchive();
+}
+
+void TArchiverRoot::CloseArchive() {
     Set(stClosing, true);
     struct ClearClosing {
         TArchiverRoot& r;
@@ -290,7 +303,7 @@ void TArchiverRoot::Close() {
     if (opened_) {
         BeforeClose();
         CloseStream();
-        CryptKey.clear();
+        ForgetCryptKey();
         opened_ = false;
         AfterClose();
     } else {
@@ -346,6 +359,10 @@ void TArchiverRoot::ReportProgress() {
     } else if (header_.ArchiveInfo.PackedSize > 0) {
         percent = processed_ / header_.ArchiveInfo.PackedSize * 100;
     }
+    // Header totals below the bytes actually processed (a damaged or hostile
+    // header) must not push the figure out of its range.
+    if (!(percent >= 0)) percent = 0;
+    if (percent > 100) percent = 100;
     // Nearest, ties to even (the default rounding mode).
     percent_ = static_cast<int32_t>(std::nearbyintl(percent));
     if (Is(stUnpackingSolid)) percent_ = percent_ / 2;

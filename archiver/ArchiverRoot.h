@@ -133,6 +133,9 @@ public:
     virtual void InitCipher() {}
     virtual void EnterCryptKey();
     virtual void RequestCryptKey();
+    // Wipes CryptKey (and whatever was made from it) rather than just
+    // emptying it: no copy of the key stays in memory once it is forgotten.
+    virtual void ForgetCryptKey();
     virtual int32_t GetMinKeyLength() { return 10; }
     virtual int32_t GetBufferSize();
     virtual void GetSegmentName(int32_t segment, std::string& name);
@@ -170,6 +173,8 @@ protected:
     void OpenArchiveFile();
     // Open without the busy refusal, for operations that open on demand.
     void OpenUnchecked();
+    // Close without the busy refusal.
+    void CloseArchive();
     // Names another file of the same archive (a segment): no close, no split.
     void SetFileNameOnly(const std::string& name) { fileName_ = name; }
     void CheckHeader();

@@ -22,7 +22,15 @@ TBlowFish::TBlowFish() : TCrypto(8) {
     std::memcpy(s_, kInitialS, sizeof s_);
 }
 
-TBlowFish::~TBlowFish() { WipeString(prepared_); }
+TBlowFish::~TBlowFish() { ForgetKey(); }
+
+void TBlowFish::ForgetKey() {
+    TCrypto::ForgetKey();
+    WipeString(prepared_);
+    havePrepared_ = false;
+    std::memcpy(p_, kInitialP, sizeof p_);
+    std::memcpy(s_, kInitialS, sizeof s_);
+}
 
 void TBlowFish::EncipherHalves(uint32_t& l, uint32_t& r) const {
     uint32_t L = l ^ p_[0], R = r;

@@ -14,6 +14,8 @@ class TBlowFish : public TCrypto {
 public:
     TBlowFish();
     ~TBlowFish() override;
+    // Also drops the cached schedule and the key it was made from.
+    void ForgetKey() override;
 
     // One block as two big-endian halves, with the current schedule.
     void EncipherHalves(uint32_t& l, uint32_t& r) const;

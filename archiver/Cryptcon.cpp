@@ -29,6 +29,8 @@ void TCrypto::SetKey(const std::string& utf8) {
     WipeString(ansi);
 }
 
+void TCrypto::ForgetKey() { WipeString(key_); }
+
 void TCrypto::SetInputLength(uint16_t n) {
     if (n > kBufferSize) throw std::length_error("TCrypto: InputLength above 4096");
     inputLength_ = n;

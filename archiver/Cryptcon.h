@@ -21,6 +21,8 @@ public:
 
     // The key text's bytes (Windows-1252 of the UTF-8 text) are the key.
     void SetKey(const std::string& utf8);
+    // Wipes the key and everything prepared from it.
+    virtual void ForgetKey();
     void SetInputType(TSourceType t) { inputType_ = t; }
     TSourceType InputType() const { return inputType_; }
     void SetInputFilePath(const std::string& p) { inputFile_ = p; }

@@ -8,11 +8,11 @@
 
 #include "ArchiverRoot.h"
 #include "BlockDecoder.h"
+#include "CustSFXGenerator.h"
 #include "platform/Platform.h"
 
 namespace kav {
 
-class TCustomSFXGenerator;
 class TCustomExtractor;
 
 enum TRestoreAction { raOverwrite, raSkip, raUpdate, raAsk, raExistingOnly, raUpdateExisting };
@@ -34,7 +34,8 @@ public:
     std::string ExtractPath;
     TExtrMessages& Messages() { return MessagesAs<TExtrMessages>(); }
     TRestoreAction RestoreAction = raAsk;
-    TCustomSFXGenerator* SFXGenerator = nullptr;
+    // Cleared when the generator is destroyed.
+    SFXGeneratorRef SFXGenerator;
 
     std::function<void(TCustomExtractor&, const TFileEntry&)> OnEnumeration;
     std::function<void(TCustomExtractor&, const TFileEntry&, std::string& destPath, bool& accept)> OnExtractFile;
@@ -70,6 +71,8 @@ public:
 
 protected:
     // Segments (CustExtractorSegments.cpp).
+    // Where the open segment's data ends in its file; nothing behind it is read.
+    int64_t SegmentEnd() const;
     bool DataExhausted();
     void ChangeToSegment(int32_t n);
     bool IsAcceptableSegment(const std::string& name, int32_t n, bool mustBeLast);

@@ -6,6 +6,7 @@
 
 #include "ArchiveFormat.h"
 #include "BlockDecoder.h"
+#include "BoundedStream.h"
 #include "CustExtractor.h"
 #include "Dialogs.h"
 #include "Exception.h"
@@ -32,7 +33,9 @@ int64_t TwoSecondSlot(double date) { return static_cast<int64_t>(std::floor(date
 
 void TCustomExtractor::ReadEntryRecord() {
     entryPosition_ = stream_.Position();
-    ReadFileEntry(stream_, currentEntry_);
+    // The record and the packed data it announces lie inside the segment's data.
+    BoundedStream data(stream_, SegmentEnd());
+    ReadFileEntry(data, currentEntry_);
 }
 
 void TCustomExtractor::ReadEntry() {
@@ -256,10 +259,13 @@ int64_t TCustomExtractor::ReadBlocks(int64_t partLeft, BlockSink deliver) {
     // and the decipher events come exactly as they would without batches.
     const bool room = batchInputs_.size() >= (kMaxBatchBlocks - 1) * buffer1_.size();
     const size_t ways = encrypted || !room ? 1 : kMaxBatchBlocks;
-    const int64_t segmentLeft = static_cast<int64_t>(StartOffset()) + header_.EndOffset - stream_.Position();
+    // A block that would cross the end of the part (or of the segment's data)
+    // is damage, not a reason to read on.
+    const int64_t left = std::min(partLeft, SegmentEnd() - stream_.Position());
+    BoundedStream part(stream_, stream_.Position() + left);
     const BatchBuffers buffers{inputs, ways, buffer1_.size(), buffer2_.data(), blockSize};
     try {
-        return DecodeBlocks(stream_, buffers, std::min(partLeft, segmentLeft), encrypted, transforms, deliver);
+        return DecodeBlocks(part, buffers, left, encrypted, transforms, deliver);
     } catch (const EArchiverBadKey&) {
         throw EArchiverBadKey(Messages().BadKey);
     } catch (const EArchiverBadCRC&) {
@@ -303,19 +309,23 @@ void TCustomExtractor::WriteData(os::File& dest, const std::string& destFile) {
 }
 
 void TCustomExtractor::SkipFile() {
-    FlagScope skipping([this](bool on) { Set(stSkippingFile, on); });
-    stream_.Seek(entryPosition_);
-    ReadEntryRecord();
-    for (;;) {
-        stream_.Skip(currentEntry_.PackedPartSize);
-        processed_ += currentEntry_.PackedPartSize;
-        ReportProgress();
-        if ((currentEntry_.FileFlags & kFileLastPart) || Options.Has(oOpenSingleSegment)) break;
-        TFileEntry first = currentEntry_;
-        // A part that is not the last must end its segment.
-        if (!NextSegmentIfNeeded()) RaiseDamaged();
-        currentEntry_.Segment = first.Segment;
-        currentEntry_.Offset = first.Offset;
+    {
+        // Only this file's own parts: the segment after its last part starts
+        // with the next file's record, not with a continuation of this one.
+        FlagScope skipping([this](bool on) { Set(stSkippingFile, on); });
+        stream_.Seek(entryPosition_);
+        ReadEntryRecord();
+        for (;;) {
+            stream_.Skip(currentEntry_.PackedPartSize);
+            processed_ += currentEntry_.PackedPartSize;
+            ReportProgress();
+            if ((currentEntry_.FileFlags & kFileLastPart) || Options.Has(oOpenSingleSegment)) break;
+            TFileEntry first = currentEntry_;
+            // A part that is not the last must end its segment.
+            if (!NextSegmentIfNeeded()) RaiseDamaged();
+            currentEntry_.Segment = first.Segment;
+            currentEntry_.Offset = first.Offset;
+        }
     }
     ++filesDone_;
     NextSegmentIfNeeded();

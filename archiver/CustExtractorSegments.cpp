@@ -8,9 +8,9 @@
 
 namespace kav {
 
-bool TCustomExtractor::DataExhausted() {
-    return stream_.Position() >= static_cast<int64_t>(StartOffset()) + header_.EndOffset;
-}
+int64_t TCustomExtractor::SegmentEnd() const { return static_cast<int64_t>(StartOffset()) + header_.EndOffset; }
+
+bool TCustomExtractor::DataExhausted() { return stream_.Position() >= SegmentEnd(); }
 
 void TCustomExtractor::EnsureOpen() { OpenUnchecked(); }
 
@@ -36,9 +36,10 @@ bool TCustomExtractor::NextSegmentIfNeeded() {
 }
 
 void TCustomExtractor::AdjustStartOffset(const std::string& fileName) {
-    if (SFXGenerator && HasExeExtension(fileName)) {
-        SFXGenerator->GetSizes(fileName);
-        SFXSize = SFXGenerator->SFXCodeSize + SFXGenerator->TagInfoSize;
+    TCustomSFXGenerator* generator = SFXGenerator;
+    if (generator && HasExeExtension(fileName)) {
+        generator->GetSizes(fileName);
+        SFXSize = generator->SFXCodeSize + generator->TagInfoSize;
     }
     TArchiverRoot::AdjustStartOffset(fileName);
 }

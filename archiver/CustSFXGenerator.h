@@ -2,6 +2,7 @@
 // executable, from the sizes its version information states.
 #pragma once
 #include <cstdint>
+#include <memory>
 #include <string>
 
 #include "Messages.h"
@@ -12,6 +13,8 @@ class TCustomSFXGenerator {
 public:
     TCustomSFXGenerator() = default;
     virtual ~TCustomSFXGenerator() = default;
+    TCustomSFXGenerator(const TCustomSFXGenerator&) = delete;
+    TCustomSFXGenerator& operator=(const TCustomSFXGenerator&) = delete;
 
     TLanguage Language() const { return language_; }
     void SetLanguage(TLanguage value) {
@@ -34,7 +37,31 @@ public:
     virtual void GetSizes(const std::string& fileName);
 
 private:
+    friend class SFXGeneratorRef;
     TLanguage language_ = TLanguage::lgAutomatic;
+    // Expires with the generator, so that the extractors referring to it
+    // see it gone.
+    std::shared_ptr<TCustomSFXGenerator*> self_ = std::make_shared<TCustomSFXGenerator*>(this);
+};
+
+// An extractor's reference to a generator: reads as null once the
+// generator has been destroyed.
+class SFXGeneratorRef {
+public:
+    SFXGeneratorRef& operator=(TCustomSFXGenerator* g) {
+        if (g) alive_ = g->self_;
+        else alive_.reset();
+        return *this;
+    }
+    TCustomSFXGenerator* get() const {
+        const auto self = alive_.lock();
+        return self ? *self : nullptr;
+    }
+    operator TCustomSFXGenerator*() const { return get(); }
+    TCustomSFXGenerator* operator->() const { return get(); }
+
+private:
+    std::weak_ptr<TCustomSFXGenerator*> alive_;
 };
 
 }  // namespace kav

@@ -16,6 +16,11 @@ void TExtractor::InitCipher() {
     cipher_->SetCipherMode(TCipherMode::ECBMode);
 }
 
+void TExtractor::ForgetCryptKey() {
+    TCustomExtractor::ForgetCryptKey();
+    if (cipher_) cipher_->ForgetKey();
+}
+
 int32_t TExtractor::GetBufferSize() {
     const int32_t b = header_.BlockSize;
     return b > 0 && b <= kMaxBlockSize ? b + b / 100 : b;

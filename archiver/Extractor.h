@@ -16,9 +16,13 @@ public:
     std::string ClassName() const override { return "TExtractor"; }
 
     void InitCipher() override;
+    void ForgetCryptKey() override;
     int32_t GetBufferSize() override;
     bool UncompressBlock(uint8_t* dest, int32_t& destSize, const uint8_t* src, int32_t srcSize) override;
     void DecryptBlock(uint8_t* dest, const uint8_t* src, int32_t& destSize, int32_t srcSize) override;
+
+protected:
+    const TBlowFish& Cipher() const { return *cipher_; }
 
 private:
     std::unique_ptr<TBlowFish> cipher_;

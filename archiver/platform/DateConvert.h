@@ -22,7 +22,16 @@ constexpr int64_t DaysFromCivil(int64_t y, unsigned m, unsigned d) {
 
 constexpr int64_t kUnixEpochDay = 25569;  // 1970-01-01 as a day count
 
+// The years 1 to 9999 as day counts: 1 January 0001 up to, not including,
+// 1 January 10000.
+constexpr double kFirstDate = -693593;
+constexpr double kEndDate = 2958466;
+
 inline CivilTime CivilFromDate(double date) {
+    // Held to the years 1 to 9999 (NaN too): the arithmetic below is defined
+    // only for dates whose millisecond count fits its 64 bits.
+    if (!(date >= kFirstDate)) date = kFirstDate;
+    if (date > kEndDate - 0.001 / 86400) date = kEndDate - 0.001 / 86400;
     // Whole milliseconds, rounded, so that 12:00:01.9999 does not lose a second.
     int64_t ms = static_cast<int64_t>(std::llround(date * 86400000.0));
     int64_t days = ms >= 0 ? ms / 86400000 : -((-ms + 86399999) / 86400000);

@@ -30,6 +30,17 @@ void ScratchTest::TearDown() {
     fs::remove_all(root_, ec);
 }
 
+void TempFolderTest::SetUp() {
+    ScratchTest::SetUp();
+    fs::create_directories(Path("tmp"));
+    SetTempFolder(Path("tmp"));
+}
+
+void TempFolderTest::TearDown() {
+    SetTempFolder("");
+    ScratchTest::TearDown();
+}
+
 EventLog::~EventLog() {
     TCustomExtractor& e = e_;
     e.OnStartOperation = e.OnFinishOperation = e.OnBeforeOpen = e.OnAfterOpen = e.OnBeforeClose = e.OnAfterClose =

@@ -25,6 +25,14 @@ protected:
     std::string root_;  // ends with a separator
 };
 
+// A scratch folder whose "tmp" folder is the system's temporary folder for
+// the test, so that temporary files left behind show there.
+class TempFolderTest : public ScratchTest {
+protected:
+    void SetUp() override;
+    void TearDown() override;
+};
+
 // Every event of the extractor, as one line each.
 class EventLog {
 public:

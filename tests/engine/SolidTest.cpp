@@ -1,6 +1,5 @@
 // Solid archives: the inner archive is unpacked to a temporary file that is
 // read as the archive and deleted on close, also when anything fails.
-#include <filesystem>
 
 #include "EngineTestSupport.h"
 
@@ -9,18 +8,8 @@ namespace {
 
 using Lines = std::vector<std::string>;
 
-class SolidTest : public ScratchTest {
+class SolidTest : public TempFolderTest {
 protected:
-    void SetUp() override {
-        ScratchTest::SetUp();
-        // Temporary files go to a folder of the test's own.
-        std::filesystem::create_directories(Path("tmp"));
-        SetTempFolder(Path("tmp"));
-    }
-    void TearDown() override {
-        SetTempFolder("");
-        ScratchTest::TearDown();
-    }
     ArchiveRecipe Inner() {
         ArchiveRecipe s;
         s.files = {FileRecipe{"a.txt", "alfa"}, FileRecipe{"d\\b.txt", std::string(3000, 'b')}};

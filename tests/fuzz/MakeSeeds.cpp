@@ -45,6 +45,13 @@ int main(int argc, char** argv) {
         save(b.Build());
     }
     {
+        // The first file's data ends its segment: the next record does not fit.
+        ArchiveBuilder b({.blockSize = 64, .segmentSize = 400});
+        b.AddFile("lleno.bin", kavmake::MixedData(60), {.packing = Packing::Stored});
+        b.AddFile("siguiente.txt", "siguiente");
+        save(b.Build());
+    }
+    {
         ArchiveBuilder b({.blockSize = 64, .solid = true});
         b.AddFile("dentro.txt", "interior interior");
         save(b.Build());

@@ -78,4 +78,22 @@ TEST(KavToolExtract, ExtractsAndReportsEachFile) {
     }
 }
 
+// A file whose data ends its segment, the next record opening the next one:
+// extracting over the same folder again, keeping what is there, steps over it.
+TEST(KavToolExtract, SkipsAFileThatEndsItsSegment) {
+    fs::remove_all("kb");
+    fs::create_directories("kb");
+    ArchiveBuilder b({.blockSize = 1024, .segmentSize = 440});
+    b.AddFile("a.bin", kavmake::MixedData(100), {.packing = kavmake::Packing::Stored});
+    b.AddFile("b.txt", "segundo");
+    ASSERT_EQ(b.Build().segments.size(), 2u);
+    b.WriteTo("kb/QTR.KAV");
+    Result r = RunTool({"extract", "kb/QTR.KAV", "kb/out"});
+    EXPECT_EQ(r.status, 0) << r.err;
+    r = RunTool({"extract", "--skip", "kb/QTR.KAV", "kb/out"});
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.out, "");
+    EXPECT_EQ(Slurp("kb/out/b.txt"), "segundo");
+}
+
 }  // namespace
