@@ -14,16 +14,16 @@ using text::Wide;
 
 namespace {
 
-std::string LeerIni(const std::string& fichero, const char* seccion, const char* clave, const char* defecto) {
-    wchar_t buf[4096];
-    DWORD n = GetPrivateProfileStringW(Wide(seccion).c_str(), Wide(clave).c_str(), Wide(defecto).c_str(), buf, 4096,
-                                       Wide(fichero).c_str());
-    return Narrow(std::wstring(buf, n));
-}
-
-bool ExisteSeccion(const std::string& fichero, const std::string& seccion) {
-    wchar_t buf[256];
-    return GetPrivateProfileStringW(Wide(seccion).c_str(), nullptr, L"", buf, 256, Wide(fichero).c_str()) > 0;
+// A description the vendor has not published (404) means no such release;
+// every other download error still stops the caller.
+bool DescargarDescripcion(const std::string& urlBase, const std::string& nombre, const std::string& carpeta,
+                          const TProgresoDescarga& progreso) {
+    try {
+        DescargarFichero(urlBase, nombre, carpeta, progreso);
+        return true;
+    } catch (const EDescargaNoEncontrada&) {
+        return false;
+    }
 }
 
 }  // namespace
@@ -49,10 +49,10 @@ std::string TFFormKavoInstala::VersionInformada() const { return ::VersionInform
 
 bool TFFormKavoInstala::HayBeta() {
     const std::string nombre = IniBeta();
-    DescargarFichero(UrlBaseProgramas, nombre, DirDescargas(), ProgresoArranque());
+    if (!DescargarDescripcion(UrlBaseProgramas, nombre, DirDescargas(), ProgresoArranque())) return false;
     const std::string descripcion = CarpetaTemporal() + nombre;
     if (!FicheroExiste(descripcion)) return false;
-    double instalada = LeerFechaHora(LeerIni(IniPrograma(), "ACTUALIZACION", "ULTIMA_BETA", "0"));
+    double instalada = LeerFechaHora(LeerIniTexto(IniPrograma(), "ACTUALIZACION", "ULTIMA_BETA", "0"));
     unsigned major, minor;
     uint32_t codigo;
     if (ModoActualizacion) {
@@ -63,20 +63,20 @@ bool TFFormKavoInstala::HayBeta() {
         major = r.major, minor = r.minor, codigo = r.codigoCliente;
     }
     auto secciones = SeccionesBeta(major, minor);
-    const std::string& seccion = ExisteSeccion(descripcion, secciones[0]) ? secciones[0] : secciones[1];
-    std::string series = LeerIni(descripcion, seccion.c_str(), "SERIES", "");
-    double publicada = LeerFechaHora(LeerIni(descripcion, "ACTUALIZACION", "ULTIMA_BETA", "0"));
+    const std::string& seccion = ExisteSeccionIni(descripcion, secciones[0]) ? secciones[0] : secciones[1];
+    std::string series = LeerIniTexto(descripcion, seccion, "SERIES", "");
+    double publicada = LeerFechaHora(LeerIniTexto(descripcion, "ACTUALIZACION", "ULTIMA_BETA", "0"));
     return EnListaClientes(series, codigo) && publicada > instalada;
 }
 
 bool TFFormKavoInstala::HayV2() {
     const std::string nombre = IniV2();
     if (nombre.empty()) return false;
-    DescargarFichero(UrlBaseProgramas, nombre, DirDescargas(), ProgresoArranque());
+    if (!DescargarDescripcion(UrlBaseProgramas, nombre, DirDescargas(), ProgresoArranque())) return false;
     const std::string descripcion = CarpetaTemporal() + nombre;
     if (!FicheroExiste(descripcion)) return false;
     uint32_t codigo = ModoActualizacion ? DatosWeb.CodigoCliente() : InterpretarDatosArchivo(DatosArchivo).codigoCliente;
-    return EnListaClientes(LeerIni(descripcion, "PROGRAMA", "SERIES", ""), codigo);
+    return EnListaClientes(LeerIniTexto(descripcion, "PROGRAMA", "SERIES", ""), codigo);
 }
 
 namespace {

@@ -1,43 +1,17 @@
 #include "FormKavoInstala.h"
 
-#include <cstring>
-
 #include "Application.h"
 #include "LibActualizadorComun.h"
 #include "LibActualizadorConta.h"
 #include "Exception.h"
 #include "Mensajes.h"
-#include "TextCodec.h"
-#include "Win32Error.h"
+#include "Unit_Win7Taskbar.h"
 
 using namespace forms;
-using text::Narrow;
-using text::Wide;
 
 bool FormularioListo = false;
 
 namespace {
-
-// The running executable's own path.
-std::wstring RutaModulo() {
-    std::wstring buf(1024, L'\0');
-    DWORD n = GetModuleFileNameW(nullptr, buf.data(), static_cast<DWORD>(buf.size()));
-    buf.resize(n);
-    return buf;
-}
-
-// The archive position that the installer-building tool wrote into the
-// resource "SFXCODES"; 0 when nothing is appended.
-int32_t LeerPosicionArchivo(const std::string& rutaEjecutable) {
-    HRSRC r = FindResourceW(nullptr, L"SFXCODES", MAKEINTRESOURCEW(10));
-    HGLOBAL g = r ? LoadResource(nullptr, r) : nullptr;
-    const void* datos = g ? LockResource(g) : nullptr;
-    if (!datos) win::RaiseLastOSError(rutaEjecutable);
-    if (SizeofResource(nullptr, r) < 4) throw Exception("SFXCODES\r\n\r\n" + rutaEjecutable);
-    int32_t v;
-    std::memcpy(&v, datos, 4);
-    return v;
-}
 
 const Fuente kBlancaNegrita{12, true, RGB(255, 255, 255)};
 const Fuente kPlata{12, false, RGB(192, 192, 192)};
@@ -47,12 +21,15 @@ const Fuente kContacto{11, false, RGB(255, 255, 255)};
 
 TFFormKavoInstala::TFFormKavoInstala() : TForm("FFormKavoInstala", 586, 481, "Conta Kavo") {
     CrearComponentes();
-    std::wstring ruta = RutaModulo();
-    size_t p = ruta.find_last_of(L'\\');
-    DirEjecutable = Narrow(ruta.substr(0, p + 1));
-    NombreEjecutable = Mayusculas(Narrow(ruta.substr(p + 1)));
-    PosicionArchivo = LeerPosicionArchivo(RutaEjecutable());
+    const std::string ruta = RutaProgramaPropio();
+    const size_t p = ruta.find_last_of('\\');
+    DirEjecutable = ruta.substr(0, p + 1);
+    NombreEjecutable = Mayusculas(ruta.substr(p + 1));
+    PosicionArchivo = PosicionArchivoPropio(RutaEjecutable());
     ModoActualizacion = PosicionArchivo == 0;
+    // The window owns its taskbar button; a run's progress shows there too.
+    SetTaskbarWindow(Handle());
+    InitTaskbar();
 }
 
 void TFFormKavoInstala::CrearComponentes() {
@@ -146,13 +123,10 @@ void TFFormKavoInstala::LeerIniEjecutable() {
     size_t punto = ini.find_last_of('.');
     if (punto != std::string::npos && punto > ini.find_last_of('\\')) ini.resize(punto);
     ini += ".INI";
-    std::wstring w = Wide(ini);
-    DescargarExternos = GetPrivateProfileIntW(L"EXTERNOS", L"DESCARGAR", 1, w.c_str()) != 0;
-    ModoLocal = GetPrivateProfileIntW(L"PATH", L"LOCAL", 0, w.c_str()) != 0;
+    DescargarExternos = LeerIniBooleano(ini, "EXTERNOS", "DESCARGAR", true);
+    ModoLocal = LeerIniBooleano(ini, "PATH", "LOCAL", false);
     if (!ModoLocal) return;
-    wchar_t buf[512];
-    DWORD n = GetPrivateProfileStringW(L"PATH", L"FICHERO", Wide(FicheroPrograma()).c_str(), buf, 512, w.c_str());
-    ArchivoPrincipal = Narrow(std::wstring(buf, n));
+    ArchivoPrincipal = LeerIniTexto(ini, "PATH", "FICHERO", FicheroPrograma());
     if (FicheroExiste(DirEjecutable + ArchivoPrincipal)) {
         UrlBaseProgramas = DirEjecutable;
         UrlBaseExternos = DirEjecutable;
@@ -348,7 +322,7 @@ void TFFormKavoInstala::RelanzarActualizador() {
     if (NuevoActualizador.empty()) return;
     if (!VersionMayor(LeerVersionFichero(NuevoActualizador), VersionPrevia, true)) return;
     Limites p = PosicionEnPantalla();
-    EjecutarSinEsperar(NuevoActualizador + " /ACT /YPOS" + std::to_string(p.y) + " /XPOS" + std::to_string(p.x));
+    IniciarPrograma(NuevoActualizador, "/ACT /YPOS" + std::to_string(p.y) + " /XPOS" + std::to_string(p.x));
     cierreSinPregunta_ = true;
     Application().Terminate();
 }
@@ -357,13 +331,9 @@ void TFFormKavoInstala::eDirProgramaChange() {
     TCheckBox& cb = *PaginaDirectorio->cbComprobarActualizaciones;
     std::string f = IniPrograma();
     std::string carpeta = f.substr(0, f.find_last_of('\\') + 1);
-    if (DirectorioExiste(carpeta) && FicheroExiste(f)) {
-        wchar_t buf[64];
-        DWORD n = GetPrivateProfileStringW(L"ACTUALIZACION", L"COMPROBAR", L"\x01", buf, 64, Wide(f).c_str());
-        if (!(n == 1 && buf[0] == L'\x01')) {
-            cb.SetVisible(GetPrivateProfileIntW(L"ACTUALIZACION", L"COMPROBAR", 0, Wide(f).c_str()) == 2);
-            return;
-        }
+    if (DirectorioExiste(carpeta) && FicheroExiste(f) && ExisteClaveIni(f, "ACTUALIZACION", "COMPROBAR")) {
+        cb.SetVisible(LeerIniEntero(f, "ACTUALIZACION", "COMPROBAR", 0) == 2);
+        return;
     }
     cb.SetVisible(false);
     cb.SetChecked(true);

@@ -83,7 +83,7 @@ void TFFormKavoInstala::OfrecerAbrirPrograma() {
         Close();  // no question: the run has finished
         return;
     }
-    EjecutarSinEsperar("\"" + RutaProgramaEjecutar() + "\"");
+    IniciarPrograma(RutaProgramaEjecutar(), "");
     cierreSinPregunta_ = true;
     forms::Application().Terminate();
 }

@@ -5,6 +5,7 @@
 
 #include <vector>
 
+#include "Ini.h"
 #include "TextCodec.h"
 
 using text::Narrow;
@@ -64,16 +65,13 @@ std::optional<std::string> VentanasEscritorio::TextoSegundoStatic() {
 }
 
 void EscribirIniBtrieve(const std::string& rutaIni, bool variante) {
-    std::wstring ini = Wide(rutaIni);
-    auto escribir = [&](const wchar_t* clave, const wchar_t* valor) {
-        WritePrivateProfileStringW(L"BTRIEVE", clave, valor, ini.c_str());
-    };
+    auto escribir = [&](const char* clave, const char* valor) { EscribirIni(rutaIni, "BTRIEVE", clave, valor); };
     if (variante) {
-        escribir(L"PERVASIVE", L"0");
-        escribir(L"NAMEDLL", L"WBTRV32");
+        escribir("PERVASIVE", "0");
+        escribir("NAMEDLL", "WBTRV32");
     } else {
-        escribir(L"PERVASIVE", L"1");
-        escribir(L"FILEVERSION", L"6");
-        escribir(L"NAMEDLL", L"W3BTRV7");
+        escribir("PERVASIVE", "1");
+        escribir("FILEVERSION", "6");
+        escribir("NAMEDLL", "W3BTRV7");
     }
 }

@@ -34,5 +34,6 @@ private:
 // the PSQL 12 and Btrieve 12 engines (`variante` false) PERVASIVE=1,
 // FILEVERSION=6, NAMEDLL=W3BTRV7; the other variant PERVASIVE=0,
 // NAMEDLL=WBTRV32. The file and the section are created when missing; the
-// section's other keys stay as they are.
+// section's other keys stay as they are. Throws when the file cannot be
+// written.
 void EscribirIniBtrieve(const std::string& rutaIni, bool variante);

@@ -1,6 +1,7 @@
 #include "ProgramaInstalador.h"
 
 #include "Application.h"
+#include "Unit_Win7Taskbar.h"
 
 ProgramaInstalador::ProgramaInstalador() {
     forms::TApplication& app = forms::Application();
@@ -21,6 +22,8 @@ ProgramaInstalador::ProgramaInstalador() {
 ProgramaInstalador::~ProgramaInstalador() {
     forms::Application().SetMainForm(nullptr);
     form_.reset();
+    // The taskbar is a shell object: released here, while COM still lives.
+    FinalizarTaskbar();
 }
 
 void ProgramaInstalador::Ejecutar() {

@@ -1,35 +1,12 @@
 #include "main.h"
 
-#include <shellapi.h>
-
 #include "Exception.h"
 #include "FrameProgramaConta.h"
 #include "Mensajes.h"
 #include "MotorSistema.h"
-#include "TextCodec.h"
-
-using text::Narrow;
-using text::Wide;
+#include "ProgramaPropio.h"
 
 namespace {
-
-std::vector<uint8_t> RecursoDatos(const wchar_t* nombre) {
-    HRSRC r = FindResourceW(nullptr, nombre, MAKEINTRESOURCEW(10));
-    HGLOBAL g = r ? LoadResource(nullptr, r) : nullptr;
-    auto* p = g ? static_cast<const uint8_t*>(LockResource(g)) : nullptr;
-    if (!p) return {};
-    return std::vector<uint8_t>(p, p + SizeofResource(nullptr, r));
-}
-
-// The command-line arguments after the program's own path.
-std::vector<std::string> Argumentos() {
-    int n = 0;
-    LPWSTR* args = CommandLineToArgvW(GetCommandLineW(), &n);
-    std::vector<std::string> r;
-    for (int i = 1; args && i < n; ++i) r.push_back(Narrow(args[i]));
-    LocalFree(args);
-    return r;
-}
 
 // The file-name part of an archive entry's stored path.
 std::string NombreDeFichero(const std::string& ruta) {
@@ -47,22 +24,8 @@ conta::EstadoFichero ConsultarFichero(const std::string& ruta) {
 
 }  // namespace
 
-void RegistrarCodigoCliente(const std::string& ini, uint32_t codigo) {
-    WritePrivateProfileStringW(L"ACTUALIZACION", L"CODIGOCLIENTE", Wide(std::to_string(codigo)).c_str(),
-                               Wide(ini).c_str());
-}
-
-uint32_t LeerCodigoClienteRegistrado(const std::string& ini) {
-    wchar_t buf[32];
-    DWORD n = GetPrivateProfileStringW(L"ACTUALIZACION", L"CODIGOCLIENTE", L"", buf, 32, Wide(ini).c_str());
-    std::wstring w(buf, n);
-    if (w.empty() || w.size() > 10 || w.find_first_not_of(L"0123456789") != std::wstring::npos) return 0;
-    unsigned long long v = std::stoull(w);
-    return v > 0xFFFFFFFFull ? 0 : static_cast<uint32_t>(v);
-}
-
 TFMain::TFMain() {
-    std::vector<uint8_t> fondo = RecursoDatos(L"FONDO");
+    std::vector<uint8_t> fondo = RecursoPropio("FONDO");
     if (!fondo.empty()) Image1->CargarJpeg(fondo);
 }
 
@@ -95,7 +58,7 @@ bool TFMain::Preparar() {
     }
     LabelPrograma->SetCaption("Actualización ");
     bInstalar->SetCaption("Actualizar");
-    conta::ArgumentosActualizador args = conta::InterpretarArgumentos(Argumentos());
+    conta::ArgumentosActualizador args = conta::InterpretarArgumentos(ArgumentosPrograma());
     // A relaunched updater comes back where the previous one was.
     if (args.x && args.y) MoverA(*args.x, *args.y);
     NombreFicheroCliente = args.ficheroCliente;
@@ -128,7 +91,7 @@ bool TFMain::Preparar() {
 // vendor's server for the record of the customer recorded at installation.
 // In local mode the record is looked for beside the updater instead.
 void TFMain::ObtenerFicheroCliente() {
-    uint32_t codigo = LeerCodigoClienteRegistrado(DirEjecutable + NombreIniPrograma());
+    uint32_t codigo = LeerCodigoClienteRegistrado(DirEjecutable, NombreIniPrograma());
     if (codigo == 0)
         throw Exception("No se encuentra el Código de Cliente de la instalación en\r\n\r\n" + DirEjecutable +
                         NombreIniPrograma());
@@ -199,7 +162,7 @@ void TFMain::IniExtraido() {
     if (TipoMotor == 0 || TipoMotor == 1) EscribirIniBtrieve(IniPrograma(), false);
     // The settings file an archive delivers knows nothing of this customer:
     // the code goes back in, for an updater started without arguments.
-    if (CodigoCliente != 0) RegistrarCodigoCliente(CarpetaDe(RutaProgramaInstalado()) + NombreIniPrograma(), CodigoCliente);
+    if (CodigoCliente != 0) RegistrarCodigoCliente(CarpetaDe(RutaProgramaInstalado()), NombreIniPrograma(), CodigoCliente);
 }
 
 void TFMain::TrasExtraer() {

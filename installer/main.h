@@ -44,8 +44,3 @@ private:
     void ObtenerFicheroCliente();
     TypeVersionesConta RegistroLocal();
 };
-
-// Where an installation records its customer code for the updater: the
-// program's settings INI, section ACTUALIZACION, key CODIGOCLIENTE.
-void RegistrarCodigoCliente(const std::string& iniPrograma, uint32_t codigo);
-uint32_t LeerCodigoClienteRegistrado(const std::string& iniPrograma);

@@ -4,11 +4,10 @@
 #include <shlobj.h>
 #include <wrl/client.h>
 
-#include <vector>
-
 #include "Exception.h"
 #include "Ficheros.h"
 #include "FormatoTexto.h"
+#include "Ini.h"
 #include "TextCodec.h"
 #include "TextosSistema.h"
 
@@ -41,18 +40,6 @@ bool PartirUltima(const std::string& ruta, std::string& antes, std::string& ulti
     antes = ruta.substr(0, barra);
     ultima = ruta.substr(barra + 1);
     return true;
-}
-
-std::string LeerClave(const std::wstring& fichero, const char* seccion, const char* clave,
-                      const std::string& defecto) {
-    const std::wstring s = text::Wide(seccion), k = text::Wide(clave), d = text::Wide(defecto);
-    std::vector<wchar_t> valor(512);
-    for (;;) {
-        const DWORD n = GetPrivateProfileStringW(s.c_str(), k.c_str(), d.c_str(), valor.data(),
-                                                 DWORD(valor.size()), fichero.c_str());
-        if (n + 1 < valor.size()) return text::Narrow(std::wstring(valor.data(), n));
-        valor.resize(valor.size() * 2);  // cut short: ask again with room
-    }
 }
 
 }  // namespace
@@ -107,7 +94,7 @@ std::string FicheroIniConta(const std::string& base, const std::string& subruta,
 
 TypePathFilesConta LeerRutasConta(const std::string& base, const std::string& subruta,
                                   const std::string& nombreDefecto) {
-    const std::wstring ini = text::Wide(FicheroIniConta(base, subruta, nombreDefecto));
+    const std::string ini = FicheroIniConta(base, subruta, nombreDefecto);
 
     // Conta\Programa\ -> Conta\; a single folder or nothing stays as it is.
     std::string padre = subruta;
@@ -116,14 +103,38 @@ TypePathFilesConta LeerRutasConta(const std::string& base, const std::string& su
     if (barra != std::string::npos) padre = sinBarra.substr(0, barra + 1);
 
     TypePathFilesConta rutas;
-    rutas.PATHDATOS = ConBarraFinal(LeerClave(ini, "PATH", "PATHDATOS", base + padre + "Datos\\"));
+    rutas.PATHDATOS = ConBarraFinal(LeerIniTexto(ini, "PATH", "PATHDATOS", base + padre + "Datos\\"));
     const std::string& datos = rutas.PATHDATOS;
-    rutas.PATHBALANCES = ConBarraFinal(LeerClave(ini, "PATH", "PATHBALANCES", datos + "Estructuras"));
+    rutas.PATHBALANCES = ConBarraFinal(LeerIniTexto(ini, "PATH", "PATHBALANCES", datos + "Estructuras"));
     rutas.PATHESTRUCTURASMEMORIA =
-        ConBarraFinal(LeerClave(ini, "PATH", "PATHESTRUCTURASMEMORIA", datos + "Estructuras"));
+        ConBarraFinal(LeerIniTexto(ini, "PATH", "PATHESTRUCTURASMEMORIA", datos + "Estructuras"));
     rutas.PAHTCONFIGDEPOSITO = ConBarraFinal(
-        LeerClave(ini, "DEPOSITOYLEGALIZACION", "PAHTCONFIGDEPOSITO", datos + "Estructuras"));
+        LeerIniTexto(ini, "DEPOSITOYLEGALIZACION", "PAHTCONFIGDEPOSITO", datos + "Estructuras"));
     rutas.PATHGENERADOR =
-        ConBarraFinal(LeerClave(ini, "PATH", "PATHGENERADOR", datos + "Generador Informes"));
+        ConBarraFinal(LeerIniTexto(ini, "PATH", "PATHGENERADOR", datos + "Generador Informes"));
     return rutas;
+}
+
+namespace {
+constexpr const char* kSeccionActualizacion = "ACTUALIZACION";
+constexpr const char* kClaveCodigoCliente = "CODIGOCLIENTE";
+
+// The shared settings file of the program folder, never a user's own: the
+// updater may be started by another user than the one who installed.
+std::string IniCodigoCliente(const std::string& carpetaPrograma, const std::string& nombreIni) {
+    return ConBarraFinal(carpetaPrograma) + nombreIni;
+}
+}  // namespace
+
+void RegistrarCodigoCliente(const std::string& carpetaPrograma, const std::string& nombreIni, uint32_t codigo) {
+    EscribirIni(IniCodigoCliente(carpetaPrograma, nombreIni), kSeccionActualizacion, kClaveCodigoCliente,
+                std::to_string(codigo));
+}
+
+uint32_t LeerCodigoClienteRegistrado(const std::string& carpetaPrograma, const std::string& nombreIni) {
+    const std::string v =
+        LeerIniTexto(IniCodigoCliente(carpetaPrograma, nombreIni), kSeccionActualizacion, kClaveCodigoCliente, "");
+    if (v.empty() || v.size() > 10 || v.find_first_not_of("0123456789") != std::string::npos) return 0;
+    const unsigned long long n = std::stoull(v);
+    return n > 0xFFFFFFFFull ? 0 : static_cast<uint32_t>(n);
 }

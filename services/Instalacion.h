@@ -1,6 +1,7 @@
 // Where an installed copy lives: the installation folder found through the
 // product's desktop shortcut, and the data folders its settings file names.
 #pragma once
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -52,3 +53,12 @@ std::string FicheroIniConta(const std::string& base, const std::string& subruta,
 // the data folder); a key present with an empty value is empty, not missing.
 TypePathFilesConta LeerRutasConta(const std::string& base, const std::string& subruta,
                                   const std::string& nombreDefecto);
+
+// The customer code of an installation, for the updater started without the
+// name of its release record: the program folder's settings file
+// (carpetaPrograma + nombreIni, "CONTA.INI"), section ACTUALIZACION, key
+// CODIGOCLIENTE. Written after the program's files are in place, so that
+// an extracted settings file cannot replace it; throws when it cannot be
+// written. Reading gives 0 when the key is missing or not a 32-bit code.
+void RegistrarCodigoCliente(const std::string& carpetaPrograma, const std::string& nombreIni, uint32_t codigo);
+uint32_t LeerCodigoClienteRegistrado(const std::string& carpetaPrograma, const std::string& nombreIni);

@@ -14,6 +14,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <exception>
 #include <memory>
 
 #include "Exception.h"
@@ -71,6 +72,8 @@ public:
     // The size the file must have, 0 when the answer does not tell it.
     uint32_t TamanoAnunciado() const { return codificada_ ? 0 : tamanoAnunciado_; }
     bool Cancelada() const { return cancelada_; }
+    // What the progress handler raised, null when it raised nothing.
+    std::exception_ptr Error() const { return error_; }
 
     // IUnknown
     STDMETHODIMP QueryInterface(REFIID riid, void** ppv) override {
@@ -104,13 +107,21 @@ public:
                             LPCWSTR statusText) override {
         tamanoAnunciado_ = std::max<uint32_t>(tamanoAnunciado_, progressMax);
         if (cancelada_) return E_ABORT;  // the handler said its last word
-        ui::ProcessMessages();
-        if (progreso_) {
-            bool cancel = false;
-            std::string texto = statusText ? SinBlancos(text::Narrow(statusText)) : std::string();
-            progreso_(this, progress, progressMax, static_cast<TEstadoDescarga>(statusCode), texto,
-                      cancel);
-            if (cancel) cancelada_ = true;
+        // No exception may cross the system's download function: an error of
+        // the handler (or of the window code the pump runs) cancels the
+        // transfer here and is raised again once the download call returned.
+        try {
+            ui::ProcessMessages();
+            if (progreso_) {
+                bool cancel = false;
+                std::string texto = statusText ? SinBlancos(text::Narrow(statusText)) : std::string();
+                progreso_(this, progress, progressMax, static_cast<TEstadoDescarga>(statusCode), texto,
+                          cancel);
+                if (cancel) cancelada_ = true;
+            }
+        } catch (...) {
+            error_ = std::current_exception();
+            cancelada_ = true;
         }
         return cancelada_ ? E_ABORT : S_OK;
     }
@@ -165,6 +176,7 @@ private:
     uint32_t tamanoAnunciado_ = 0;
     bool cancelada_ = false;
     bool codificada_ = false;
+    std::exception_ptr error_;
 };
 
 // One reference held by DescargarFichero, dropped on every way out.
@@ -209,6 +221,8 @@ void DescargarFichero(const std::string& urlBase, const std::string& fichero,
     if (!completa) {
         // Nothing that failed may stay behind under the name of a good copy.
         BorrarFichero(ruta, false);
+        if (accion->Error()) std::rethrow_exception(accion->Error());
+        if (accion->EstadoHttp() == HTTP_STATUS_NOT_FOUND) throw EDescargaNoEncontrada("Error descargando URL: " + url);
         throw Exception("Error descargando URL: " + url);
     }
 }

@@ -10,6 +10,8 @@
 #include <functional>
 #include <string>
 
+#include "Exception.h"
+
 // The transfer stage of a progress report, as the URL moniker reports it
 // (the numbers are the platform's BINDSTATUS values).
 enum class TEstadoDescarga : uint32_t {
@@ -34,12 +36,22 @@ using TProgresoDescarga =
 // True when the system reports an Internet connection. Never raises.
 bool HayConexionInternet();
 
+// The server answered that the file is not there (404). The message is the
+// download error's; the type lets a caller to whom a missing file has a
+// meaning of its own (an unpublished release description) tell it apart.
+class EDescargaNoEncontrada : public Exception {
+public:
+    using Exception::Exception;
+};
+
 // Downloads urlBase + fichero into carpetaDestino (a delimiter is added when
 // missing; empty means CarpetaTemporal()). Always fetched from the server,
 // never from the Internet cache; an older local copy is deleted first.
 // Returns only with the complete file in place. A failed, refused, cut-short
-// or cancelled transfer raises "Error descargando URL: " + URL and leaves no
-// file under the local name.
+// or cancelled transfer raises "Error descargando URL: " + URL (a 404 as
+// EDescargaNoEncontrada) and leaves no file under the local name. What the
+// progress handler raises cancels the transfer and comes out of this call
+// unchanged, once the system's download function has returned.
 void DescargarFichero(const std::string& urlBase, const std::string& fichero,
                       const std::string& carpetaDestino, const TProgresoDescarga& progreso = {});
 

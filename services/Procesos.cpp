@@ -60,20 +60,64 @@ std::string DesdeOem(const std::string& bytes) {
     return text::Narrow(w);
 }
 
-}  // namespace
+GrabadorProgramas& Grabador() {
+    static GrabadorProgramas grabador;
+    return grabador;
+}
 
-bool EjecutarYEsperar(const std::string& lineaComando, bool ocultar) {
-    std::wstring linea = text::Wide(lineaComando);
-    STARTUPINFOW inicio{};
+// The one place where the services create a process. `aplicacion` empty:
+// the program is the first word of the line. The thread handle is closed
+// here; the process handle is the caller's (null when nothing started).
+win::KernelHandle CrearProceso(const std::wstring& aplicacion, std::wstring linea, STARTUPINFOW& inicio,
+                               bool heredarHandles, DWORD opciones, const std::wstring& carpeta) {
     inicio.cb = sizeof inicio;
     PROCESS_INFORMATION pi{};
-    if (!CreateProcessW(nullptr, linea.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &inicio,
-                        &pi)) {
+    if (!CreateProcessW(aplicacion.empty() ? nullptr : aplicacion.c_str(), linea.data(), nullptr, nullptr,
+                        heredarHandles, opciones, nullptr, carpeta.empty() ? nullptr : carpeta.c_str(), &inicio,
+                        &pi))
+        return win::KernelHandle();
+    CloseHandle(pi.hThread);
+    return win::KernelHandle(pi.hProcess);
+}
+
+}  // namespace
+
+GrabadorProgramas InstalarGrabadorProgramas(GrabadorProgramas grabador) {
+    GrabadorProgramas anterior = std::move(Grabador());
+    Grabador() = std::move(grabador);
+    return anterior;
+}
+
+std::string LineaPrograma(const std::string& programa, const std::string& argumentos) {
+    std::string linea = "\"" + programa + "\"";
+    if (!argumentos.empty()) linea += " " + argumentos;
+    return linea;
+}
+
+bool IniciarPrograma(const std::string& programa, const std::string& argumentos) {
+    const std::string linea = LineaPrograma(programa, argumentos);
+    if (Grabador()) return Grabador()(InicioPrograma{linea, false, false});
+    STARTUPINFOW inicio{};
+    inicio.dwFlags = STARTF_USESHOWWINDOW;
+    inicio.wShowWindow = SW_SHOWNORMAL;
+    return bool(CrearProceso({}, text::Wide(linea), inicio, false, 0, {}));
+}
+
+bool EjecutarYEsperar(const std::string& lineaComando, bool ocultar) {
+    bool iniciado = false;
+    win::KernelHandle proceso;
+    if (Grabador()) {
+        iniciado = Grabador()(InicioPrograma{lineaComando, true, ocultar});
+    } else {
+        STARTUPINFOW inicio{};
+        proceso = CrearProceso({}, text::Wide(lineaComando), inicio, false, 0, {});
+        iniciado = bool(proceso);
+    }
+    if (!iniciado) {
         MostrarMensaje("No se puede Ejecutar la Aplicación");
         return false;
     }
-    win::KernelHandle proceso(pi.hProcess);
-    CloseHandle(pi.hThread);  // only the process is waited for
+    if (!proceso) return true;  // recorded, not started
     VentanasOcultas ocultas(ocultar);
     const HANDLE h = proceso.get();
     for (;;) {
@@ -92,20 +136,6 @@ bool EjecutarYEsperar(const std::string& lineaComando, bool ocultar) {
     return true;
 }
 
-bool EjecutarSinEsperar(const std::string& lineaComando) {
-    std::wstring linea = text::Wide(lineaComando);
-    STARTUPINFOW inicio{};
-    inicio.cb = sizeof inicio;
-    inicio.dwFlags = STARTF_USESHOWWINDOW;
-    inicio.wShowWindow = SW_SHOWNORMAL;
-    PROCESS_INFORMATION pi{};
-    if (!CreateProcessW(nullptr, linea.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &inicio, &pi))
-        return false;
-    CloseHandle(pi.hThread);
-    CloseHandle(pi.hProcess);
-    return true;
-}
-
 std::string EjecutarComando(const std::string& lineaComando, const std::string& carpeta) {
     SECURITY_ATTRIBUTES heredable{sizeof heredable, nullptr, TRUE};
     HANDLE lectura = nullptr, escritura = nullptr;
@@ -116,7 +146,6 @@ std::string EjecutarComando(const std::string& lineaComando, const std::string& 
     SetHandleInformation(lectura, HANDLE_FLAG_INHERIT, 0);
 
     STARTUPINFOW inicio{};
-    inicio.cb = sizeof inicio;
     inicio.dwFlags = STARTF_USESHOWWINDOW | STARTF_USESTDHANDLES;
     inicio.wShowWindow = SW_HIDE;
     inicio.hStdInput = GetStdHandle(STD_INPUT_HANDLE);
@@ -124,19 +153,15 @@ std::string EjecutarComando(const std::string& lineaComando, const std::string& 
     inicio.hStdError = escritura;
 
     const std::wstring interprete = InterpreteComandos();
-    std::wstring linea = L"cmd.exe /C " + text::Wide(lineaComando);
-    const std::wstring dir = text::Wide(carpeta);
-    PROCESS_INFORMATION pi{};
-    const bool iniciado =
-        !interprete.empty() &&
-        CreateProcessW(interprete.c_str(), linea.data(), nullptr, nullptr, TRUE, CREATE_NO_WINDOW,
-                       nullptr, dir.empty() ? nullptr : dir.c_str(), &inicio, &pi);
+    win::KernelHandle proceso;
+    if (!interprete.empty())
+        proceso = CrearProceso(interprete, L"cmd.exe /C " + text::Wide(lineaComando), inicio, true,
+                               CREATE_NO_WINDOW, text::Wide(carpeta));
     // Our copy of the write end must go now, or the reads below never see
     // the end of the output.
     extremoEscritura.reset();
-    if (!iniciado) return {};
+    if (!proceso) return {};
 
-    win::KernelHandle proceso(pi.hProcess), hilo(pi.hThread);
     std::string salida;
     char trozo[255];
     DWORD leidos = 0;

@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -136,20 +137,22 @@ TEST_F(Descarga, KeepsTheWindowAliveWhileItRuns) {
 }
 
 // Every failure: the exact message, and nothing left under the local name,
-// not even the older copy that was there before.
+// not even the older copy that was there before. Only a 404 says "not
+// there" by its type.
 TEST_F(Descarga, EveryFailureRaisesAndLeavesNoFile) {
     struct Caso {
         const char* nombre;
         const char* fault;  // nullptr: no fault
         bool existe;        // the file exists on the server
         bool cancelar;      // the handler cancels (after the first data)
+        bool noEncontrado;  // raised as EDescargaNoEncontrada
     };
     const Caso casos[] = {
-        {"no-existe.kav", nullptr, false, false},
-        {"e404.kav", "404", true, false},
-        {"e500.kav", "500", true, false},
-        {"corto.kav", "short", true, false},
-        {"cancelado.kav", "slow:20", true, true},
+        {"no-existe.kav", nullptr, false, false, true},
+        {"e404.kav", "404", true, false, true},
+        {"e500.kav", "500", true, false, false},
+        {"corto.kav", "short", true, false, false},
+        {"cancelado.kav", "slow:20", true, true, false},
     };
     for (const Caso& c : casos) {
         SCOPED_TRACE(c.nombre);
@@ -164,9 +167,46 @@ TEST_F(Descarga, EveryFailureRaisesAndLeavesNoFile) {
             ADD_FAILURE() << "no error";
         } catch (const Exception& e) {
             EXPECT_EQ(e.Message(), Error(server_.Url(c.nombre)));
+            EXPECT_EQ(dynamic_cast<const EDescargaNoEncontrada*>(&e) != nullptr, c.noEncontrado);
         }
         EXPECT_FALSE(FileExists(local));
     }
+}
+
+// What the progress handler raises must not unwind through the system's
+// download function: the transfer is cancelled there, and the very same
+// error comes out of DescargarFichero afterwards, with no file left.
+TEST_F(Descarga, AnErrorOfTheHandlerCancelsAndComesOutUnchanged) {
+    struct ErrorPropio : std::runtime_error {
+        ErrorPropio() : std::runtime_error("del manejador") {}
+    };
+    server_.Put("lanza.kav", Pattern(400000));
+    server_.SetFault("/lanza.kav", "slow:100");
+    WriteFile(dir_ + "lanza.kav", "copia anterior");
+    int llamadasTrasElError = 0;
+    bool lanzado = false;
+    const ULONGLONG inicio = GetTickCount64();
+    EXPECT_THROW(DescargarFichero(server_.Url(), "lanza.kav", dir_,
+                                  [&](void*, uint32_t p, uint32_t, TEstadoDescarga, const std::string&, bool&) {
+                                      if (lanzado) ++llamadasTrasElError;
+                                      if (p > 0 && !lanzado) {
+                                          lanzado = true;
+                                          throw ErrorPropio();
+                                      }
+                                  }),
+                 ErrorPropio);
+    EXPECT_TRUE(lanzado);
+    EXPECT_EQ(llamadasTrasElError, 0);
+    // The whole body, 4 KiB every 100 ms, would take about ten seconds.
+    EXPECT_LT(GetTickCount64() - inicio, 5000u) << "the transfer went on after the error";
+    EXPECT_FALSE(FileExists(dir_ + "lanza.kav"));
+
+    // The silent stop of the program passes through the same way.
+    EXPECT_THROW(DescargarFichero(server_.Url(), "lanza.kav", dir_,
+                                  [](void*, uint32_t, uint32_t, TEstadoDescarga, const std::string&, bool&) {
+                                      Abort();
+                                  }),
+                 EAbort);
 }
 
 TEST_F(Descarga, CancelOnTheFirstCallStopsTheTransfer) {

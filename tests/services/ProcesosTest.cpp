@@ -5,6 +5,7 @@
 #include "DialogSeam.h"
 #include "Entorno.h"
 #include "ProcessMessages.h"
+#include "TextCodec.h"
 
 namespace {
 
@@ -89,6 +90,68 @@ TEST(EjecutarComando, ReturnsTheWholeOutputOfBothStreams) {
     ASSERT_GT(largo.size(), 1000u);
     prueba::EscribirFichero(dir / "largo.txt", largo);
     EXPECT_EQ(EjecutarComando("type largo.txt", dir.Ruta()), largo);
+}
+
+// A folder with a blank: unquoted, the system would start "...\mi.exe" with
+// the rest of the path as its arguments.
+TEST(IniciarPrograma, QuotesTheProgramSoNoShorterNameStarts) {
+    prueba::CarpetaPrueba dir;
+    prueba::CrearCarpeta(dir / "mi programa");
+    const std::string ayudante = prueba::Fixture("ayudante_servicios.exe");
+    const std::string programa = dir / "mi programa\\ayudante.exe";
+    ASSERT_TRUE(CopyFileW(text::Wide(ayudante).c_str(), text::Wide(programa).c_str(), FALSE));
+    ASSERT_TRUE(CopyFileW(text::Wide(ayudante).c_str(), text::Wide(dir / "mi.exe").c_str(), FALSE));
+    const std::string marca = dir / "iniciado.txt";
+
+    EXPECT_TRUE(IniciarPrograma(programa, "crear " + prueba::Comillas(marca) + " 0"));
+    for (int i = 0; i < 500 && !prueba::Existe(marca); ++i) Sleep(20);
+    EXPECT_EQ(prueba::LeerFichero(marca), "tarde") << "the program itself ran, with its arguments";
+
+    EXPECT_FALSE(IniciarPrograma(dir / "no existe.exe", ""));
+    EXPECT_EQ(LineaPrograma("C:\\Program Files\\Kavo\\Actualizador.exe", "/ACT /YPOS10 /XPOS20"),
+              "\"C:\\Program Files\\Kavo\\Actualizador.exe\" /ACT /YPOS10 /XPOS20");
+    EXPECT_EQ(LineaPrograma("C:\\A.EXE", ""), "\"C:\\A.EXE\"");
+}
+
+// With a recorder in place nothing starts: the recorder sees each start and
+// decides whether it succeeded.
+TEST(GrabadorProgramas, RecordsEveryStartInsteadOfMakingIt) {
+    prueba::CarpetaPrueba dir;
+    const std::string marca = dir / "no debe existir.txt";
+    std::vector<InicioPrograma> vistos;
+    bool aceptar = true;
+    std::vector<ui::DialogRequest> mostrados;
+    ui::ScopedDialogScript guion([&](const ui::DialogRequest& r) {
+        mostrados.push_back(r);
+        return ui::DialogAnswer{IDOK, ""};
+    });
+    {
+        ScopedGrabadorProgramas grabador([&](const InicioPrograma& i) {
+            vistos.push_back(i);
+            return aceptar;
+        });
+        const std::string ayudante = prueba::Fixture("ayudante_servicios.exe");
+        EXPECT_TRUE(IniciarPrograma(ayudante, "crear " + prueba::Comillas(marca) + " 0"));
+        EXPECT_TRUE(EjecutarYEsperar("C:\\Kavo\\PSQL\\setup.exe /s", true));
+        aceptar = false;
+        EXPECT_FALSE(IniciarPrograma("C:\\X.EXE", "/A"));
+        EXPECT_FALSE(EjecutarYEsperar("C:\\Y.EXE", false));
+    }
+    ASSERT_EQ(vistos.size(), 4u);
+    EXPECT_EQ(vistos[0].lineaComando, LineaPrograma(prueba::Fixture("ayudante_servicios.exe"),
+                                                    "crear " + prueba::Comillas(marca) + " 0"));
+    EXPECT_FALSE(vistos[0].esperar);
+    EXPECT_EQ(vistos[1].lineaComando, "C:\\Kavo\\PSQL\\setup.exe /s");
+    EXPECT_TRUE(vistos[1].esperar);
+    EXPECT_TRUE(vistos[1].ocultar);
+    EXPECT_EQ(vistos[2].lineaComando, "\"C:\\X.EXE\" /A");
+    EXPECT_FALSE(vistos[3].ocultar);
+    // A refused wait is told to the user as a real one is; a refused start
+    // without waiting is only the result.
+    ASSERT_EQ(mostrados.size(), 1u);
+    EXPECT_EQ(mostrados[0].text, "No se puede Ejecutar la Aplicación");
+    Sleep(300);
+    EXPECT_FALSE(prueba::Existe(marca));
 }
 
 }  // namespace

@@ -6,6 +6,7 @@
 #include <zlib.h>
 
 #include <algorithm>
+#include <cstdlib>
 #include <set>
 
 #include "Automatizacion.h"
@@ -95,6 +96,17 @@ void CerrarConPregunta(Ventana& v, const std::string& pregunta) {
     EXPECT_TRUE(v.proceso->EsperarFin());
 }
 
+// A beta list of more than 4 KiB: cut to 4095 characters it would end in
+// "...;47" out of "4711" and offer the beta to customer 47 as well.
+const char* ListaBetaLarga() {
+    static const std::string lista = [] {
+        std::string l = "12;";
+        while (l.size() < 4093) l += "1;";
+        return l + "4711;";
+    }();
+    return lista.c_str();
+}
+
 struct CasoInstalador {
     const char* nombre;
     std::array<uint8_t, 128> datos;
@@ -147,6 +159,10 @@ INSTANTIATE_TEST_SUITE_P(
                        "Versión 10.05", "Serie 4711", true},
         CasoInstalador{"beta", DatosLanzamiento(2026, 11, 20, 4711, 10, 5, 1), "120;4711",
                        "20 de noviembre del 2026", "Versión 10.05 BETA", "Serie 4711", true},
+        CasoInstalador{"beta_lista_larga", DatosLanzamiento(2026, 11, 20, 4711, 10, 5, 0), ListaBetaLarga(),
+                       "20 de noviembre del 2026", "Versión 10.05 BETA", "Serie 4711", true},
+        CasoInstalador{"beta_lista_larga_otro", DatosLanzamiento(2026, 11, 20, 47, 10, 5, 0), ListaBetaLarga(),
+                       "20 de noviembre del 2026", "Versión 10.05", "Serie 47", true},
         CasoInstalador{"btrieve6", DatosLanzamiento(2025, 2, 3, 7, 9, 12, 2), "", "3 de febrero del 2025",
                        "Versión 9.12", "Serie 7", false},
         CasoInstalador{"sinversion", DatosLanzamiento(2025, 13, 1, 0, 0, 0, 0), ";", "1 de  del 2025", "", "Serie 0",
@@ -228,6 +244,82 @@ TEST(InstaladorDanado, TerminaConElErrorDeLaCabecera) {
     EXPECT_NE(d->texto.find("INSTALAR.EXE\" no es valido"), std::string::npos) << d->texto;
     Responder(*d, "Vale");
     EXPECT_TRUE(p.EsperarFin());
+}
+
+// A vendor server that has not published the beta description means no
+// beta, and the start-up goes on; any other download error still ends it.
+TEST(InstaladorDescripcionBeta, SinPublicarNoHayBetaYOtroErrorTermina) {
+    Vendedor vendedor("4711");
+    struct Limpieza {
+        const TestServer& http;
+        ~Limpieza() { http.Reset(); }
+    } limpieza{vendedor.http};
+    const std::string ruta = "/_descargas_/externos/Conta/QTRBETA.INI";
+    std::string carpeta = CarpetaNueva("instalador_sin_descripcion");
+    std::string exe = carpeta + "INSTALAR.EXE";
+    ConstruirInstalador(Programa(), exe, DatosLanzamiento(2026, 11, 20, 4711, 10, 5, 0));
+
+    vendedor.http.SetFault(ruta, "404");
+    {
+        Ventana v = Arrancar(exe, {}, carpeta);
+        ASSERT_NE(v.h, nullptr);
+        EXPECT_EQ(TextoDe(v.h, "LabelVersion"), "Versión 10.05");
+        CerrarConPregunta(v, "Confirma Salida del Instalador");
+    }
+
+    vendedor.http.SetFault(ruta, "500");
+    Proceso p(exe, {}, carpeta);
+    auto d = EsperarDialogo(p.Id());
+    ASSERT_TRUE(d.has_value());
+    EXPECT_EQ(d->texto, "Error descargando URL: " + vendedor.http.Url(ruta.substr(1)));
+    Responder(*d, "Vale");
+    EXPECT_TRUE(p.EsperarFin());
+}
+
+// The program gives its window's taskbar button to the system's taskbar
+// object, and lets it go before COM goes. Wine's object says so on its
+// debug channel, which Wine writes to the Unix standard error of the
+// program; the ctest entry window_taskbar_tests runs this test with that
+// error in a file (KV_REGISTRO_WINE) and the channels on.
+TEST(BarraDeTareas, ElProgramaLaIniciaYLaSueltaAntesQueCom) {
+    const char* unix = std::getenv("KV_REGISTRO_WINE");
+    if (!unix) GTEST_SKIP() << "runs as window_taskbar_tests";
+    std::string registro = std::string("Z:") + unix;
+    std::replace(registro.begin(), registro.end(), '/', '\\');
+
+    Vendedor vendedor("");
+    std::string carpeta = CarpetaNueva("barra_de_tareas");
+    std::string exe = carpeta + "INSTALAR.EXE";
+    ConstruirInstalador(Programa(), exe, DatosLanzamiento(2026, 11, 20, 4711, 10, 5, 0));
+    Ventana v = Arrancar(exe, {}, carpeta);
+    ASSERT_NE(v.h, nullptr);
+    CerrarConPregunta(v, "Confirma Salida del Instalador");
+
+    // Lines start with the thread's id: "0104:trace:explorerframe:...".
+    std::vector<std::string> lineas;
+    {
+        std::string log = ReadFile(registro), linea;
+        for (char c : log) {
+            if (c != '\n') {
+                linea += c;
+            } else {
+                lineas.push_back(linea);
+                linea.clear();
+            }
+        }
+    }
+    auto buscar = [&](size_t desde, const std::string& prefijo, const std::string& texto) {
+        for (size_t i = desde; i < lineas.size(); ++i)
+            if (lineas[i].rfind(prefijo, 0) == 0 && lineas[i].find(texto) != std::string::npos) return i;
+        return lineas.size();
+    };
+    const size_t init = buscar(0, "", ":trace:explorerframe:taskbar_list_HrInit");
+    ASSERT_LT(init, lineas.size()) << "the taskbar object was never initialised";
+    const std::string hilo = lineas[init].substr(0, lineas[init].find(':'));
+    const size_t suelta = buscar(init, hilo + ":trace:explorerframe:taskbar_list_Release", "refcount to 0");
+    ASSERT_LT(suelta, lineas.size()) << "the taskbar object was never released";
+    // The thread's last CoUninitialize, the one that ends COM, comes after.
+    EXPECT_LT(buscar(suelta, hilo + ":trace:ole:CoUninitialize", ""), lineas.size()) << "released after COM";
 }
 
 // The check box is offered only where the program's INI asks for it, and it
