@@ -1,9 +1,10 @@
 #include "BlockDecoder.h"
 
-#include <zlib.h>
+#include <libdeflate.h>
 
 #include <algorithm>
 #include <exception>
+#include <new>
 
 #include "ArchiveCRC32.h"
 #include "ArchiverMisc.h"
@@ -20,32 +21,19 @@ size_t BlockTransforms::UncompressBlock(uint8_t* dst, size_t dstSize, const uint
     return InflateBlock(dst, dstSize, src, srcSize);
 }
 
-struct Inflater::State {
-    z_stream z{};
-    bool initialised = false;
-};
-
-Inflater::Inflater() : state_(std::make_unique<State>()) {}
-
-Inflater::~Inflater() {
-    if (state_->initialised) inflateEnd(&state_->z);
+Inflater::Inflater() : decompressor_(libdeflate_alloc_decompressor()) {
+    if (!decompressor_) throw std::bad_alloc();
 }
 
+Inflater::~Inflater() { libdeflate_free_decompressor(decompressor_); }
+
 size_t Inflater::Inflate(uint8_t* dst, size_t dstSize, const uint8_t* src, size_t srcSize) {
-    z_stream& z = state_->z;
-    if (!state_->initialised) {
-        if (inflateInit(&z) != Z_OK) throw EArchiverUncompress();
-        state_->initialised = true;
-    } else if (inflateReset(&z) != Z_OK) {
+    size_t produced = 0;
+    // Anything but a complete stream that fits the room (damage, a checksum
+    // mismatch, more output than dstSize) is the same failure.
+    if (libdeflate_zlib_decompress(decompressor_, src, srcSize, dst, dstSize, &produced) != LIBDEFLATE_SUCCESS)
         throw EArchiverUncompress();
-    }
-    z.next_in = const_cast<Bytef*>(src);
-    z.avail_in = static_cast<uInt>(srcSize);
-    z.next_out = dst;
-    z.avail_out = static_cast<uInt>(dstSize);
-    // All the room at once with Z_FINISH: success only when the stream ends.
-    if (inflate(&z, Z_FINISH) != Z_STREAM_END) throw EArchiverUncompress();
-    return dstSize - z.avail_out;
+    return produced;
 }
 
 size_t InflateBlock(uint8_t* dst, size_t dstSize, const uint8_t* src, size_t srcSize) {
@@ -148,18 +136,7 @@ size_t DecipherStoredBlock(TCrypto& cipher, uint8_t* data, size_t n) {
     if (n < 1 + 8 || (n - 1) % 8 != 0) RaiseDamaged();
     const size_t pad = data[n - 1];
     if (pad > 7) RaiseDamaged();
-    // ECB has no state between blocks: chunks of the working buffer's size
-    // give the same bytes as chunks of 8, with one key schedule per block.
-    bool keyReady = false;
-    for (size_t at = 0; at < n - 1;) {
-        const size_t chunk = std::min<size_t>(TCrypto::kBufferSize, n - 1 - at);
-        cipher.SetInputLength(static_cast<uint16_t>(chunk));
-        cipher.SetInputPointer(data + at);
-        cipher.SetOutputPointer(data + at);
-        cipher.DecipherData(keyReady);
-        keyReady = true;
-        at += chunk;
-    }
+    cipher.DecipherEcbInPlace(data, n - 1, false);
     return n - 1 - pad;
 }
 

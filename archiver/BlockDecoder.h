@@ -5,10 +5,11 @@
 #pragma once
 #include <cstddef>
 #include <cstdint>
-#include <memory>
 #include <type_traits>
 
 #include "ArchiveCRC32.h"
+
+struct libdeflate_decompressor;
 
 namespace kav {
 class Stream;
@@ -27,7 +28,7 @@ public:
     virtual size_t DecryptBlock(uint8_t* data, size_t n) = 0;
     // Inflates [src, src + srcSize) into dst (room for dstSize bytes) and
     // returns the produced length; failure throws EArchiverUncompress.
-    // The default is zlib's one-shot uncompress.
+    // The default is Inflater's.
     virtual size_t UncompressBlock(uint8_t* dst, size_t dstSize, const uint8_t* src, size_t srcSize);
 };
 
@@ -90,14 +91,13 @@ int64_t DecodeBlocks(Stream& s, const BatchBuffers& buffers, int64_t remaining, 
 
 // The built-in decipherment of an encrypted block's n stored bytes with a
 // cipher whose key is set: cipher text (a positive multiple of 8 bytes) and
-// the padding count p (0..7) as the last byte. Deciphers in place; returns
-// the plain length n - 1 - p. Anything else is damage. The key schedule is
-// prepared once for the block.
+// the padding count p (0..7) as the last byte. Deciphers in place, in one
+// ECB pass; returns the plain length n - 1 - p. Anything else is damage. The
+// key schedule is prepared once for the block.
 size_t DecipherStoredBlock(TCrypto& cipher, uint8_t* data, size_t n);
 
 // One-shot inflate of a complete zlib stream bounded by dstSize, with one
-// zlib state kept from block to block (reset, not rebuilt: no allocation and
-// no copy of the output into a sliding window per block).
+// decompressor kept from block to block (allocated once, not per block).
 // EArchiverUncompress unless the stream ends inside that room; the result is
 // what zlib's uncompress gives.
 class Inflater {
@@ -109,8 +109,7 @@ public:
     size_t Inflate(uint8_t* dst, size_t dstSize, const uint8_t* src, size_t srcSize);
 
 private:
-    struct State;
-    std::unique_ptr<State> state_;
+    libdeflate_decompressor* decompressor_;
 };
 
 // Inflater::Inflate with this thread's own inflater.

@@ -39,6 +39,12 @@ void TCrypto::SetInputLength(uint16_t n) {
 void TCrypto::DecipherData(bool keyReady) { Run(keyReady, false); }
 void TCrypto::EncipherData(bool keyReady) { Run(keyReady, true); }
 
+void TCrypto::DecipherEcbInPlace(uint8_t* data, size_t size, bool keyReady) {
+    if (size % blockSize_ != 0) throw std::length_error("TCrypto: ECB length not a multiple of the block size");
+    if (!keyReady) PrepareKey();
+    DecipherEcb(data, size);
+}
+
 void TCrypto::Run(bool keyReady, bool encipher) {
     if (!keyReady) {
         PrepareKey();

@@ -45,6 +45,10 @@ public:
     // for CBC/CFB) first; true: keep what the previous call left.
     void DecipherData(bool keyReady);
     void EncipherData(bool keyReady);
+    // ECB decipherment of `size` bytes (a multiple of the block size) in
+    // place, in one pass: no working buffer, no limit on the length. For a
+    // caller that holds a whole block of an archive.
+    void DecipherEcbInPlace(uint8_t* data, size_t size, bool keyReady);
 
 protected:
     explicit TCrypto(int blockSize);

@@ -255,10 +255,13 @@ int64_t TCustomExtractor::ReadBlocks(int64_t partLeft, BlockSink deliver) {
     const size_t blockSize = std::min<size_t>(static_cast<size_t>(header_.BlockSize), buffer2_.size());
     uint8_t* inputs[kMaxBatchBlocks] = {buffer1_.data()};
     for (size_t i = 1; i < kMaxBatchBlocks; ++i) inputs[i] = batchInputs_.data() + (i - 1) * buffer1_.size();
-    // An encrypted entry goes one block at a time, so that the key request
-    // and the decipher events come exactly as they would without batches.
+    // Batches read ahead: the blocks of a batch are deciphered before the
+    // first one is written and reported. An encrypted entry therefore goes
+    // one block at a time while that could be seen: while the key may still
+    // be asked for, or a handler deciphers.
     const bool room = batchInputs_.size() >= (kMaxBatchBlocks - 1) * buffer1_.size();
-    const size_t ways = encrypted || !room ? 1 : kMaxBatchBlocks;
+    const bool decipherSeen = encrypted && (CryptKey.empty() || OnDecryptBlock);
+    const size_t ways = decipherSeen || !room ? 1 : kMaxBatchBlocks;
     // A block that would cross the end of the part (or of the segment's data)
     // is damage, not a reason to read on.
     const int64_t left = std::min(partLeft, SegmentEnd() - stream_.Position());

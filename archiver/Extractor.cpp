@@ -29,7 +29,7 @@ int32_t TExtractor::GetBufferSize() {
 bool TExtractor::UncompressBlock(uint8_t* dest, int32_t& destSize, const uint8_t* src, int32_t srcSize) {
     if (auto handler = OnUncompressBlock) return handler(*this, dest, destSize, src, srcSize);
     try {
-        destSize = static_cast<int32_t>(InflateBlock(dest, static_cast<size_t>(destSize), src,
+        destSize = static_cast<int32_t>(inflater_.Inflate(dest, static_cast<size_t>(destSize), src,
                                                      static_cast<size_t>(srcSize)));
     } catch (const EArchiverUncompress&) {
         return false;

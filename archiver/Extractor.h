@@ -1,5 +1,5 @@
 // TExtractor: the extractor with the two block transformations plugged in,
-// zlib inflate and Blowfish decipherment. It owns its cipher.
+// inflate and Blowfish decipherment. It owns its cipher and its inflater.
 #pragma once
 #include <memory>
 
@@ -26,6 +26,7 @@ protected:
 
 private:
     std::unique_ptr<TBlowFish> cipher_;
+    Inflater inflater_;
 };
 
 }  // namespace kav

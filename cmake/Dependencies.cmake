@@ -1,10 +1,17 @@
-# zlib and libjpeg come from the system (Debian's packages natively; the
-# mingw-w64 zlib package and our cross-built libjpeg-turbo for Windows).
+# zlib, libdeflate and libjpeg come from the system (Debian's packages
+# natively; the mingw-w64 zlib package and our cross-built libdeflate and
+# libjpeg-turbo for Windows).
 if(WIN32)
     set(ZLIB_USE_STATIC_LIBS ON)  # one .exe: no zlib1.dll beside it
 endif()
 find_package(ZLIB REQUIRED)
 find_package(JPEG REQUIRED)
+# libdeflate ships no CMake package in this version: header and library.
+find_path(KV_LIBDEFLATE_INCLUDE_DIR libdeflate.h REQUIRED)
+find_library(KV_LIBDEFLATE_LIBRARY NAMES deflate REQUIRED)
+add_library(kv_libdeflate INTERFACE)
+target_include_directories(kv_libdeflate SYSTEM INTERFACE ${KV_LIBDEFLATE_INCLUDE_DIR})
+target_link_libraries(kv_libdeflate INTERFACE ${KV_LIBDEFLATE_LIBRARY})
 
 # GoogleTest from Debian's googletest sources, built with each tree's compiler.
 set(KV_GOOGLETEST_SOURCE /usr/src/googletest CACHE PATH "GoogleTest sources")

@@ -11,9 +11,9 @@ packages=(
     cmake ninja-build g++ clang libclang-rt-14-dev llvm
     g++-mingw-w64-x86-64-posix mingw-w64-tools
     wine wine64 xvfb xauth x11-utils imagemagick
-    zlib1g-dev libz-mingw-w64-dev googletest libgtest-dev
+    zlib1g-dev libz-mingw-w64-dev libdeflate-dev googletest libgtest-dev
     libjpeg-dev libssl-dev libbenchmark-dev
-    dpkg-dev nasm unzip zip python3 locales
+    dpkg-dev nasm unzip zip p7zip-full python3 locales
 )
 
 missing=()
@@ -39,15 +39,20 @@ if ! locale -a 2>/dev/null | grep -qx 'es_ES.utf8'; then
     locale -a | grep -qx 'es_ES.utf8' || { echo "setup: es_ES.UTF-8 could not be generated" >&2; exit 1; }
 fi
 
-# libjpeg-turbo for the Windows side, cross-built from Debian's own sources.
-jpeg_prefix=$deps/mingw
-if [ ! -f "$jpeg_prefix/lib/libjpeg.a" ]; then
+# Debian's source packages, for the libraries cross-built for Windows below.
+enable_sources() {
     if ! grep -rqs '^Types:.*deb-src' /etc/apt/sources.list.d/ && ! grep -qs '^deb-src' /etc/apt/sources.list; then
         echo "setup: enabling Debian source packages"
         sed -e 's/^Types: deb$/Types: deb-src/' /etc/apt/sources.list.d/debian.sources \
             > /etc/apt/sources.list.d/debian-src.sources
         apt-get update -q
     fi
+}
+
+# libjpeg-turbo for the Windows side, cross-built from Debian's own sources.
+jpeg_prefix=$deps/mingw
+if [ ! -f "$jpeg_prefix/lib/libjpeg.a" ]; then
+    enable_sources
     src=$deps/src
     rm -rf "$src" && mkdir -p "$src"
     (cd "$src" && apt-get source -q libjpeg-turbo >/dev/null)
@@ -61,4 +66,22 @@ if [ ! -f "$jpeg_prefix/lib/libjpeg.a" ]; then
     cmake --build "$src/build" --target install >/dev/null
     rm -rf "$src"
     echo "setup: libjpeg-turbo for Windows in $jpeg_prefix"
+fi
+
+# libdeflate (the block inflate) for the Windows side, from Debian's sources
+# too: its own Makefile, the static library only.
+deflate_prefix=$deps/mingw
+if [ ! -f "$deflate_prefix/lib/libdeflate.a" ]; then
+    enable_sources
+    src=$deps/src-libdeflate
+    rm -rf "$src" && mkdir -p "$src"
+    (cd "$src" && apt-get source -q libdeflate >/dev/null)
+    ddir=$(find "$src" -maxdepth 1 -type d -name 'libdeflate-*' | head -n1)
+    make -C "$ddir" -s CC=x86_64-w64-mingw32-gcc-posix AR=x86_64-w64-mingw32-ar libdeflatestatic.lib >/dev/null
+    mkdir -p "$deflate_prefix/lib" "$deflate_prefix/include"
+    cp "$ddir/libdeflate.h" "$deflate_prefix/include/"
+    cp "$ddir/libdeflatestatic.lib" "$deflate_prefix/lib/libdeflate.a.tmp"
+    mv "$deflate_prefix/lib/libdeflate.a.tmp" "$deflate_prefix/lib/libdeflate.a"
+    rm -rf "$src"
+    echo "setup: libdeflate for Windows in $deflate_prefix"
 fi

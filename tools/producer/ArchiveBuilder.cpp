@@ -21,16 +21,6 @@ using kav::PutInt32;
 using kav::PutString;
 using kav::PutUInt16;
 
-std::string Compress(std::string_view plain, int level) {
-    uLongf n = compressBound(static_cast<uLong>(plain.size()));
-    std::string out(n, '\0');
-    if (compress2(reinterpret_cast<Bytef*>(out.data()), &n, reinterpret_cast<const Bytef*>(plain.data()),
-                  static_cast<uLong>(plain.size()), level) != Z_OK)
-        throw std::runtime_error("kavmake: zlib compress failed");
-    out.resize(n);
-    return out;
-}
-
 // Blowfish ECB over P padded with zeros to a multiple of 8, then the count.
 std::string Encipher(const std::string& plain, const std::string& key) {
     const size_t pad = (8 - plain.size() % 8) % 8;
@@ -121,6 +111,16 @@ struct Segment {
 };
 
 }  // namespace
+
+std::string Compress(std::string_view plain, int level) {
+    uLongf n = compressBound(static_cast<uLong>(plain.size()));
+    std::string out(n, '\0');
+    if (compress2(reinterpret_cast<Bytef*>(out.data()), &n, reinterpret_cast<const Bytef*>(plain.data()),
+                  static_cast<uLong>(plain.size()), level) != Z_OK)
+        throw std::runtime_error("kavmake: zlib compress failed");
+    out.resize(n);
+    return out;
+}
 
 ArchiveBuilder::ArchiveBuilder(ArchiveOptions options) : options_(std::move(options)) {}
 

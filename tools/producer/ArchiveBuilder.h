@@ -126,6 +126,9 @@ private:
 std::string AppendToExecutable(const std::string& prefix, const std::string& archive, int64_t offset,
                                const std::string& trailer = {});
 
+// A zlib stream of `plain`, as compressed blocks hold it.
+std::string Compress(std::string_view plain, int level = 6);
+
 // Deterministic mixed data (words, numbers and binary runs) of `size` bytes:
 // compresses roughly like program files and documents do.
 std::string MixedData(size_t size, uint32_t seed = 1);
