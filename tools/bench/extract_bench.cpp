@@ -10,6 +10,8 @@
 //   kav_extract_bench --wine NATIVE_KAVTOOL WINDOWS_KAVTOOL [MB]
 //                                 `kavtool extract` for Windows under Wine
 //                                 against the native one, same archive
+//   kav_extract_bench --make MB DIR   writes the archives and the zip into DIR
+//                                 (A.KAV, E.KAV, A.zip), for profiling
 #include <libdeflate.h>
 #include <sys/resource.h>
 
@@ -279,7 +281,7 @@ int main(int argc, char** argv) {
         return rc;
     }
     const bool peakOnly = argc == 3 && std::strcmp(argv[1], "--peak") == 0;
-    const size_t mb = argc >= 2 ? static_cast<size_t>(std::atoi(argv[argc - 1])) : 100;
+    const size_t mb = argc >= 2 ? static_cast<size_t>(std::atoi(argv[argc == 4 ? 2 : argc - 1])) : 100;
     const Files files = MakeFiles(mb == 0 ? 100 : mb);
     const double megabytes = TotalSize(files) / 1048576.0;
     std::printf("data: %zu files, %.1f MB of mixed data, 64 KiB blocks\n", files.size(), megabytes);
@@ -291,14 +293,20 @@ int main(int argc, char** argv) {
         return 0;
     }
 
-    const kavmake::BuiltArchive layout = BuildArchive(files, false, work / "A.KAV");
-    const kavmake::BuiltArchive encrypted = BuildArchive(files, true, work / "E.KAV");
+    const fs::path made = argc == 4 && std::strcmp(argv[1], "--make") == 0 ? fs::absolute(argv[3]) : work;
+    fs::create_directories(made);
+    const kavmake::BuiltArchive layout = BuildArchive(files, false, made / "A.KAV");
+    const kavmake::BuiltArchive encrypted = BuildArchive(files, true, made / "E.KAV");
     for (const auto& [name, data] : files) {
         fs::create_directories(Native(work / "plain", name).parent_path());
         Write(Native(work / "plain", name), data);
     }
-    Run("cd " + Quoted(work / "plain") + " && zip -q -r ../A.zip .");
+    Run("cd " + Quoted(work / "plain") + " && zip -q -r " + Quoted(made / "A.zip") + " .");
     fs::remove_all(work / "plain");
+    if (made != work) {
+        fs::remove_all(work);
+        return 0;
+    }
 
     std::vector<Contender> contenders{
         {"kav", [&](const fs::path& d) { Extract(work / "A.KAV", d); }},
