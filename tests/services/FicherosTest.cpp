@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
+
 #include "Entorno.h"
 #include "Exception.h"
 #include "Plataforma.h"
@@ -250,6 +252,29 @@ TEST(FicheroEnUsoYSoloLectura, TellTheStateOfAFile) {
         EXPECT_EQ(FicheroEnUso(c.ruta), c.enUso) << c.ruta;
         EXPECT_EQ(FicheroSoloLectura(c.ruta), c.soloLectura) << c.ruta;
     }
+}
+
+// The archives' dates are local day counts: a file given a local time reads
+// back as exactly that second, so "not older than the entry" can compare.
+TEST(FechaModificacion, LocalDayCountToTheSecond) {
+    CarpetaPrueba dir;
+    const std::string f = dir / "fecha.txt";
+    EscribirFichero(f, "x");
+    SYSTEMTIME st{2026, 12, 4, 10, 9, 30, 15, 0};  // Thursday 10 Dec 2026 09:30:15, local
+    FILETIME local, utc;
+    ASSERT_TRUE(SystemTimeToFileTime(&st, &local));
+    ASSERT_TRUE(LocalFileTimeToFileTime(&local, &utc));
+    {
+        HANDLE h = CreateFileW(text::Wide(f).c_str(), FILE_WRITE_ATTRIBUTES, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+        ASSERT_NE(h, INVALID_HANDLE_VALUE);
+        SetFileTime(h, nullptr, nullptr, &utc);
+        CloseHandle(h);
+    }
+    double dias = 0;
+    ASSERT_TRUE(FechaModificacion(f, dias));
+    // 10 Dec 2026 is day 46366 after 30 Dec 1899.
+    EXPECT_EQ(std::llround(dias * 86400.0), 46366LL * 86400 + 9 * 3600 + 30 * 60 + 15);
+    EXPECT_FALSE(FechaModificacion(dir / "falta.txt", dias));
 }
 
 }  // namespace
