@@ -61,11 +61,10 @@ void TFFormKavoInstala::CrearComponentes() {
              kvLabel13, LSerie, LVersionAct, PanelFrame})
         c->OnMouseDown = [this] { MoverPantalla(); };
     bCancelar->OnClick = [this] { bCancelarClick(); };
+    bInstalar->OnClick = [this] { bInstalarClick(); };
+    ConfigurarExtractor();
     Timer1.OnTimer = [this] { Timer1Timer(); };
     Timer2.OnTimer = [this] { Timer2Timer(); };
-    Extractor1.OnFileExtracted = [this](kav::TCustomExtractor&, const kav::TFileEntry& e, const std::string& c) {
-        Extractor1FileExtracted(e, c);
-    };
     Timer3.OnTimer = [this] { Timer3Timer(); };
 }
 
@@ -99,23 +98,6 @@ void TFFormKavoInstala::AntesDeExtraer() {}
 void TFFormKavoInstala::TrasExtraer() {}
 void TFFormKavoInstala::Extractor1FileExtracted(const kav::TFileEntry&, const std::string&) {}
 
-bool TFFormKavoInstala::AceptarFichero(uint8_t tipo, const std::string& nombre, double fecha, std::string& carpeta) {
-    switch (tipo) {
-    case 1:
-        return true;
-    case 9:
-        carpeta = DirDatos;
-        return !FicheroExiste(DirDatos + nombre);
-    case 8: {
-        // Only an older copy is replaced.
-        double dias = 0;
-        return !FechaModificacion(carpeta + nombre, dias) || dias < fecha;
-    }
-    default:
-        return !FicheroExiste(carpeta + nombre);
-    }
-}
-
 // --- start-up -----------------------------------------------------------------
 
 void TFFormKavoInstala::LeerIniEjecutable() {
@@ -140,7 +122,7 @@ void TFFormKavoInstala::LeerIniEjecutable() {
 
 void TFFormKavoInstala::FormCreate() {
     CarpetaPrograma = NombreProducto();
-    PasoExtraccion = 0;
+    PasoExtraccion = peNinguno;
     ModoLocal = false;
     ArchivoPrincipal = FicheroPrograma();
     UrlBaseProgramas = UrlProgramas();
@@ -168,6 +150,7 @@ void TFFormKavoInstala::FormCreate() {
     if (!Preparar()) return;
     if (!ModoLocal) EleccionLanzamiento();
     PaginaDirectorio->eDirPrograma->OnChange = [this] { eDirProgramaChange(); };
+    PaginaDirectorio->eDirPrograma->OnKeyDown = [this](WORD& tecla) { eDirProgramaKeyDown(tecla); };
     eDirProgramaChange();
     TypeVersion propia = LeerVersionFichero(RutaEjecutable());
     LVersionAct->SetCaption(std::string(ModoActualizacion ? "Versión Actualizador" : "Versión Instalador") + " " +
@@ -181,7 +164,7 @@ void TFFormKavoInstala::Extractor1AfterOpen() {
     Extractor1.OnAfterOpen = nullptr;  // once: later archives are the downloaded ones
     DatosArchivo = Extractor1.Header().UserData.Bytes;
     RegistroLanzamiento r = InterpretarDatosArchivo(DatosArchivo);
-    TipoMotor = r.tipoMotor;
+    TipoMotor = static_cast<TTipoMotor>(r.tipoMotor);
     LSerie->SetCaption(LSerie->Caption() + " " + std::to_string(r.codigoCliente));
     LabelFecha->SetCaption(TextoFecha(r.dia, NombreMes(static_cast<int>(r.mes)), r.anio));
     LabelVersion->SetCaption(TextoVersion(r.major, r.minor, true));
@@ -191,7 +174,7 @@ void TFFormKavoInstala::Extractor1AfterOpen() {
 
 void TFFormKavoInstala::CrearPaginas() {
     for (int i = 0; i < 3; ++i) {
-        if (i == 2 && (ModoActualizacion || TipoMotor == 2)) continue;
+        if (i == pgMotor && (ModoActualizacion || TipoMotor == tmBtrieve6)) continue;
         TFFrameBase* pagina = nullptr;
         if (i == 0) {
             PaginaDirectorio = CrearPaginaPrograma();
@@ -201,7 +184,7 @@ void TFFormKavoInstala::CrearPaginas() {
             pagina = PaginaInstalacion;
         } else {
             PaginaMotor = PanelFrame->Crear<TFFramepsql>();
-            if (TipoMotor == 1) PaginaMotor->RadioGroup1->SetCaption(" Btrieve 12 ");
+            if (TipoMotor == tmBtrieve12) PaginaMotor->RadioGroup1->SetCaption(" Btrieve 12 ");
             pagina = PaginaMotor;
         }
         Paginas.push_back(pagina);
@@ -255,7 +238,7 @@ void TFFormKavoInstala::FormCloseQuery(bool& puedeCerrar) {
     if (d.cancelar) CancelarPedido = true;
     if (d.abortarExtraccion) {
         Extractor1.RequestAbort();
-        Resultado = 1;
+        Resultado = rsCancelado;
     }
     puedeCerrar = d.cerrar;
     if (d.cerrar && Plataforma == 2) FundidoSalida();
@@ -275,26 +258,8 @@ void TFFormKavoInstala::Timer2Timer() {
     PosicionBarra(barra.Handle(), barra.Position() + 1);
 }
 
-void TFFormKavoInstala::bCancelarClick() {
-    if (Estado >= 1) {
-        if (Mensaje("Cancelar " + TextoOperacion(), TipoMensaje::Confirmacion, BotonesMensaje::OkCancelar) == mrOk) {
-            CancelarPedido = true;
-            if (Estado == 2) {
-                Extractor1.RequestAbort();
-                Resultado = 1;
-            }
-        }
-        return;
-    }
-    Close();
-}
-
 // --- non-virtual operations ---------------------------------------------------
 
-std::string TFFormKavoInstala::TextoPrograma() const { return ModoActualizacion ? "Actualización" : "Programa"; }
-std::string TFFormKavoInstala::TextoOperacion() const { return ModoActualizacion ? "Actualización" : "Instalación"; }
-std::string TFFormKavoInstala::RutaEjecutable() const { return DirEjecutable + NombreEjecutable; }
-std::string TFFormKavoInstala::SubdirPrograma() const { return CarpetaPrograma + "\\Programa\\"; }
 std::string TFFormKavoInstala::DirPrograma() const { return ExpandirRuta(PaginaDirectorio->eDirPrograma->Text()); }
 std::string TFFormKavoInstala::DirDescargas() const { return ModoLocal ? DirEjecutable : CarpetaTemporal(); }
 
@@ -323,8 +288,7 @@ void TFFormKavoInstala::RelanzarActualizador() {
     if (!VersionMayor(LeerVersionFichero(NuevoActualizador), VersionPrevia, true)) return;
     Limites p = PosicionEnPantalla();
     IniciarPrograma(NuevoActualizador, "/ACT /YPOS" + std::to_string(p.y) + " /XPOS" + std::to_string(p.x));
-    cierreSinPregunta_ = true;
-    Application().Terminate();
+    TerminarSinPregunta();
 }
 
 void TFFormKavoInstala::eDirProgramaChange() {

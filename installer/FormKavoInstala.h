@@ -11,7 +11,9 @@
 #include <vector>
 
 #include "Bloqueo.h"
-#include "Extractor.h"
+#include "DatosControlador.h"
+#include "Ejecucion.h"
+#include "ExtractorInstalador.h"
 #include "Form.h"
 #include "FrameInstalar.h"
 #include "FramePrograma.h"
@@ -29,7 +31,7 @@ class TFFrameBase;
 // runs the message loop when it is true.
 extern bool FormularioListo;
 
-class TFFormKavoInstala : public forms::TForm {
+class TFFormKavoInstala : public forms::TForm, public TDatosControlador {
 public:
     TFFormKavoInstala();
     ~TFFormKavoInstala() override;
@@ -80,18 +82,26 @@ public:
     virtual void Extractor1FileExtracted(const kav::TFileEntry& entrada, const std::string& carpeta);
     void eDirProgramaChange();
     void bCancelarClick();
+    void bInstalarClick();
+    void eDirProgramaKeyDown(WORD& tecla);
+    void Extractor1ExtractFile(const kav::TFileEntry& entrada, std::string& carpeta, bool& aceptar);
+    void Extractor1FileProgress(int32_t porcentaje);
+    void Extractor1FinishOperation();
+    void Extractor1Error(const std::exception& error, const kav::TFileEntry& entrada, kav::TErrorAction& accion);
 
     // --- non-virtual operations -------------------------------------------
-    std::string TextoPrograma() const;
-    std::string TextoOperacion() const;
-    std::string RutaEjecutable() const;
-    std::string SubdirPrograma() const;
     std::string DirPrograma() const;
     std::string DirDescargas() const;
     std::string IniPrograma();
     std::string UrlExternos() const;
     bool EsVersionSiguiente() const;
     void Bloquear(bool activar);
+    // The install button's run (and Enter in the folder edit).
+    void Instalar();
+    bool Descargar();
+    bool Extraer();
+    void DescargarArchivo(const std::string& base, const std::string& nombre, const std::string& etiqueta);
+    void ProgresoDescarga(uint32_t progreso, uint32_t maximo, bool& cancelar);
     void RelanzarActualizador();
     bool HayBeta();
     bool HayV2();
@@ -129,46 +139,25 @@ public:
     forms::TPanel* PanelFrame;
     forms::TButton* bInstalar;
     forms::TButton* bCancelar;
-    kav::TExtractor Extractor1;
+    TExtractorInstalador Extractor1;
     forms::TTimer Timer1{80};
     forms::TTimer Timer2{100};
     forms::TTimer Timer3{1000};
 
-    // --- state --------------------------------------------------------------
-    std::string DirEjecutable;
-    std::string NombreEjecutable;
-    int32_t PosicionArchivo = 0;
-    bool ModoActualizacion = false;
-    bool ModoLocal = false;
-    bool DescargarExternos = true;
-    bool HayExternos = false;
-    uint8_t TipoMotor = 0;
+    // The state the run moves is TDatosControlador's.
+    TBloqueo ManejadorBloqueo;
     std::vector<TFFrameBase*> Paginas;
     TFFramePrograma* PaginaDirectorio = nullptr;
     TFFrameInstalar* PaginaInstalacion = nullptr;
     TFFramepsql* PaginaMotor = nullptr;
     bool EsperandoMotor = false;
-    int PaginaActual = 0;
-    int32_t Estado = 0;
-    uint8_t Resultado = 0;
-    bool CancelarPedido = false;
-    uint8_t PasoExtraccion = 0;
-    int32_t Plataforma = 0;
-    TBloqueo ManejadorBloqueo;
-    std::unique_ptr<std::set<std::string>> ListaDescargas;
-    std::string NuevoActualizador;
-    TypeVersion VersionPrevia;
-    std::string CarpetaPrograma;
-    std::string DirDatos;
-    std::string DirCopias;
-    std::string ArchivoPrincipal;
-    std::string UrlBaseProgramas;
-    std::string UrlBaseExternos;
-    std::string NombreFicheroCliente;
-    std::array<uint8_t, 128> DatosArchivo{};
-    TypeVersionesConta VersionesInstaladas;
-    TypeVersionesConta DatosWeb;
-    uint32_t CodigoCliente = 0;
+
+    // The run of the install button, and the side effects it goes through
+    // (tests of the window give it other ones).
+    TEjecucion& Ejecucion();
+    void UsarEfectos(std::unique_ptr<TEfectos> efectos);
+    // Ends the application with no exit question.
+    void TerminarSinPregunta();
 
 protected:
     // The button looks of the pages.
@@ -184,6 +173,10 @@ protected:
 private:
     void CrearComponentes();
     void FinInstalacionServidor();
+    void ConfigurarExtractor();
+    std::unique_ptr<TEfectos> efectos_;
+    std::unique_ptr<TVentanaEjecucion> ventana_;
+    std::unique_ptr<TEjecucion> ejecucion_;
     void FundidoSalida();
     bool cierreSinPregunta_ = false;
 };

@@ -12,7 +12,7 @@
 using text::Wide;
 
 void TFFormKavoInstala::OfrecerMotor() {
-    Estado = -1;
+    Estado = esTerminado;
     // A server belongs on the computer that holds the data: a folder on
     // another one's share (also through a mapped drive) gets no engine page.
     std::string error = ErrorServidorMotor(RutaUniversal(Extractor1.ExtractPath), NombreEquipo(), Mayusculas);
@@ -84,6 +84,5 @@ void TFFormKavoInstala::OfrecerAbrirPrograma() {
         return;
     }
     IniciarPrograma(RutaProgramaEjecutar(), "");
-    cierreSinPregunta_ = true;
-    forms::Application().Terminate();
+    TerminarSinPregunta();
 }

@@ -1,7 +1,6 @@
 // Switching the wizard pages and the looks of the two buttons.
 #include "Application.h"
 #include "FormKavoInstala.h"
-#include "TextCodec.h"
 
 void TFFormKavoInstala::BotonesEnReposo() {
     bInstalar->SetEnabled(true);
@@ -33,7 +32,7 @@ void TFFormKavoInstala::MostrarPagina(int indice, bool desactivarActual) {
     pagina->BringToFront();
     PaginaActual = indice;
     PanelFrame->SetEnabled(true);
-    bInstalar->SetVisible(ModoActualizacion || TipoMotor == 2 ? indice == 0 : indice < 3);
+    bInstalar->SetVisible(ModoActualizacion || TipoMotor == tmBtrieve6 ? indice == pgPrograma : indice < 3);
     forms::Application().ProcessMessages();
 }
 
@@ -54,9 +53,7 @@ void TFFormKavoInstala::PaginaInstalando() {
     PaginaInstalacion->ProgressBar1->SetPosition(0);
     PaginaInstalacion->ProgressBar1->SetMax(100);
     PaginaInstalacion->stDe->SetCaption("Extrayendo de:");
-    std::wstring programa = text::Wide(TextoPrograma());
-    CharUpperBuffW(programa.data(), static_cast<DWORD>(programa.size()));
-    std::string titulo = " INSTALANDO " + text::Narrow(programa) + " ";
+    std::string titulo = " INSTALANDO " + TextoProgramaMayusculas() + " ";
     PaginaInstalacion->Label1->SetCaption(titulo);
     PaginaInstalacion->gbInstalar2->SetCaption(titulo);
     PaginaInstalacion->stCopiar->SetVisible(true);
@@ -74,7 +71,7 @@ void TFFormKavoInstala::PaginaEnReposo(bool reiniciar) {
     PaginaInstalacion->SetEnabled(false);
     int pagina = PaginaActual;
     if (reiniciar) {
-        Estado = 0;
+        Estado = esReposo;
         pagina = 0;
     }
     MostrarPagina(pagina, true);

@@ -10,6 +10,7 @@
 #include "ArchiveBuilder.h"
 #include "InstallerBuilder.h"
 #include "TextCodec.h"
+#include "Versiones.h"
 
 using text::Narrow;
 using text::Wide;
@@ -233,6 +234,18 @@ std::array<uint8_t, 128> DatosLanzamiento(unsigned anio, unsigned mes, unsigned 
     }
     d[127] = motor == 1 ? 1 : 0;
     return d;
+}
+
+std::string RegistroComprimido(uint16_t anio, uint8_t mes, uint8_t dia, uint32_t codigo, uint16_t major,
+                               uint16_t minor) {
+    TypeVersionesConta r;
+    r.FijarFecha(anio, mes, dia);
+    r.FijarCodigoCliente(codigo);
+    TypeVersion v;
+    v.Major = major;
+    v.Minor = minor;
+    r.FijarVersionFichero(99, v);
+    return ComprimirVersiones(r);
 }
 
 // --- files ---------------------------------------------------------------

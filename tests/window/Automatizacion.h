@@ -68,6 +68,11 @@ void ConstruirInstalador(const std::string& programa, const std::string& destino
 std::array<uint8_t, 128> DatosLanzamiento(unsigned anio, unsigned mes, unsigned dia, uint32_t codigo,
                                           unsigned major, unsigned minor, int motor /*0,1,2*/);
 
+// A release's versions record as the vendor compresses it: date, customer
+// code, and the accounting program's version.
+std::string RegistroComprimido(uint16_t anio, uint8_t mes, uint8_t dia, uint32_t codigo, uint16_t major,
+                               uint16_t minor);
+
 // Helpers for files in the tests' folders.
 void EscribirFichero(const std::string& ruta, const std::string& contenido);
 std::string CarpetaNueva(const std::string& nombre);  // below the build tree, emptied

@@ -42,18 +42,6 @@ struct Vendedor {
     }
 };
 
-std::string RegistroComprimido(uint16_t anio, uint8_t mes, uint8_t dia, uint32_t codigo, uint16_t major,
-                               uint16_t minor) {
-    TypeVersionesConta r;
-    r.FijarFecha(anio, mes, dia);
-    r.FijarCodigoCliente(codigo);
-    TypeVersion v;
-    v.Major = major;
-    v.Minor = minor;
-    r.FijarVersionFichero(99, v);
-    return ComprimirVersiones(r);
-}
-
 struct Ventana {
     std::unique_ptr<Proceso> proceso;
     HWND h = nullptr;

@@ -4,10 +4,7 @@
 #pragma once
 #include <string>
 
-enum class TipoMensaje { Aviso, Error, Informacion, Confirmacion };
-enum class BotonesMensaje { Ok, OkCancelar, SiNo };
-// The button pressed (the values are Win32's IDOK, IDCANCEL, IDYES, IDNO).
-enum ResultadoMensaje : int { mrOk = 1, mrCancel = 2, mrYes = 6, mrNo = 7 };
+#include "TiposMensaje.h"
 
 // The title shown for a dialog type: "Advertencia", "Error", "Información",
 // "Confirmación".

@@ -1,0 +1,72 @@
+// The installer controller's state, apart from its window so that the run of
+// an installation or update can be driven and checked without one. The
+// window (TFFormKavoInstala) derives from it; the run (TEjecucion) moves it.
+// Portable.
+#pragma once
+#include <array>
+#include <cstdint>
+#include <memory>
+#include <set>
+#include <string>
+
+#include "Versiones.h"
+
+// What the controller is doing. The values are those the vendor's other
+// updaters share.
+enum TEstado : int32_t {
+    esTerminado = -1,           // the run succeeded: the window closes without asking
+    esReposo = 0,               // nothing running
+    esDescargando = 1,          // download phase
+    esExtrayendo = 2,           // extraction steps
+    esExtraccionTerminada = 3,  // one archive's extraction run has ended
+};
+
+// How the running operation is going.
+enum TResultado : uint8_t { rsNinguno = 0, rsCancelado = 1, rsError = 2 };
+
+// The database engine of the release.
+enum TTipoMotor : uint8_t { tmPsql12 = 0, tmBtrieve12 = 1, tmBtrieve6 = 2 };
+
+// The wizard pages, by index.
+enum TPagina : int { pgPrograma = 0, pgInstalacion = 1, pgMotor = 2 };
+
+// The extraction steps, in the order they run.
+enum TPasoExtraccion : uint8_t { peNinguno = 0, peMotor = 1, peSoporte = 2, pePrograma = 3 };
+
+struct TDatosControlador {
+    std::string DirEjecutable;  // with "\"; the target program folder once a run starts
+    std::string NombreEjecutable;
+    int32_t PosicionArchivo = 0;
+    bool ModoActualizacion = false;
+    bool ModoLocal = false;
+    bool DescargarExternos = true;
+    bool HayExternos = false;
+    TTipoMotor TipoMotor = tmPsql12;
+    int PaginaActual = pgPrograma;
+    TEstado Estado = esReposo;
+    TResultado Resultado = rsNinguno;
+    bool CancelarPedido = false;
+    TPasoExtraccion PasoExtraccion = peNinguno;
+    int32_t Plataforma = 0;
+    // Every downloaded file (deleted at exit); absent in local mode.
+    std::unique_ptr<std::set<std::string>> ListaDescargas;
+    std::string NuevoActualizador;
+    TypeVersion VersionPrevia;
+    std::string CarpetaPrograma;
+    std::string DirDatos;
+    std::string DirCopias;
+    std::string ArchivoPrincipal;
+    std::string UrlBaseProgramas;
+    std::string UrlBaseExternos;
+    std::string NombreFicheroCliente;
+    std::array<uint8_t, 128> DatosArchivo{};
+    TypeVersionesConta VersionesInstaladas;
+    TypeVersionesConta DatosWeb;
+    uint32_t CodigoCliente = 0;
+
+    std::string TextoPrograma() const { return ModoActualizacion ? "Actualización" : "Programa"; }
+    std::string TextoProgramaMayusculas() const { return ModoActualizacion ? "ACTUALIZACIÓN" : "PROGRAMA"; }
+    std::string TextoOperacion() const { return ModoActualizacion ? "Actualización" : "Instalación"; }
+    std::string RutaEjecutable() const { return DirEjecutable + NombreEjecutable; }
+    std::string SubdirPrograma() const { return CarpetaPrograma + "\\Programa\\"; }
+};

@@ -1,0 +1,132 @@
+#include "EfectosWin32.h"
+
+#include <windows.h>
+
+#include "Application.h"
+#include "Exception.h"
+#include "FormKavoInstala.h"
+#include "Ini.h"
+#include "LibActualizadorComun.h"
+#include "Mensajes.h"
+#include "ReglasInstalador.h"
+#include "TextCodec.h"
+#include "Unit_Win7Taskbar.h"
+#include "VersionesInstaladas.h"
+#include "Win32Error.h"
+
+using text::Wide;
+
+namespace {
+
+// 100 ns units since 1601 (local) to days since 30 Dec 1899.
+double Dias(const FILETIME& local) {
+    ULARGE_INTEGER t{{local.dwLowDateTime, local.dwHighDateTime}};
+    return static_cast<double>(t.QuadPart) / 864e9 - 109205.0;
+}
+
+}  // namespace
+
+bool TEfectosWin32::FicheroExiste(const std::string& ruta) { return ::FicheroExiste(ruta); }
+bool TEfectosWin32::DirectorioExiste(const std::string& ruta) { return ::DirectorioExiste(ruta); }
+bool TEfectosWin32::FicheroSoloLectura(const std::string& ruta) { return ::FicheroSoloLectura(ruta); }
+bool TEfectosWin32::FicheroEnUso(const std::string& ruta) { return ::FicheroEnUso(ruta); }
+
+std::optional<double> TEfectosWin32::FechaFichero(const std::string& ruta) {
+    WIN32_FILE_ATTRIBUTE_DATA a;
+    if (!GetFileAttributesExW(Wide(ruta).c_str(), GetFileExInfoStandard, &a)) return std::nullopt;
+    FILETIME local;
+    FileTimeToLocalFileTime(&a.ftLastWriteTime, &local);
+    return Dias(local);
+}
+
+TypeVersion TEfectosWin32::VersionFichero(const std::string& ruta, bool lanzar) {
+    if (lanzar) {
+        DWORD sinUso = 0;
+        if (GetFileVersionInfoSizeW(Wide(ruta).c_str(), &sinUso) == 0) win::RaiseLastOSError(ruta);
+        return LeerVersionFichero(ruta);
+    }
+    try {
+        return LeerVersionFichero(ruta);
+    } catch (const std::exception&) {
+        return {};
+    }
+}
+
+void TEfectosWin32::CrearCarpeta(const std::string& carpeta) {
+    if (!ForzarDirectorios(carpeta)) win::RaiseLastOSError(carpeta);
+}
+
+void TEfectosWin32::MoverFichero(const std::string& origen, const std::string& destino) {
+    RenombrarFichero(origen, destino, true);
+}
+
+bool TEfectosWin32::CopiarFichero(const std::string& origen, const std::string& destino) {
+    return ::CopiarFichero(origen, destino, false, false);
+}
+
+bool TEfectosWin32::CopiarDirectorio(const std::string& origen, const std::string& destino) {
+    return ::CopiarDirectorio(origen, destino, false);
+}
+
+bool TEfectosWin32::BorrarDirectorio(const std::string& carpeta) { return ::BorrarDirectorio(carpeta, true); }
+bool TEfectosWin32::BorrarFichero(const std::string& ruta, bool lanzar) { return ::BorrarFichero(ruta, lanzar); }
+
+void TEfectosWin32::EscribirIni(const std::string& fichero, const std::string& seccion, const std::string& clave,
+                                const std::string& valor) {
+    ::EscribirIni(fichero, seccion, clave, valor);
+}
+
+std::string TEfectosWin32::CarpetaTemporal() { return ::CarpetaTemporal(); }
+bool TEfectosWin32::HayConexionInternet() { return ::HayConexionInternet(); }
+
+void TEfectosWin32::DescargarFichero(const std::string& base, const std::string& nombre, const std::string& carpeta,
+                                     const Progreso& progreso) {
+    ::DescargarFichero(base, nombre, carpeta,
+                       [&](void*, uint32_t p, uint32_t m, TEstadoDescarga, const std::string&, bool& cancelar) {
+                           progreso(p, m, cancelar);
+                       });
+}
+
+void TEfectosWin32::AvisarServidor(const std::string& url) { f_.AvisarServidor(url); }
+std::string TEfectosWin32::Servidor() { return ::Servidor(); }
+
+void TEfectosWin32::FijarDestinoExtraccion(const std::string& carpeta) { f_.Extractor1.ExtractPath = carpeta; }
+std::string TEfectosWin32::DestinoExtraccion() { return f_.Extractor1.ExtractPath; }
+
+int32_t TEfectosWin32::ExtraerArchivo(const std::string& archivo) {
+    f_.Extractor1.SetFileName(archivo);
+    f_.Extractor1.Open();
+    f_.Extractor1.ExtractFiles();
+    return f_.Extractor1.ResultCode();
+}
+
+void TEfectosWin32::CerrarArchivo() { f_.Extractor1.Close(); }
+void TEfectosWin32::AbortarExtraccion() { f_.Extractor1.RequestAbort(); }
+
+int TEfectosWin32::Mensaje(const std::string& texto, TipoMensaje tipo, BotonesMensaje botones) {
+    return ::Mensaje(texto, tipo, botones);
+}
+
+void TEfectosWin32::MensajePlano(const std::string& texto) { MostrarMensaje(texto); }
+
+void TEfectosWin32::TerminarAplicacion() { f_.TerminarSinPregunta(); }
+void TEfectosWin32::ProcesarMensajes() { forms::Application().ProcessMessages(); }
+void TEfectosWin32::Bloquear(bool activar) { f_.Bloquear(activar); }
+
+void TEfectosWin32::BarraTareas(EstadoBarraTareas estado) {
+    HWND barra = f_.PaginaInstalacion->ProgressBar1->Handle();
+    if (estado == EstadoBarraTareas::Normal)
+        SetTaskbarState(tbsNormal, barra, nullptr, false, false);
+    else
+        SetTaskbarState(tbsNinguno, barra, nullptr, false, true);
+}
+
+void TEfectosWin32::ProgresoBarraTareas(int posicion, int maximo) { SetTaskbarProgress(posicion, maximo); }
+
+std::string TEfectosWin32::FechaHoraActual() {
+    SYSTEMTIME ahora;
+    GetLocalTime(&ahora);
+    FILETIME ft;
+    SystemTimeToFileTime(&ahora, &ft);
+    return FormatoFechaHora(Dias(ft));
+}

@@ -1,0 +1,48 @@
+// The run's side effects on Windows: the update services, the window's
+// extractor and lock, the message dialogs, the taskbar and the application.
+#pragma once
+#include "Ejecucion.h"
+
+class TFFormKavoInstala;
+
+class TEfectosWin32 : public TEfectos {
+public:
+    explicit TEfectosWin32(TFFormKavoInstala& formulario) : f_(formulario) {}
+
+    bool FicheroExiste(const std::string& ruta) override;
+    bool DirectorioExiste(const std::string& ruta) override;
+    bool FicheroSoloLectura(const std::string& ruta) override;
+    bool FicheroEnUso(const std::string& ruta) override;
+    std::optional<double> FechaFichero(const std::string& ruta) override;
+    TypeVersion VersionFichero(const std::string& ruta, bool lanzar) override;
+    void CrearCarpeta(const std::string& carpeta) override;
+    void MoverFichero(const std::string& origen, const std::string& destino) override;
+    bool CopiarFichero(const std::string& origen, const std::string& destino) override;
+    bool CopiarDirectorio(const std::string& origen, const std::string& destino) override;
+    bool BorrarDirectorio(const std::string& carpeta) override;
+    bool BorrarFichero(const std::string& ruta, bool lanzar) override;
+    void EscribirIni(const std::string& fichero, const std::string& seccion, const std::string& clave,
+                     const std::string& valor) override;
+    std::string CarpetaTemporal() override;
+    bool HayConexionInternet() override;
+    void DescargarFichero(const std::string& base, const std::string& nombre, const std::string& carpeta,
+                          const Progreso& progreso) override;
+    void AvisarServidor(const std::string& url) override;
+    std::string Servidor() override;
+    void FijarDestinoExtraccion(const std::string& carpeta) override;
+    std::string DestinoExtraccion() override;
+    int32_t ExtraerArchivo(const std::string& archivo) override;
+    void CerrarArchivo() override;
+    void AbortarExtraccion() override;
+    int Mensaje(const std::string& texto, TipoMensaje tipo, BotonesMensaje botones) override;
+    void MensajePlano(const std::string& texto) override;
+    void TerminarAplicacion() override;
+    void ProcesarMensajes() override;
+    void Bloquear(bool activar) override;
+    void BarraTareas(EstadoBarraTareas estado) override;
+    void ProgresoBarraTareas(int posicion, int maximo) override;
+    std::string FechaHoraActual() override;
+
+private:
+    TFFormKavoInstala& f_;
+};

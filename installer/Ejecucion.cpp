@@ -1,0 +1,504 @@
+#include "Ejecucion.h"
+
+#include <cctype>
+
+#include "Exception.h"
+#include "FormatoTexto.h"
+#include "ReglasInstalador.h"
+
+namespace {
+
+const char* kNoSeEncuentra = "No se encuentra el Fichero:\n\r";
+
+std::string NombreDe(const std::string& ruta) {
+    size_t p = ruta.find_last_of("\\/");
+    return p == std::string::npos ? ruta : ruta.substr(p + 1);
+}
+
+std::string CarpetaDe(const std::string& ruta) {
+    size_t p = ruta.find_last_of('\\');
+    return p == std::string::npos ? std::string() : ruta.substr(0, p + 1);
+}
+
+std::string Minusculas(std::string s) {
+    for (char& c : s) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return s;
+}
+
+bool EmpiezaSinMayusculas(const std::string& texto, const std::string& prefijo) {
+    return texto.size() >= prefijo.size() && Minusculas(texto.substr(0, prefijo.size())) == Minusculas(prefijo);
+}
+
+std::string ReemplazarSinMayusculas(const std::string& texto, const std::string& buscado,
+                                    const std::string& nuevo) {
+    if (buscado.empty()) return texto;
+    const std::string t = Minusculas(texto), b = Minusculas(buscado);
+    std::string r;
+    size_t desde = 0;
+    for (size_t p = t.find(b); p != std::string::npos; p = t.find(b, desde)) {
+        r += texto.substr(desde, p - desde) + nuevo;
+        desde = p + b.size();
+    }
+    return r + texto.substr(desde);
+}
+
+std::string Extension(const std::string& nombre) {
+    size_t p = nombre.find_last_of('.');
+    return p == std::string::npos ? std::string() : Minusculas(nombre.substr(p));
+}
+
+// Runs a step whose errors the run ignores on purpose.
+template <typename F>
+void SinErrores(F&& paso) {
+    try {
+        paso();
+    } catch (...) {
+    }
+}
+
+}  // namespace
+
+std::string PalabraMotor(TTipoMotor tipo) {
+    switch (tipo) {
+    case tmPsql12: return "PSQL";
+    case tmBtrieve12: return "BTRIEVE12";
+    case tmBtrieve6: return "BTRIEVE6";
+    }
+    return "PSQL";
+}
+
+bool ReglaAceptarFichero(TEfectos& efectos, const std::string& dirDatos, uint8_t tipo, const std::string& nombre,
+                         double fecha, std::string& carpeta) {
+    switch (tipo) {
+    case 1:
+        return true;
+    case 8: {
+        // Only an older copy is replaced.
+        std::optional<double> actual = efectos.FechaFichero(ConBarraFinal(carpeta) + nombre);
+        return !actual || *actual < fecha;
+    }
+    case 9:
+        carpeta = dirDatos;
+        return !efectos.FicheroExiste(ConBarraFinal(dirDatos) + nombre);
+    default:
+        return !efectos.FicheroExiste(ConBarraFinal(carpeta) + nombre);
+    }
+}
+
+std::string TEjecucion::DirDescargas() { return d_.ModoLocal ? d_.DirEjecutable : e_.CarpetaTemporal(); }
+
+// --- the run --------------------------------------------------------------------
+
+void TEjecucion::Instalar() {
+    if (d_.PaginaActual == pgMotor) {
+        v_.LanzarInstaladorMotor();
+        return;
+    }
+    if (d_.ModoActualizacion || !d_.ModoLocal)
+        d_.DirEjecutable = ConBarraFinal(v_.TextoDirPrograma()) + d_.SubdirPrograma();
+    v_.AntesDeInstalar();
+    if (d_.ModoActualizacion) {
+        const std::string programa = v_.RutaProgramaEjecutar();
+        if (!e_.FicheroExiste(programa)) {
+            e_.Mensaje(kNoSeEncuentra + programa, TipoMensaje::Error, BotonesMensaje::Ok);
+            Abort();
+        }
+    }
+    if (!d_.DescargarExternos || d_.ModoLocal) {
+        d_.HayExternos = e_.DirectorioExiste(ConBarraFinal(v_.TextoDirPrograma()) + "Externos");
+        if (d_.HayExternos && d_.ModoLocal) d_.DescargarExternos = false;
+    }
+    v_.FijarDirInstalar(v_.TextoDirPrograma());
+    // A backup of an earlier run in this process is not this run's.
+    d_.DirCopias.clear();
+    copiasEnSubcarpetas_.clear();
+    e_.Bloquear(true);
+    try {
+        if (Descargar()) {
+            d_.Resultado = rsNinguno;
+            if (!Extraer())
+                v_.PaginaInstalando();  // the last status stays visible
+            else
+                Completar();
+        }
+    } catch (...) {
+        // The run's own error is the one the user must see.
+        SinErrores([&] { Limpiar(); });
+        throw;
+    }
+    Limpiar();
+}
+
+void TEjecucion::Completar() {
+    e_.BarraTareas(EstadoBarraTareas::Ninguno);
+    const std::string version = v_.VersionInformada();
+    const std::string ini = v_.IniPrograma();
+    // The report, the relaunch and the settings keys are independent: a
+    // server that does not take the report must not keep a newer updater
+    // from starting or leave the keys unwritten.
+    SinErrores([&] {
+        if (d_.ModoActualizacion)
+            e_.AvisarServidor(e_.Servidor() +
+                              RutaInformeActualizacion(d_.NombreFicheroCliente, d_.CodigoCliente, version));
+        else
+            e_.AvisarServidor(e_.Servidor() + RutaInformeInstalacion(d_.CodigoCliente, version));
+    });
+    if (d_.ModoActualizacion) SinErrores([&] { v_.RelanzarActualizador(); });
+    SinErrores([&] {
+        if (d_.Resultado == rsNinguno && v_.ComprobarActualizaciones())
+            e_.EscribirIni(ini, "ACTUALIZACION", "COMPROBAR", "0");
+        e_.EscribirIni(ini, "ACTUALIZACION", "ULTIMA_BETA",
+                       d_.ArchivoPrincipal == v_.FicheroBeta() ? e_.FechaHoraActual() : "0");
+    });
+    // The updater started later without arguments finds its customer here.
+    if (!d_.ModoActualizacion) SinErrores([&] { v_.RegistrarCodigoCliente(d_.CodigoCliente); });
+    v_.TrasInstalar();
+    if (!d_.ModoActualizacion && !d_.HayExternos && (d_.TipoMotor == tmPsql12 || d_.TipoMotor == tmBtrieve12)) {
+        v_.OfrecerMotor();
+        return;
+    }
+    d_.Estado = esTerminado;
+    v_.MostrarPagina(pgPrograma, true);
+    if (d_.ModoActualizacion) {
+        v_.OfrecerAbrirPrograma();
+    } else {
+        e_.Mensaje(d_.TextoOperacion() + " Correcta", TipoMensaje::Informacion, BotonesMensaje::Ok);
+        v_.DeshabilitarInstalar();
+    }
+}
+
+void TEjecucion::Limpiar() {
+    if (d_.ModoActualizacion && !d_.DirCopias.empty()) {
+        bool restaurada = d_.Resultado == rsNinguno || RestaurarCopias();
+        if (restaurada) {
+            e_.BorrarDirectorio(d_.DirCopias);
+        } else {
+            // What could not be put back is still only in the backup.
+            e_.Mensaje("No se han podido restaurar todos los ficheros reemplazados.\r\n\r\n"
+                       "La copia de seguridad se conserva en:\r\n\r\n" + d_.DirCopias,
+                       TipoMensaje::Error, BotonesMensaje::Ok);
+        }
+    }
+    if (d_.ModoActualizacion && d_.ModoLocal) {
+        e_.BorrarFichero(d_.DirEjecutable + d_.ArchivoPrincipal, false);
+        e_.BorrarFichero(d_.DirEjecutable + d_.NombreFicheroCliente, false);
+    }
+    e_.Bloquear(false);
+    e_.BarraTareas(EstadoBarraTareas::Ninguno);
+}
+
+bool TEjecucion::RestaurarCopias() {
+    bool ok = e_.CopiarDirectorio(d_.DirCopias, d_.DirEjecutable);
+    for (const auto& [copia, original] : copiasEnSubcarpetas_) ok = e_.CopiarFichero(copia, original) && ok;
+    return ok;
+}
+
+// --- downloads --------------------------------------------------------------------
+
+bool TEjecucion::Descargar() {
+    if (d_.ModoLocal) return true;
+    if (!e_.HayConexionInternet()) {
+        e_.Mensaje("Imposible realizar conexión con el Servidor de KAVO.\n\rRevisa tu configuración de Conexión a "
+                   "Internet.",
+                   TipoMensaje::Error, BotonesMensaje::Ok);
+        return false;
+    }
+    d_.CancelarPedido = false;
+    d_.Resultado = rsNinguno;
+    v_.PaginaDescargando();
+    e_.ProcesarMensajes();
+    bool resultado = false;
+    auto reposo = [&] { v_.PaginaEnReposo(d_.CancelarPedido); };
+    try {
+        d_.Estado = esDescargando;
+        const bool externos = !d_.ModoActualizacion && !d_.HayExternos;
+        const std::string motor = PalabraMotor(d_.TipoMotor);
+        try {
+            if (externos) DescargarArchivo(d_.UrlBaseExternos, motor + ".KAV", motor);
+            DescargarArchivo(d_.UrlBaseProgramas, d_.ArchivoPrincipal, d_.TextoProgramaMayusculas());
+            if (externos) DescargarArchivo(d_.UrlBaseExternos, "SOPORTE.KAV", "SOPORTE KAVO");
+            v_.TrasDescargar();
+            resultado = true;
+        } catch (const std::exception& e) {
+            // A cancelled transfer fails too; the user asked for it.
+            if (!d_.CancelarPedido) e_.MensajePlano(e.what());
+            d_.CancelarPedido = true;
+            const std::string parcial = DirDescargas() + NombreDe(d_.ArchivoPrincipal);
+            if (e_.FicheroExiste(parcial)) e_.BorrarFichero(parcial, true);
+        }
+    } catch (...) {
+        reposo();
+        throw;
+    }
+    reposo();
+    return resultado;
+}
+
+void TEjecucion::DescargarArchivo(const std::string& base, const std::string& nombre, const std::string& etiqueta) {
+    v_.FijarPosicionBarra(0);
+    v_.FijarTituloProgreso(" DESCARGANDO " + etiqueta + " ");
+    const std::string carpeta = DirDescargas();
+    e_.DescargarFichero(base, nombre, carpeta,
+                        [this](uint32_t p, uint32_t m, bool& cancelar) { ProgresoDescarga(p, m, cancelar); });
+    if (d_.ListaDescargas) d_.ListaDescargas->insert(ConBarraFinal(carpeta) + nombre);
+}
+
+void TEjecucion::ProgresoDescarga(uint32_t progreso, uint32_t maximo, bool& cancelar) {
+    if (maximo > 0 && static_cast<int64_t>(v_.PosicionBarra()) < static_cast<int64_t>(maximo)) {
+        const int max = static_cast<int>(maximo);
+        if (v_.MaximoBarra() != max) {
+            v_.FijarMaximoBarra(max);
+            e_.BarraTareas(EstadoBarraTareas::Normal);
+            e_.ProgresoBarraTareas(v_.PosicionBarra(), v_.MaximoBarra());
+        }
+        // The labels move in steps of 100000 bytes, not on every report.
+        if (static_cast<int64_t>(progreso) >= static_cast<int64_t>(v_.PosicionBarra()) + 100000) {
+            v_.FijarDescargado(progreso, maximo);
+            v_.FijarPosicionBarra(static_cast<int>(progreso));
+            e_.ProgresoBarraTareas(v_.PosicionBarra(), v_.MaximoBarra());
+        }
+        e_.ProcesarMensajes();
+    }
+    cancelar = d_.CancelarPedido;
+}
+
+void TEjecucion::Cancelar() {
+    if (d_.Estado >= esDescargando) {
+        if (e_.Mensaje("Cancelar " + d_.TextoOperacion(), TipoMensaje::Confirmacion, BotonesMensaje::OkCancelar) ==
+            mrOk) {
+            d_.CancelarPedido = true;
+            if (d_.Estado == esExtrayendo) {
+                e_.AbortarExtraccion();
+                d_.Resultado = rsCancelado;
+            }
+        }
+        return;
+    }
+    v_.CerrarVentana();
+}
+
+// --- extraction -------------------------------------------------------------------
+
+bool TEjecucion::Extraer() {
+    bool resultado = false;
+    v_.PaginaInstalando();
+    e_.ProcesarMensajes();
+    v_.HabilitarCancelar(false);
+    auto alTerminar = [&] {
+        v_.HabilitarCancelar(true);
+        v_.MostrarCopiar();
+        v_.PaginaEnReposo(d_.CancelarPedido);
+    };
+    try {
+        try {
+            resultado = ExtraerPasos();
+        } catch (...) {
+            d_.CancelarPedido = true;
+            d_.Resultado = rsError;
+            SinErrores([&] { e_.CerrarArchivo(); });
+            throw;
+        }
+    } catch (...) {
+        alTerminar();
+        throw;
+    }
+    alTerminar();
+    return resultado;
+}
+
+void TEjecucion::ComprobarInstalado(int& primerPaso) {
+    const std::string instalado = v_.RutaProgramaInstalado();
+    if (!e_.FicheroExiste(instalado)) {
+        if (d_.ModoActualizacion) {
+            e_.Mensaje(kNoSeEncuentra + instalado, TipoMensaje::Error, BotonesMensaje::Ok);
+            Abort();
+        }
+        if (d_.HayExternos) primerPaso = pePrograma;
+        return;
+    }
+    if (!d_.ModoActualizacion) {
+        if (d_.HayExternos) primerPaso = pePrograma;
+        return;
+    }
+    primerPaso = pePrograma;
+    if (e_.FicheroSoloLectura(instalado))
+        throw Exception("El Fichero " + instalado + "\r\n\r\nes de Sólo Lectura. " + d_.TextoOperacion() +
+                        " Cancelada");
+    if (e_.FicheroEnUso(instalado))
+        throw Exception("El Fichero " + instalado + "\r\n\r\nestá en Uso. " + d_.TextoOperacion() + " Cancelada");
+    const TypeVersion v = e_.VersionFichero(instalado, true);
+    const uint32_t registrado = v_.CodigoClienteRegistrado();
+    d_.CodigoCliente = registrado != 0 ? registrado : d_.DatosWeb.CodigoCliente();
+    if (d_.ModoLocal && v.MayorMenor() > d_.DatosWeb.VersionFichero(99).MayorMenor()) {
+        e_.Mensaje("La Versión Instalada es Mayor que la Version de la WEB, asegurate que te has descargado los dos "
+                   "ficheros para la instalacion local.",
+                   TipoMensaje::Error, BotonesMensaje::Ok);
+        Abort();
+    }
+    const TypeVersion inicial = d_.VersionesInstaladas.VersionFichero(99);
+    if (v.MayorMenor() > inicial.MayorMenor() &&
+        e_.Mensaje("La Versión Instalada es Mayor que la Actual. ¿Deseas Continuar?", TipoMensaje::Aviso,
+                   BotonesMensaje::OkCancelar) != mrOk)
+        Abort();
+    d_.DirCopias = CarpetaDe(instalado) + FormatoCerosFijo(inicial.Major, 2) + "." + FormatoCerosFijo(inicial.Minor, 2);
+    if (e_.DirectorioExiste(d_.DirCopias)) e_.BorrarDirectorio(d_.DirCopias);
+    e_.EscribirIni(v_.IniPrograma(), "ACTUALIZACION", "ACTUALIZAR", "1");
+}
+
+std::string TEjecucion::ArchivoDelPaso(TPasoExtraccion paso) {
+    switch (paso) {
+    case peMotor: return PalabraMotor(d_.TipoMotor) + ".KAV";
+    case peSoporte: return "SOPORTE.KAV";
+    default: return d_.ArchivoPrincipal;
+    }
+}
+
+bool TEjecucion::ExtraerPasos() {
+    bool resultado = false;
+    e_.FijarDestinoExtraccion(v_.DirPrograma());
+    int primerPaso = peMotor;
+    ComprobarInstalado(primerPaso);
+    v_.LeerRutasDatos();
+    d_.Estado = esExtrayendo;
+    for (int p = primerPaso; p <= pePrograma; ++p) {
+        const auto paso = static_cast<TPasoExtraccion>(p);
+        d_.PasoExtraccion = paso;
+        const std::string archivo = ArchivoDelPaso(paso);
+        const std::string ruta = DirDescargas() + archivo;
+        if (!e_.FicheroExiste(ruta)) {
+            if (paso == peMotor)
+                e_.Mensaje(std::string(kNoSeEncuentra) + "\n\r" + archivo, TipoMensaje::Informacion,
+                           BotonesMensaje::Ok);
+            if (paso != pePrograma) continue;
+            e_.Mensaje(std::string(kNoSeEncuentra) + "\n\r" + archivo + "\n\r\n\rSe procederá a la cancelación de la "
+                                                                        "instalación",
+                       TipoMensaje::Error, BotonesMensaje::Ok);
+            d_.CancelarPedido = true;
+            d_.Resultado = rsError;
+            e_.TerminarAplicacion();
+            return false;
+        }
+        e_.FijarDestinoExtraccion(v_.DirPrograma());
+        v_.FijarDirInstalar(e_.DestinoExtraccion());
+        v_.FijarDeRuta("Extrayendo de: ", ruta);
+        e_.ProcesarMensajes();
+        v_.AntesDeExtraer();
+        const int32_t codigo = e_.ExtraerArchivo(ruta);
+        if (codigo == -1) {
+            d_.CancelarPedido = true;
+            d_.Resultado = rsError;
+            e_.Mensaje(d_.TextoOperacion() + " Incorrecta", TipoMensaje::Informacion, BotonesMensaje::Ok);
+            v_.MostrarCopiar();
+            return false;
+        }
+        if (codigo == 1) {
+            e_.CerrarArchivo();
+            v_.TrasExtraer();
+            if (paso == pePrograma) {
+                if (!d_.ModoActualizacion && !d_.HayExternos) {
+                    if (!e_.DirectorioExiste(d_.DirDatos)) e_.CrearCarpeta(d_.DirDatos);
+                    v_.CrearAccesos();
+                }
+                resultado = true;
+            }
+        }
+    }
+    return resultado;
+}
+
+// --- the extractor's events ---------------------------------------------------------
+
+bool TEjecucion::NingunoMasViejo(const std::string& ruta, double fecha) {
+    std::optional<double> actual = e_.FechaFichero(ruta);
+    return !actual || *actual >= fecha;
+}
+
+void TEjecucion::ExtraerFichero(const kav::TFileEntry& entrada, std::string& carpeta, bool& aceptar) {
+    // Archives store the program under the product's word; the entries land
+    // in the folder the user chose.
+    const std::string destino = ConBarraFinal(e_.DestinoExtraccion());
+    const std::string producto = destino + v_.NombreProducto();
+    if (carpeta.compare(0, producto.size(), producto) == 0)
+        carpeta = ReemplazarSinMayusculas(carpeta, producto, destino + d_.CarpetaPrograma);
+    const std::string nombre = NombreDe(entrada.Name);
+    const std::string ruta = ConBarraFinal(carpeta) + nombre;
+    switch (entrada.FileType) {
+    case 3:
+        aceptar = d_.TipoMotor == tmBtrieve6 && NingunoMasViejo(ruta, entrada.Date);
+        break;
+    case 4:
+        aceptar = (d_.TipoMotor == tmPsql12 || d_.TipoMotor == tmBtrieve12) && NingunoMasViejo(ruta, entrada.Date);
+        break;
+    case 11:
+        aceptar = NingunoMasViejo(ruta, entrada.Date);
+        break;
+    case 5:
+    case 6:
+        aceptar = v_.AceptarPaquete(nombre);
+        break;
+    case 13:
+        aceptar = v_.AceptarPaqueteAdicional(nombre);
+        break;
+    case 7:
+    case 12:
+        aceptar = false;
+        break;
+    case 10:
+        if (d_.NuevoActualizador.empty()) {
+            d_.NuevoActualizador = ruta;
+            d_.VersionPrevia = e_.VersionFichero(ruta, false);
+        }
+        break;
+    default:
+        aceptar = v_.AceptarFichero(entrada.FileType, nombre, entrada.Date, carpeta);
+        break;
+    }
+    if (aceptar && d_.ModoActualizacion &&
+        (entrada.FileType == 5 || entrada.FileType == 6 || Extension(nombre) == ".dll" || Extension(nombre) == ".exe"))
+        CopiarAntesDeReemplazar(carpeta, nombre);
+    if (aceptar) v_.FijarFichero(ConBarraFinal(carpeta) + nombre);
+    e_.ProcesarMensajes();
+}
+
+// Files of the program's own folder go flat into the backup; files of other
+// folders keep their path below the extraction folder there, so that two
+// files of the same name cannot overwrite each other's copy, and each goes
+// back to its own place.
+void TEjecucion::CopiarAntesDeReemplazar(const std::string& carpeta, const std::string& nombre) {
+    const std::string original = ConBarraFinal(carpeta) + nombre;
+    if (!e_.FicheroExiste(original)) return;
+    const std::string programa = CarpetaDe(d_.DirCopias);
+    std::string destino = ConBarraFinal(d_.DirCopias);
+    const bool plano = Minusculas(ConBarraFinal(carpeta)) == Minusculas(programa);
+    if (!plano) {
+        const std::string base = ConBarraFinal(e_.DestinoExtraccion());
+        std::string relativa = EmpiezaSinMayusculas(ConBarraFinal(carpeta), base)
+                                   ? ConBarraFinal(carpeta).substr(base.size())
+                                   : ConBarraFinal(carpeta);
+        for (char& c : relativa)
+            if (c == ':') c = '_';
+        destino += relativa;
+    }
+    e_.CrearCarpeta(destino);
+    const std::string copia = destino + nombre;
+    // A second entry for the same file finds this run's new copy: the backup
+    // already holds the original, which must stay.
+    if (e_.FicheroExiste(copia)) return;
+    e_.MoverFichero(original, copia);
+    if (!plano) copiasEnSubcarpetas_.emplace_back(copia, original);
+}
+
+void TEjecucion::ProgresoFichero(int porcentaje) {
+    v_.FijarPosicionBarra(porcentaje);
+    e_.ProgresoBarraTareas(v_.PosicionBarra(), v_.MaximoBarra());
+}
+
+void TEjecucion::FinOperacion(int32_t codigoResultado) {
+    d_.Estado = esExtraccionTerminada;
+    if (codigoResultado == -1) d_.Resultado = rsError;
+}
+
+void TEjecucion::ErrorExtraccion(const std::string& texto) {
+    e_.Mensaje(texto, TipoMensaje::Error, BotonesMensaje::Ok);
+    d_.Resultado = rsError;
+}

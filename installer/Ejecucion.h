@@ -1,0 +1,186 @@
+// One run of an installation or update, in one place: the folder is fixed and
+// locked, the archives are downloaded, extracted one after another (deciding
+// entry by entry what is written, with a backup of replaced executables when
+// updating), the vendor is told, and the run ends with a message, the engine
+// page, or the backup put back. Portable: everything outside the controller's
+// state goes through TEfectos (the system) and TVentanaEjecucion (the window
+// and the product's operations), so the decisions are checked natively with
+// a recording fake and for real with the window under Wine.
+#pragma once
+#include <cstdint>
+#include <functional>
+#include <optional>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "ArchiverMisc.h"
+#include "DatosControlador.h"
+#include "TiposMensaje.h"
+#include "Versiones.h"
+
+// Taskbar progress states the run uses.
+enum class EstadoBarraTareas { Ninguno, Normal };
+
+// The side effects of a run.
+class TEfectos {
+public:
+    virtual ~TEfectos() = default;
+
+    // Files and folders. Paths are UTF-8.
+    virtual bool FicheroExiste(const std::string& ruta) = 0;
+    virtual bool DirectorioExiste(const std::string& ruta) = 0;
+    virtual bool FicheroSoloLectura(const std::string& ruta) = 0;
+    virtual bool FicheroEnUso(const std::string& ruta) = 0;
+    // The modification time (days since 30 Dec 1899, local); none when missing.
+    virtual std::optional<double> FechaFichero(const std::string& ruta) = 0;
+    // Major.minor of a program's version resource; raises the system's text
+    // + "\r\n\r\n" + path when it has none (or is missing) and `lanzar`,
+    // otherwise zeros.
+    virtual TypeVersion VersionFichero(const std::string& ruta, bool lanzar) = 0;
+    virtual void CrearCarpeta(const std::string& carpeta) = 0;  // with its parents; raises
+    virtual void MoverFichero(const std::string& origen, const std::string& destino) = 0;  // raises
+    virtual bool CopiarFichero(const std::string& origen, const std::string& destino) = 0;
+    // Copies the files directly in `origen` into `destino`; false when one failed.
+    virtual bool CopiarDirectorio(const std::string& origen, const std::string& destino) = 0;
+    virtual bool BorrarDirectorio(const std::string& carpeta) = 0;  // with its contents
+    virtual bool BorrarFichero(const std::string& ruta, bool lanzar) = 0;
+    virtual void EscribirIni(const std::string& fichero, const std::string& seccion, const std::string& clave,
+                             const std::string& valor) = 0;
+    virtual std::string CarpetaTemporal() = 0;
+
+    // The vendor's server.
+    virtual bool HayConexionInternet() = 0;
+    // Downloads base + nombre into the folder; raises on failure, also when
+    // the progress handler cancelled.
+    using Progreso = std::function<void(uint32_t progreso, uint32_t maximo, bool& cancelar)>;
+    virtual void DescargarFichero(const std::string& base, const std::string& nombre, const std::string& carpeta,
+                                  const Progreso& progreso) = 0;
+    virtual void AvisarServidor(const std::string& url) = 0;
+    virtual std::string Servidor() = 0;  // without a final "/"
+
+    // The extractor.
+    virtual void FijarDestinoExtraccion(const std::string& carpeta) = 0;
+    virtual std::string DestinoExtraccion() = 0;
+    // Opens the archive and extracts it; the result code the engine left.
+    virtual int32_t ExtraerArchivo(const std::string& archivo) = 0;
+    virtual void CerrarArchivo() = 0;
+    virtual void AbortarExtraccion() = 0;
+
+    // The user and the process.
+    virtual int Mensaje(const std::string& texto, TipoMensaje tipo, BotonesMensaje botones) = 0;
+    virtual void MensajePlano(const std::string& texto) = 0;
+    // Ends the application without the exit question.
+    virtual void TerminarAplicacion() = 0;
+    virtual void ProcesarMensajes() = 0;
+    virtual void Bloquear(bool activar) = 0;
+    virtual void BarraTareas(EstadoBarraTareas estado) = 0;
+    virtual void ProgresoBarraTareas(int posicion, int maximo) = 0;
+    virtual std::string FechaHoraActual() = 0;  // the INI's date-time text
+};
+
+// The window's pages and the product's operations, as the run needs them.
+class TVentanaEjecucion {
+public:
+    virtual ~TVentanaEjecucion() = default;
+
+    // Pages and their looks.
+    virtual void PaginaDescargando() = 0;
+    virtual void PaginaInstalando() = 0;
+    virtual void PaginaEnReposo(bool reiniciar) = 0;
+    virtual void MostrarPagina(int indice, bool desactivarActual) = 0;
+    virtual std::string TextoDirPrograma() = 0;  // the folder edit as typed
+    virtual std::string DirPrograma() = 0;       // the same made absolute
+    virtual bool ComprobarActualizaciones() = 0;  // the check box is ticked
+    virtual void FijarDirInstalar(const std::string& texto) = 0;
+    virtual void FijarTituloProgreso(const std::string& texto) = 0;  // group and its title label
+    virtual void FijarDescargado(uint32_t progreso, uint32_t maximo) = 0;  // "Descargado X de Y"
+    virtual void FijarDeRuta(const std::string& prefijo, const std::string& ruta) = 0;  // path shortened to fit
+    virtual void FijarFichero(const std::string& ruta) = 0;  // shortened to fit
+    virtual void MostrarCopiar() = 0;
+    virtual void HabilitarCancelar(bool activo) = 0;
+    virtual void DeshabilitarInstalar() = 0;
+    virtual int PosicionBarra() = 0;
+    virtual int MaximoBarra() = 0;
+    virtual void FijarMaximoBarra(int maximo) = 0;
+    virtual void FijarPosicionBarra(int posicion) = 0;
+    virtual std::pair<int, int> PosicionVentana() = 0;  // left, top
+    virtual void CerrarVentana() = 0;                  // through the close query
+    virtual std::string VersionInformada() = 0;
+    // Starts a newer copy of the updater met in the archive and ends this one.
+    virtual void RelanzarActualizador() = 0;
+    // The closing question of an update: on yes the program is started and
+    // the application ends, otherwise the window closes.
+    virtual void OfrecerAbrirPrograma() = 0;
+
+    // The product (the controller's virtual operations).
+    virtual void AntesDeInstalar() = 0;
+    virtual std::string RutaProgramaEjecutar() = 0;
+    virtual std::string RutaProgramaInstalado() = 0;
+    virtual std::string IniPrograma() = 0;
+    virtual void LeerRutasDatos() = 0;
+    virtual void TrasDescargar() = 0;
+    virtual void AntesDeExtraer() = 0;
+    virtual void TrasExtraer() = 0;
+    virtual void CrearAccesos() = 0;
+    virtual void TrasInstalar() = 0;
+    virtual std::string FicheroBeta() = 0;
+    virtual std::string NombreProducto() = 0;
+    virtual bool AceptarPaquete(const std::string& fichero) = 0;
+    virtual bool AceptarPaqueteAdicional(const std::string& fichero) = 0;
+    virtual bool AceptarFichero(uint8_t tipo, const std::string& nombre, double fecha, std::string& carpeta) = 0;
+    virtual void OfrecerMotor() = 0;
+    virtual void LanzarInstaladorMotor() = 0;
+    // The customer code an installation keeps in its program folder for
+    // the updater (0: none recorded).
+    virtual void RegistrarCodigoCliente(uint32_t codigo) = 0;
+    virtual uint32_t CodigoClienteRegistrado() = 0;
+};
+
+// The database engine's archive word by engine kind: "PSQL", "BTRIEVE12", "BTRIEVE6".
+std::string PalabraMotor(TTipoMotor tipo);
+
+// The base rule for an ordinary entry (kinds 1, 2, 8, 9 and the rest); the
+// destination folder may change (kind 9 goes to the data folder).
+bool ReglaAceptarFichero(TEfectos& efectos, const std::string& dirDatos, uint8_t tipo, const std::string& nombre,
+                         double fecha, std::string& carpeta);
+
+class TEjecucion {
+public:
+    TEjecucion(TDatosControlador& datos, TVentanaEjecucion& ventana, TEfectos& efectos)
+        : d_(datos), v_(ventana), e_(efectos) {}
+
+    // The install button (and Enter in the folder edit).
+    void Instalar();
+    bool Descargar();
+    bool Extraer();
+    void DescargarArchivo(const std::string& base, const std::string& nombre, const std::string& etiqueta);
+    void ProgresoDescarga(uint32_t progreso, uint32_t maximo, bool& cancelar);
+    // The cancel button ("Salir" while nothing runs).
+    void Cancelar();
+    // The extractor's events.
+    void ExtraerFichero(const kav::TFileEntry& entrada, std::string& carpeta, bool& aceptar);
+    void ProgresoFichero(int porcentaje);
+    void FinOperacion(int32_t codigoResultado);
+    void ErrorExtraccion(const std::string& texto);
+
+    // Where archives are downloaded to and read from.
+    std::string DirDescargas();
+
+private:
+    bool ExtraerPasos();
+    void ComprobarInstalado(int& primerPaso);
+    std::string ArchivoDelPaso(TPasoExtraccion paso);
+    void CopiarAntesDeReemplazar(const std::string& carpeta, const std::string& nombre);
+    void Completar();
+    void Limpiar();
+    bool NingunoMasViejo(const std::string& ruta, double fecha);
+    bool RestaurarCopias();
+
+    TDatosControlador& d_;
+    TVentanaEjecucion& v_;
+    TEfectos& e_;
+    // Replaced files kept outside the backup's flat part: the copy and where
+    // it came from.
+    std::vector<std::pair<std::string, std::string>> copiasEnSubcarpetas_;
+};

@@ -1,0 +1,161 @@
+// The window's side of the run: the install and cancel buttons, Enter in the
+// folder edit, and the extractor's events, all handed to TEjecucion; and the
+// adapter through which the run sees the pages and the product's operations.
+#include "Application.h"
+#include "EfectosWin32.h"
+#include "FormKavoInstala.h"
+#include "LibActualizadorComun.h"
+
+namespace {
+
+class TVentanaFormulario : public TVentanaEjecucion {
+public:
+    explicit TVentanaFormulario(TFFormKavoInstala& f) : f_(f) {}
+
+    void PaginaDescargando() override { f_.PaginaDescargando(); }
+    void PaginaInstalando() override { f_.PaginaInstalando(); }
+    void PaginaEnReposo(bool reiniciar) override { f_.PaginaEnReposo(reiniciar); }
+    void MostrarPagina(int indice, bool desactivarActual) override { f_.MostrarPagina(indice, desactivarActual); }
+    std::string TextoDirPrograma() override { return f_.PaginaDirectorio->eDirPrograma->Text(); }
+    std::string DirPrograma() override { return f_.DirPrograma(); }
+    bool ComprobarActualizaciones() override { return f_.PaginaDirectorio->cbComprobarActualizaciones->Checked(); }
+    void FijarDirInstalar(const std::string& texto) override { Pagina().eDirInstalar->SetText(texto); }
+    void FijarTituloProgreso(const std::string& texto) override {
+        Pagina().gbInstalar2->SetCaption(texto);
+        Pagina().Label1->SetCaption(texto);
+    }
+    void FijarDescargado(uint32_t progreso, uint32_t maximo) override {
+        Pagina().stDe->SetCaption("Descargado " + FormatoTamano(progreso) + " de " + FormatoTamano(maximo));
+    }
+    void FijarDeRuta(const std::string& prefijo, const std::string& ruta) override {
+        forms::TLabel& l = *Pagina().stDe;
+        l.SetCaption(prefijo + AcortarRuta(ruta, l.FuenteHandle(), 219));
+    }
+    void FijarFichero(const std::string& ruta) override {
+        forms::TLabel& l = *Pagina().stText;
+        l.SetCaption(AcortarRuta(ruta, l.FuenteHandle(), l.Posicion().ancho));
+    }
+    void MostrarCopiar() override { Pagina().stCopiar->SetVisible(true); }
+    void HabilitarCancelar(bool activo) override { f_.bCancelar->SetEnabled(activo); }
+    void DeshabilitarInstalar() override { f_.bInstalar->SetEnabled(false); }
+    int PosicionBarra() override { return Pagina().ProgressBar1->Position(); }
+    int MaximoBarra() override { return Pagina().ProgressBar1->Max(); }
+    void FijarMaximoBarra(int maximo) override { Pagina().ProgressBar1->SetMax(maximo); }
+    void FijarPosicionBarra(int posicion) override { ::PosicionBarra(Pagina().ProgressBar1->Handle(), posicion); }
+    std::pair<int, int> PosicionVentana() override {
+        forms::Limites p = f_.PosicionEnPantalla();
+        return {p.x, p.y};
+    }
+    void CerrarVentana() override { f_.Close(); }
+    std::string VersionInformada() override { return f_.VersionInformada(); }
+    void RelanzarActualizador() override { f_.RelanzarActualizador(); }
+    void OfrecerAbrirPrograma() override { f_.OfrecerAbrirPrograma(); }
+
+    void AntesDeInstalar() override { f_.AntesDeInstalar(); }
+    std::string RutaProgramaEjecutar() override { return f_.RutaProgramaEjecutar(); }
+    std::string RutaProgramaInstalado() override { return f_.RutaProgramaInstalado(); }
+    std::string IniPrograma() override { return f_.IniPrograma(); }
+    void LeerRutasDatos() override { f_.LeerRutasDatos(); }
+    void TrasDescargar() override { f_.TrasDescargar(); }
+    void AntesDeExtraer() override { f_.AntesDeExtraer(); }
+    void TrasExtraer() override { f_.TrasExtraer(); }
+    void CrearAccesos() override { f_.CrearAccesos(); }
+    void TrasInstalar() override { f_.TrasInstalar(); }
+    std::string FicheroBeta() override { return f_.FicheroBeta(); }
+    std::string NombreProducto() override { return f_.NombreProducto(); }
+    bool AceptarPaquete(const std::string& fichero) override { return f_.AceptarPaquete(fichero); }
+    bool AceptarPaqueteAdicional(const std::string& fichero) override { return f_.AceptarPaqueteAdicional(fichero); }
+    bool AceptarFichero(uint8_t tipo, const std::string& nombre, double fecha, std::string& carpeta) override {
+        return f_.AceptarFichero(tipo, nombre, fecha, carpeta);
+    }
+    void OfrecerMotor() override { f_.OfrecerMotor(); }
+    void LanzarInstaladorMotor() override { f_.LanzarInstaladorMotor(); }
+    void RegistrarCodigoCliente(uint32_t codigo) override {
+        ::RegistrarCodigoCliente(CarpetaPrograma(), f_.NombreIniPrograma(), codigo);
+    }
+    uint32_t CodigoClienteRegistrado() override {
+        return LeerCodigoClienteRegistrado(CarpetaPrograma(), f_.NombreIniPrograma());
+    }
+
+private:
+    TFFrameInstalar& Pagina() { return *f_.PaginaInstalacion; }
+    std::string CarpetaPrograma() {
+        const std::string p = f_.RutaProgramaInstalado();
+        return p.substr(0, p.find_last_of('\\') + 1);
+    }
+    TFFormKavoInstala& f_;
+};
+
+}  // namespace
+
+TEjecucion& TFFormKavoInstala::Ejecucion() {
+    if (!efectos_) efectos_ = std::make_unique<TEfectosWin32>(*this);
+    if (!ventana_) ventana_ = std::make_unique<TVentanaFormulario>(*this);
+    if (!ejecucion_) ejecucion_ = std::make_unique<TEjecucion>(*this, *ventana_, *efectos_);
+    return *ejecucion_;
+}
+
+void TFFormKavoInstala::UsarEfectos(std::unique_ptr<TEfectos> efectos) {
+    ejecucion_.reset();
+    efectos_ = std::move(efectos);
+}
+
+void TFFormKavoInstala::TerminarSinPregunta() {
+    cierreSinPregunta_ = true;
+    forms::Application().Terminate();
+}
+
+void TFFormKavoInstala::Instalar() { Ejecucion().Instalar(); }
+bool TFFormKavoInstala::Descargar() { return Ejecucion().Descargar(); }
+bool TFFormKavoInstala::Extraer() { return Ejecucion().Extraer(); }
+void TFFormKavoInstala::DescargarArchivo(const std::string& base, const std::string& nombre,
+                                         const std::string& etiqueta) {
+    Ejecucion().DescargarArchivo(base, nombre, etiqueta);
+}
+void TFFormKavoInstala::ProgresoDescarga(uint32_t progreso, uint32_t maximo, bool& cancelar) {
+    Ejecucion().ProgresoDescarga(progreso, maximo, cancelar);
+}
+
+void TFFormKavoInstala::bInstalarClick() { Instalar(); }
+void TFFormKavoInstala::bCancelarClick() { Ejecucion().Cancelar(); }
+
+void TFFormKavoInstala::eDirProgramaKeyDown(WORD& tecla) {
+    if (tecla != VK_RETURN) return;
+    tecla = 0;
+    if (auto* principal = dynamic_cast<TFFormKavoInstala*>(forms::Application().MainForm()))
+        principal->Instalar();
+    else
+        Instalar();
+}
+
+bool TFFormKavoInstala::AceptarFichero(uint8_t tipo, const std::string& nombre, double fecha, std::string& carpeta) {
+    Ejecucion();
+    return ReglaAceptarFichero(*efectos_, DirDatos, tipo, nombre, fecha, carpeta);
+}
+
+// --- the extractor's events -----------------------------------------------------------
+
+void TFFormKavoInstala::ConfigurarExtractor() {
+    Extractor1.OnExtractFile = [this](kav::TCustomExtractor&, const kav::TFileEntry& e, std::string& carpeta,
+                                      bool& aceptar) { Extractor1ExtractFile(e, carpeta, aceptar); };
+    Extractor1.OnFileExtracted = [this](kav::TCustomExtractor&, const kav::TFileEntry& e, const std::string& c) {
+        Extractor1FileExtracted(e, c);
+    };
+    Extractor1.OnFileProgress = [this](kav::TArchiverRoot&, int32_t p) { Extractor1FileProgress(p); };
+    Extractor1.OnFinishOperation = [this](kav::TArchiverRoot&) { Extractor1FinishOperation(); };
+    Extractor1.OnError = [this](kav::TArchiverRoot&, const std::exception& e, const kav::TFileEntry& entrada,
+                                kav::TErrorAction& accion) { Extractor1Error(e, entrada, accion); };
+}
+
+void TFFormKavoInstala::Extractor1ExtractFile(const kav::TFileEntry& entrada, std::string& carpeta, bool& aceptar) {
+    Ejecucion().ExtraerFichero(entrada, carpeta, aceptar);
+}
+
+void TFFormKavoInstala::Extractor1FileProgress(int32_t porcentaje) { Ejecucion().ProgresoFichero(porcentaje); }
+void TFFormKavoInstala::Extractor1FinishOperation() { Ejecucion().FinOperacion(Extractor1.ResultCode()); }
+
+void TFFormKavoInstala::Extractor1Error(const std::exception& error, const kav::TFileEntry&,
+                                        kav::TErrorAction& accion) {
+    accion = kav::eaAbort;
+    Ejecucion().ErrorExtraccion(error.what());
+}

@@ -1,0 +1,650 @@
+// The run of an installation or update, natively, through a recording fake
+// of the system and the window: what is downloaded, written, backed up and
+// restored, what the user is told, in which order, and what state is left.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <deque>
+#include <map>
+
+#include "Ejecucion.h"
+#include "Exception.h"
+#include "FormatoTexto.h"
+
+namespace {
+
+struct Entrada {
+    std::string nombre;  // as the archive stores it
+    uint8_t tipo = 1;
+    std::string contenido;
+    double fecha = 100;
+    bool danada = false;  // its data fails while it is written
+};
+
+// The system and the window as the run sees them: files in a map, archives
+// as lists of entries that the fake engine offers one by one, every visible
+// act written to `log`.
+class Falso : public TEfectos, public TVentanaEjecucion {
+public:
+    TDatosControlador d;
+    TEjecucion run{d, *this, *this};
+    std::map<std::string, std::string> ficheros;
+    std::map<std::string, double> fechas;
+    std::map<std::string, TypeVersion> versiones;
+    std::map<std::string, std::vector<Entrada>> servidor;  // archive name -> entries
+    std::map<std::string, std::string> fallosDescarga;     // archive name -> error text
+    std::set<std::string> sinCopia;                        // CopiarFichero fails for these
+    std::deque<int> respuestas;                            // answers to the next dialogs
+    std::vector<std::string> log;
+    std::string textoDir = "C:\\Kavo", destino, producto = "Conta";
+    bool comprobar = true, informeFalla = false, terminada = false;
+    int barra = 0, maximo = 100;
+    uint32_t codigoRegistrado = 0;
+    // Progress reports the fake download makes (progress, maximum), and the
+    // report at which the user cancels (-1: none).
+    std::vector<std::pair<uint32_t, uint32_t>> progresos{{0, 0}};
+    int cancelarEn = -1;
+
+    Falso() {
+        d.ListaDescargas = std::make_unique<std::set<std::string>>();
+        d.CarpetaPrograma = "Conta";
+        d.ArchivoPrincipal = "QTR.KAV";
+    }
+
+    // Files under a folder (recursively), relative.
+    std::map<std::string, std::string> Bajo(const std::string& carpeta) const {
+        std::map<std::string, std::string> r;
+        for (const auto& [k, v] : ficheros)
+            if (k.rfind(carpeta, 0) == 0) r[k.substr(carpeta.size())] = v;
+        return r;
+    }
+    bool Vio(const std::string& linea) const { return std::find(log.begin(), log.end(), linea) != log.end(); }
+    size_t Indice(const std::string& linea) const {
+        return static_cast<size_t>(std::find(log.begin(), log.end(), linea) - log.begin());
+    }
+
+    // --- TEfectos ---
+    bool FicheroExiste(const std::string& r) override { return ficheros.count(r) > 0; }
+    bool DirectorioExiste(const std::string& r) override {
+        std::string c = ConBarraFinal(r);
+        return std::any_of(ficheros.begin(), ficheros.end(), [&](auto& f) { return f.first.rfind(c, 0) == 0; }) ||
+               carpetas.count(c) > 0;
+    }
+    bool FicheroSoloLectura(const std::string& r) override { return soloLectura.count(r) > 0; }
+    bool FicheroEnUso(const std::string& r) override { return enUso.count(r) > 0; }
+    std::optional<double> FechaFichero(const std::string& r) override {
+        if (!ficheros.count(r)) return std::nullopt;
+        return fechas.count(r) ? fechas[r] : 0.0;
+    }
+    TypeVersion VersionFichero(const std::string& r, bool lanzar) override {
+        if (versiones.count(r)) return versiones[r];
+        if (lanzar) throw Exception("sin versión\r\n\r\n" + r);
+        return {};
+    }
+    void CrearCarpeta(const std::string& c) override { carpetas.insert(ConBarraFinal(c)); }
+    void MoverFichero(const std::string& o, const std::string& dst) override {
+        if (!ficheros.count(o)) throw Exception("no existe " + o);
+        if (enUso.count(o)) throw Exception("Está siendo usado\r\n" + o);
+        ficheros[dst] = ficheros[o];
+        ficheros.erase(o);
+        log.push_back("Mover:" + o + ">" + dst);
+    }
+    bool CopiarFichero(const std::string& o, const std::string& dst) override {
+        if (!ficheros.count(o) || sinCopia.count(dst)) return false;
+        ficheros[dst] = ficheros[o];
+        return true;
+    }
+    bool CopiarDirectorio(const std::string& o, const std::string& dst) override {
+        bool ok = true;
+        const std::string c = ConBarraFinal(o);
+        for (const auto& [k, v] : std::map<std::string, std::string>(ficheros))
+            if (k.rfind(c, 0) == 0 && k.find('\\', c.size()) == std::string::npos)
+                ok = CopiarFichero(k, ConBarraFinal(dst) + k.substr(c.size())) && ok;
+        return ok;
+    }
+    bool BorrarDirectorio(const std::string& carpeta) override {
+        const std::string c = ConBarraFinal(carpeta);
+        std::erase_if(ficheros, [&](auto& f) { return f.first.rfind(c, 0) == 0; });
+        carpetas.erase(c);
+        log.push_back("BorrarDirectorio:" + carpeta);
+        return true;
+    }
+    bool BorrarFichero(const std::string& r, bool) override {
+        ficheros.erase(r);
+        log.push_back("Borrar:" + r);
+        return true;
+    }
+    void EscribirIni(const std::string& f, const std::string& s, const std::string& k,
+                     const std::string& v) override {
+        log.push_back("Ini:" + f + ":" + s + "/" + k + "=" + v);
+    }
+    std::string CarpetaTemporal() override { return "T:\\Kavo\\Conta\\"; }
+    bool HayConexionInternet() override { return conexion; }
+    void DescargarFichero(const std::string& base, const std::string& nombre, const std::string& carpeta,
+                          const Progreso& progreso) override {
+        log.push_back("Descargar:" + base + nombre);
+        for (size_t i = 0; i < progresos.size(); ++i) {
+            bool cancelar = false;
+            if (static_cast<int>(i) == cancelarEn && nombre == d.ArchivoPrincipal) d.CancelarPedido = true;
+            progreso(progresos[i].first, progresos[i].second, cancelar);
+            if (cancelar) throw Exception("Error descargando URL: " + base + nombre);
+        }
+        if (fallosDescarga.count(nombre)) throw Exception(fallosDescarga[nombre]);
+        if (servidor.count(nombre)) ficheros[carpeta + nombre] = "archivo " + nombre;
+    }
+    void AvisarServidor(const std::string& url) override {
+        log.push_back("Avisar:" + url);
+        if (informeFalla) throw Exception("sin respuesta");
+    }
+    std::string Servidor() override { return "http://v"; }
+    void FijarDestinoExtraccion(const std::string& c) override { destino = c; }
+    std::string DestinoExtraccion() override { return destino; }
+    int32_t ExtraerArchivo(const std::string& archivo) override {
+        log.push_back("Extraer:" + archivo);
+        const std::string nombre = archivo.substr(archivo.find_last_of('\\') + 1);
+        for (const Entrada& e : servidor[nombre]) {
+            kav::TFileEntry fe;
+            fe.Name = e.nombre;
+            fe.FileType = e.tipo;
+            fe.Date = e.fecha;
+            std::string carpeta = ConBarraFinal(destino) + e.nombre.substr(0, e.nombre.find_last_of('\\') + 1);
+            bool aceptar = true;
+            run.ExtraerFichero(fe, carpeta, aceptar);
+            if (!aceptar) continue;
+            const std::string ruta = carpeta + e.nombre.substr(e.nombre.find_last_of('\\') + 1);
+            if (e.danada || enUso.count(ruta)) {
+                // The engine's error decision, then its silent abort.
+                run.ErrorExtraccion("CRC incorrecto");
+                run.FinOperacion(-1);
+                throw EAbort();
+            }
+            ficheros[ruta] = e.contenido;
+            fechas[ruta] = e.fecha;
+        }
+        run.FinOperacion(1);
+        return 1;
+    }
+    void CerrarArchivo() override { log.push_back("Cerrar"); }
+    void AbortarExtraccion() override { log.push_back("Abortar"); }
+    int Mensaje(const std::string& texto, TipoMensaje, BotonesMensaje) override {
+        log.push_back("Mensaje:" + texto);
+        if (respuestas.empty()) return mrOk;
+        int r = respuestas.front();
+        respuestas.pop_front();
+        return r;
+    }
+    void MensajePlano(const std::string& texto) override { log.push_back("Plano:" + texto); }
+    void TerminarAplicacion() override {
+        terminada = true;
+        log.push_back("Terminar");
+    }
+    void ProcesarMensajes() override {}
+    void Bloquear(bool activar) override { log.push_back(activar ? "Bloquear" : "Desbloquear"); }
+    void BarraTareas(EstadoBarraTareas e) override {
+        log.push_back(e == EstadoBarraTareas::Normal ? "Tareas:normal" : "Tareas:ninguno");
+    }
+    void ProgresoBarraTareas(int p, int m) override {
+        log.push_back("Tareas:" + std::to_string(p) + "/" + std::to_string(m));
+    }
+    std::string FechaHoraActual() override { return "20/11/2026 10:00:00"; }
+
+    // --- TVentanaEjecucion ---
+    void PaginaDescargando() override { log.push_back("PaginaDescargando"); }
+    void PaginaInstalando() override { log.push_back("PaginaInstalando"); }
+    void PaginaEnReposo(bool r) override {
+        log.push_back(r ? "Reposo:reiniciar" : "Reposo");
+        if (r) d.Estado = esReposo;
+    }
+    void MostrarPagina(int i, bool) override { log.push_back("Pagina:" + std::to_string(i)); }
+    std::string TextoDirPrograma() override { return textoDir; }
+    std::string DirPrograma() override { return textoDir; }
+    bool ComprobarActualizaciones() override { return comprobar; }
+    void FijarDirInstalar(const std::string&) override {}
+    void FijarTituloProgreso(const std::string& t) override { log.push_back("Titulo:" + t); }
+    void FijarDescargado(uint32_t p, uint32_t m) override {
+        log.push_back("Descargado:" + std::to_string(p) + "/" + std::to_string(m));
+    }
+    void FijarDeRuta(const std::string& p, const std::string& r) override { log.push_back("De:" + p + r); }
+    void FijarFichero(const std::string&) override {}
+    void MostrarCopiar() override {}
+    void HabilitarCancelar(bool a) override { log.push_back(a ? "Cancelar:on" : "Cancelar:off"); }
+    void DeshabilitarInstalar() override { log.push_back("InstalarOff"); }
+    int PosicionBarra() override { return barra; }
+    int MaximoBarra() override { return maximo; }
+    void FijarMaximoBarra(int m) override { maximo = m; }
+    void FijarPosicionBarra(int p) override { barra = p; }
+    std::pair<int, int> PosicionVentana() override { return {10, 20}; }
+    void CerrarVentana() override { log.push_back("Cerrar ventana"); }
+    std::string VersionInformada() override { return "10.05"; }
+    void RelanzarActualizador() override { log.push_back("Relanzar"); }
+    void OfrecerAbrirPrograma() override { log.push_back("OfrecerAbrirPrograma"); }
+    void AntesDeInstalar() override {}
+    std::string RutaProgramaEjecutar() override { return d.DirEjecutable + "CONTA.EXE"; }
+    std::string RutaProgramaInstalado() override {
+        return ConBarraFinal(destino) + d.SubdirPrograma() + "CONTA.EXE";
+    }
+    std::string IniPrograma() override { return ConBarraFinal(textoDir) + d.SubdirPrograma() + "CONTA.INI"; }
+    void LeerRutasDatos() override { d.DirDatos = ConBarraFinal(textoDir) + d.CarpetaPrograma + "\\Datos\\"; }
+    void TrasDescargar() override {}
+    void AntesDeExtraer() override {}
+    void TrasExtraer() override { log.push_back("TrasExtraer"); }
+    void CrearAccesos() override { log.push_back("CrearAccesos"); }
+    void TrasInstalar() override {}
+    std::string FicheroBeta() override { return "QTRBETA.KAV"; }
+    std::string NombreProducto() override { return producto; }
+    bool AceptarPaquete(const std::string& f) override { return f != "RARO.BPL"; }
+    bool AceptarPaqueteAdicional(const std::string&) override { return false; }
+    bool AceptarFichero(uint8_t tipo, const std::string& nombre, double fecha, std::string& carpeta) override {
+        return ReglaAceptarFichero(*this, d.DirDatos, tipo, nombre, fecha, carpeta);
+    }
+    void OfrecerMotor() override {
+        log.push_back("OfrecerMotor");
+        d.Estado = esTerminado;
+    }
+    void LanzarInstaladorMotor() override { log.push_back("LanzarInstaladorMotor"); }
+    void RegistrarCodigoCliente(uint32_t c) override { log.push_back("Registrar:" + std::to_string(c)); }
+    uint32_t CodigoClienteRegistrado() override { return codigoRegistrado; }
+
+    std::set<std::string> soloLectura, enUso, carpetas;
+    bool conexion = true;
+};
+
+const std::string kPrograma = "C:\\Kavo\\Conta\\Programa\\";
+const std::string kTemporal = "T:\\Kavo\\Conta\\";
+
+// --- a first installation ------------------------------------------------------------
+
+TEST(Instalacion, TiposDeEntradaYCarpetaElegida) {
+    Falso f;
+    f.d.CarpetaPrograma = "Contab";  // the user's product folder is not the archive's word
+    f.d.TipoMotor = tmBtrieve6;
+    f.d.CodigoCliente = 4711;
+    const std::string p = "C:\\Kavo\\Contab\\Programa\\", datos = "C:\\Kavo\\Contab\\Datos\\";
+    // Existing files: (path, content, date).
+    for (auto [ruta, fecha] : std::vector<std::pair<std::string, double>>{
+             {p + "K2.TXT", 50}, {p + "K8VIEJO.TXT", 50}, {p + "K8NUEVO.TXT", 500}, {p + "K11VIEJO.TXT", 50},
+             {p + "K11NUEVO.TXT", 500}, {p + "K3NUEVO.TXT", 500}, {datos + "K9.TXT", 50}}) {
+        f.ficheros[ruta] = "antes";
+        f.fechas[ruta] = fecha;
+    }
+    f.servidor["BTRIEVE6.KAV"] = {{"Externos\\B6\\W3.DLL", 3, "w3"}, {"Externos\\PS\\W4.DLL", 4, "w4"}};
+    f.servidor["SOPORTE.KAV"] = {{"Conta\\Soporte\\S.TXT", 11, "s"}};
+    f.servidor["QTR.KAV"] = {
+        {"Conta\\Programa\\CONTA.EXE", 1, "conta"},     {"Conta\\Programa\\K2.TXT", 2, "nuevo"},
+        {"Conta\\Programa\\K2NUEVO.TXT", 2, "nuevo"},   {"Conta\\Programa\\K8VIEJO.TXT", 8, "nuevo"},
+        {"Conta\\Programa\\K8NUEVO.TXT", 8, "nuevo"},   {"Conta\\Programa\\K11VIEJO.TXT", 11, "nuevo"},
+        {"Conta\\Programa\\K11NUEVO.TXT", 11, "nuevo"}, {"Conta\\Programa\\K3NUEVO.TXT", 3, "nuevo"},
+        {"Conta\\Programa\\K4.TXT", 4, "nuevo"},        {"Conta\\Datos\\K9.TXT", 9, "nuevo"},
+        {"Conta\\Datos\\K9NUEVO.TXT", 9, "nuevo"},      {"Conta\\Programa\\K7.TXT", 7, "nuevo"},
+        {"Conta\\Programa\\K12.TXT", 12, "nuevo"},      {"Conta\\Programa\\K13.BPL", 13, "nuevo"},
+        {"Conta\\Programa\\RARO.BPL", 5, "nuevo"},      {"Conta\\Programa\\CONTA01.BPL", 6, "nuevo"},
+    };
+    f.run.Instalar();
+
+    const std::map<std::string, std::string> esperados{
+        {"Contab\\Programa\\CONTA.EXE", "conta"},     {"Contab\\Programa\\K2.TXT", "antes"},
+        {"Contab\\Programa\\K2NUEVO.TXT", "nuevo"},   {"Contab\\Programa\\K8VIEJO.TXT", "nuevo"},
+        {"Contab\\Programa\\K8NUEVO.TXT", "antes"},   {"Contab\\Programa\\K11VIEJO.TXT", "antes"},
+        {"Contab\\Programa\\K11NUEVO.TXT", "nuevo"},  {"Contab\\Programa\\K3NUEVO.TXT", "nuevo"},
+        {"Contab\\Datos\\K9.TXT", "antes"},           {"Contab\\Datos\\K9NUEVO.TXT", "nuevo"},
+        {"Contab\\Programa\\CONTA01.BPL", "nuevo"},   {"Contab\\Soporte\\S.TXT", "s"},
+        {"Externos\\B6\\W3.DLL", "w3"},
+    };
+    EXPECT_EQ(f.Bajo("C:\\Kavo\\"), esperados);
+    // Downloads in their order, into the temporary folder, listed for the exit.
+    std::vector<std::string> descargas;
+    for (const auto& l : f.log)
+        if (l.rfind("Descargar:", 0) == 0) descargas.push_back(l);
+    EXPECT_EQ(descargas, (std::vector<std::string>{"Descargar:BTRIEVE6.KAV", "Descargar:QTR.KAV",
+                                                   "Descargar:SOPORTE.KAV"}));
+    EXPECT_EQ(*f.d.ListaDescargas,
+              (std::set<std::string>{kTemporal + "BTRIEVE6.KAV", kTemporal + "QTR.KAV", kTemporal + "SOPORTE.KAV"}));
+    const std::string ini = "C:\\Kavo\\Contab\\Programa\\CONTA.INI";
+    const std::vector<std::string> final{"Avisar:http://v/roldawindows/instalacion.php?codcli=4711&kavoversion=10.05",
+                                         "Ini:" + ini + ":ACTUALIZACION/COMPROBAR=0",
+                                         "Ini:" + ini + ":ACTUALIZACION/ULTIMA_BETA=0",
+                                         "Registrar:4711",
+                                         "Pagina:0",
+                                         "Mensaje:Instalación Correcta",
+                                         "InstalarOff",
+                                         "Desbloquear",
+                                         "Tareas:ninguno"};
+    ASSERT_GE(f.log.size(), final.size());
+    EXPECT_EQ(std::vector<std::string>(f.log.end() - static_cast<long>(final.size()), f.log.end()), final);
+    EXPECT_TRUE(f.Vio("CrearAccesos"));
+    EXPECT_EQ(f.d.Estado, esTerminado);
+}
+
+TEST(Instalacion, FinalSegunMotorYExternos) {
+    struct Caso {
+        TTipoMotor motor;
+        bool externos;  // an Externos folder takes the place of the external archives
+        bool ofrece;
+        std::vector<std::string> descargas;
+    };
+    const Caso casos[] = {
+        {tmPsql12, false, true, {"PSQL.KAV", "QTR.KAV", "SOPORTE.KAV"}},
+        {tmBtrieve12, false, true, {"BTRIEVE12.KAV", "QTR.KAV", "SOPORTE.KAV"}},
+        {tmPsql12, true, false, {"QTR.KAV"}},
+        {tmBtrieve6, false, false, {"BTRIEVE6.KAV", "QTR.KAV", "SOPORTE.KAV"}},
+    };
+    for (const Caso& c : casos) {
+        Falso f;
+        f.d.TipoMotor = c.motor;
+        f.d.DescargarExternos = !c.externos;
+        if (c.externos) f.carpetas.insert("C:\\Kavo\\Externos\\");
+        f.servidor["QTR.KAV"] = {{"Conta\\Programa\\CONTA.EXE", 1, "x"}};
+        f.run.Instalar();
+        std::vector<std::string> descargas;
+        for (const auto& l : f.log)
+            if (l.rfind("Descargar:", 0) == 0) descargas.push_back(l.substr(10));
+        EXPECT_EQ(descargas, c.descargas) << int(c.motor) << c.externos;
+        EXPECT_EQ(f.Vio("OfrecerMotor"), c.ofrece);
+        EXPECT_EQ(f.Vio("Mensaje:Instalación Correcta"), !c.ofrece);
+        EXPECT_EQ(f.Vio("CrearAccesos"), !c.externos);
+    }
+}
+
+// Missing archives: the engine's is reported and skipped, the support one is
+// skipped quietly, the program's ends the application.
+TEST(Instalacion, ArchivosQueFaltan) {
+    Falso f;
+    f.servidor["QTR.KAV"] = {{"Conta\\Programa\\CONTA.EXE", 1, "x"}};
+    f.run.Instalar();
+    EXPECT_TRUE(f.Vio("Mensaje:No se encuentra el Fichero:\n\r\n\rPSQL.KAV"));
+    EXPECT_TRUE(f.Vio("OfrecerMotor"));
+
+    Falso g;
+    g.servidor["PSQL.KAV"] = {};
+    g.run.Instalar();
+    EXPECT_TRUE(g.Vio("Mensaje:No se encuentra el Fichero:\n\r\n\rQTR.KAV\n\r\n\rSe procederá a la cancelación de la "
+                      "instalación"));
+    EXPECT_TRUE(g.terminada);
+    EXPECT_EQ(g.d.Resultado, rsError);
+    EXPECT_FALSE(g.Vio("OfrecerMotor"));
+    EXPECT_LT(g.Indice("Terminar"), g.Indice("Desbloquear"));
+    EXPECT_TRUE(g.Vio("PaginaInstalando")) << "the last status stays in front";
+}
+
+// --- downloads -------------------------------------------------------------------------
+
+TEST(Descargas, FallosYCancelaciones) {
+    struct Caso {
+        const char* nombre;
+        const char* fallo;  // the program archive's download error, or nullptr
+        int cancelarEn;     // progress report at which the user cancels
+        const char* mensaje;
+    };
+    const Caso casos[] = {
+        {"404", "Error descargando URL: http://v/QTR.KAV", -1, "Plano:Error descargando URL: http://v/QTR.KAV"},
+        {"cancelar al 1%", nullptr, 1, nullptr},
+        {"cancelar al 50%", nullptr, 2, nullptr},
+        {"cancelar al 100%", nullptr, 3, nullptr},
+    };
+    for (const Caso& c : casos) {
+        Falso f;
+        f.d.ModoActualizacion = false;
+        f.d.TipoMotor = tmBtrieve6;
+        f.servidor["BTRIEVE6.KAV"] = {};
+        f.servidor["QTR.KAV"] = {{"Conta\\Programa\\CONTA.EXE", 1, "x"}};
+        if (c.fallo) f.fallosDescarga["QTR.KAV"] = c.fallo;
+        f.progresos = {{0, 0}, {10000, 1000000}, {500000, 1000000}, {1000000, 1000000}};
+        f.cancelarEn = c.cancelarEn;
+        f.ficheros[kTemporal + "QTR.KAV"] = "parcial";  // what the transfer left
+        f.run.Instalar();
+        std::vector<std::string> vistos;
+        for (const auto& l : f.log)
+            if (l.rfind("Plano:", 0) == 0 || l.rfind("Mensaje:", 0) == 0) vistos.push_back(l);
+        EXPECT_EQ(vistos, c.mensaje ? std::vector<std::string>{c.mensaje} : std::vector<std::string>{}) << c.nombre;
+        EXPECT_FALSE(f.ficheros.count(kTemporal + "QTR.KAV")) << c.nombre;
+        EXPECT_FALSE(f.Vio("Descargar:SOPORTE.KAV")) << c.nombre;
+        EXPECT_TRUE(f.Bajo("C:\\Kavo\\").empty()) << c.nombre;
+        EXPECT_EQ(f.d.Estado, esReposo) << c.nombre;
+        EXPECT_TRUE(f.Vio("Reposo:reiniciar")) << c.nombre;
+        EXPECT_EQ(f.log.back(), "Tareas:ninguno") << c.nombre;
+        EXPECT_TRUE(f.Vio("Desbloquear")) << c.nombre;
+    }
+}
+
+TEST(Descargas, SinConexion) {
+    Falso f;
+    f.conexion = false;
+    f.run.Instalar();
+    EXPECT_TRUE(f.Vio("Mensaje:Imposible realizar conexión con el Servidor de KAVO.\n\rRevisa tu configuración de "
+                      "Conexión a Internet."));
+    EXPECT_FALSE(f.Vio("PaginaDescargando"));
+    EXPECT_TRUE(f.Vio("Desbloquear"));
+}
+
+// The labels follow the transfer in steps of 100000 bytes.
+TEST(Descargas, ProgresoPorPasosDeCienMil) {
+    struct Paso {
+        uint32_t progreso, maximo;
+        int barra, maximoBarra;
+        bool etiqueta;
+    };
+    const Paso pasos[] = {
+        {0, 0, 0, 100, false},              // size unknown: nothing moves
+        {50000, 250000, 0, 250000, false},  // the maximum is taken, the bar stays
+        {99999, 250000, 0, 250000, false},
+        {100000, 250000, 100000, 250000, true},
+        {199999, 250000, 100000, 250000, false},
+        {250000, 250000, 250000, 250000, true},
+        {250000, 250000, 250000, 250000, false},  // at the end: no further report
+    };
+    Falso f;
+    for (const Paso& p : pasos) {
+        f.log.clear();
+        bool cancelar = true;
+        f.run.ProgresoDescarga(p.progreso, p.maximo, cancelar);
+        EXPECT_FALSE(cancelar);
+        EXPECT_EQ(f.barra, p.barra) << p.progreso;
+        EXPECT_EQ(f.maximo, p.maximoBarra) << p.progreso;
+        EXPECT_EQ(f.Vio("Descargado:" + std::to_string(p.progreso) + "/" + std::to_string(p.maximo)), p.etiqueta)
+            << p.progreso;
+    }
+    f.d.CancelarPedido = true;
+    bool cancelar = false;
+    f.run.ProgresoDescarga(1, 1, cancelar);
+    EXPECT_TRUE(cancelar);
+}
+
+TEST(Cancelar, SegunElEstado) {
+    struct Caso {
+        TEstado estado;
+        int respuesta;
+        bool cancela, aborta, cierra;
+    };
+    const Caso casos[] = {
+        {esReposo, mrOk, false, false, true},          {esTerminado, mrOk, false, false, true},
+        {esDescargando, mrOk, true, false, false},     {esDescargando, mrCancel, false, false, false},
+        {esExtrayendo, mrOk, true, true, false},       {esExtrayendo, mrCancel, false, false, false},
+        {esExtraccionTerminada, mrOk, true, false, false},
+    };
+    for (const Caso& c : casos) {
+        Falso f;
+        f.d.Estado = c.estado;
+        f.respuestas = {c.respuesta};
+        f.run.Cancelar();
+        EXPECT_EQ(f.d.CancelarPedido, c.cancela) << c.estado;
+        EXPECT_EQ(f.Vio("Abortar"), c.aborta) << c.estado;
+        EXPECT_EQ(f.d.Resultado, c.aborta ? rsCancelado : rsNinguno) << c.estado;
+        EXPECT_EQ(f.Vio("Cerrar ventana"), c.cierra) << c.estado;
+        EXPECT_EQ(f.Vio("Mensaje:Cancelar Instalación"), c.estado >= esDescargando) << c.estado;
+    }
+}
+
+// --- updates ---------------------------------------------------------------------------
+
+// An installed copy of 10.05 in C:\Kavo\Conta\Programa\ updated to 10.06.
+Falso Actualizacion() {
+    Falso f;
+    f.d.ModoActualizacion = true;
+    f.d.NombreFicheroCliente = "CLI.VER";
+    TypeVersion v{0, 0, 5, 10};
+    f.d.VersionesInstaladas.FijarVersionFichero(99, v);
+    TypeVersion w{0, 0, 6, 10};
+    f.d.DatosWeb.FijarVersionFichero(99, w);
+    f.d.DatosWeb.FijarCodigoCliente(99);
+    f.versiones[kPrograma + "CONTA.EXE"] = v;
+    f.ficheros[kPrograma + "CONTA.EXE"] = "conta 10.05";
+    f.ficheros[kPrograma + "A.DLL"] = "a viejo";
+    f.ficheros[kPrograma + "Util\\A.DLL"] = "util a viejo";
+    f.ficheros[kPrograma + "B.DLL"] = "b viejo";
+    f.ficheros[kPrograma + "NOTAS.TXT"] = "notas";
+    f.codigoRegistrado = 4711;
+    return f;
+}
+
+TEST(Actualizacion, CopiaDeSeguridadYFinal) {
+    Falso f = Actualizacion();
+    f.servidor["QTR.KAV"] = {{"Conta\\Programa\\CONTA.EXE", 1, "conta 10.06"},
+                             {"Conta\\Programa\\A.DLL", 1, "a nuevo"},
+                             {"Conta\\Programa\\Util\\A.DLL", 1, "util a nuevo"},
+                             {"Conta\\Programa\\A.DLL", 1, "a otra vez"},
+                             {"Conta\\Programa\\NOTAS.TXT", 1, "notas nuevas"}};
+    f.respuestas = {mrNo};
+    f.run.Instalar();
+    EXPECT_EQ(f.Bajo(kPrograma), (std::map<std::string, std::string>{{"CONTA.EXE", "conta 10.06"},
+                                                                     {"A.DLL", "a otra vez"},
+                                                                     {"Util\\A.DLL", "util a nuevo"},
+                                                                     {"B.DLL", "b viejo"},
+                                                                     {"NOTAS.TXT", "notas nuevas"}}));
+    // Only executables and libraries went through the backup, which is gone.
+    EXPECT_TRUE(f.Vio("Mover:" + kPrograma + "A.DLL>" + kPrograma + "10.05\\A.DLL"));
+    EXPECT_TRUE(f.Vio("Mover:" + kPrograma + "Util\\A.DLL>" + kPrograma + "10.05\\Conta\\Programa\\Util\\A.DLL"));
+    EXPECT_TRUE(f.Vio("BorrarDirectorio:" + kPrograma + "10.05"));
+    EXPECT_FALSE(f.Vio("Descargar:SOPORTE.KAV"));
+    EXPECT_EQ(f.d.CodigoCliente, 4711u) << "the installation's recorded customer";
+    const std::string ini = kPrograma + "CONTA.INI";
+    EXPECT_LT(f.Indice("Ini:" + ini + ":ACTUALIZACION/ACTUALIZAR=1"), f.Indice("Extraer:" + kTemporal + "QTR.KAV"));
+    EXPECT_LT(f.Indice("Avisar:http://v/roldawindows/actualizarolda.php?filename=CLI.VER&codcli=4711&kavoversion=10.05"),
+              f.Indice("Relanzar"));
+    EXPECT_LT(f.Indice("OfrecerAbrirPrograma"), f.Indice("Desbloquear")) << "the clean-up follows it";
+    EXPECT_FALSE(f.Vio("CrearAccesos"));
+    EXPECT_FALSE(f.Vio("OfrecerMotor"));
+}
+
+// The report, the relaunch and the settings keys do not depend on each other.
+TEST(Actualizacion, InformeFallidoNoImpideLoDemas) {
+    Falso f = Actualizacion();
+    f.informeFalla = true;
+    f.servidor["QTR.KAV"] = {};
+    f.d.ArchivoPrincipal = "QTRBETA.KAV";
+    f.servidor["QTRBETA.KAV"] = {};
+    f.run.Instalar();
+    EXPECT_TRUE(f.Vio("Relanzar"));
+    EXPECT_TRUE(f.Vio("Ini:" + kPrograma + "CONTA.INI:ACTUALIZACION/ULTIMA_BETA=20/11/2026 10:00:00"));
+    EXPECT_TRUE(f.Vio("Ini:" + kPrograma + "CONTA.INI:ACTUALIZACION/COMPROBAR=0"));
+}
+
+// An update that fails after files were replaced: every replaced file is
+// back, each in its own place, and the backup is gone.
+TEST(Actualizacion, FalloRestauraCadaFicheroEnSuSitio) {
+    struct Caso {
+        const char* nombre;
+        bool danada;  // a damaged entry (else: a file held open)
+    };
+    for (const Caso& c : {Caso{"bloque dañado", true}, Caso{"fichero abierto", false}}) {
+        Falso f = Actualizacion();
+        const auto antes = f.Bajo(kPrograma);
+        Entrada medio{"Conta\\Programa\\MEDIO.TXT", 1, "medio"};
+        medio.danada = c.danada;
+        if (!c.danada) f.enUso.insert(kPrograma + "MEDIO.TXT");
+        f.servidor["QTR.KAV"] = {{"Conta\\Programa\\CONTA.EXE", 1, "conta 10.06"},
+                                 {"Conta\\Programa\\A.DLL", 1, "a nuevo"},
+                                 {"Conta\\Programa\\Util\\A.DLL", 1, "util a nuevo"},
+                                 medio,
+                                 {"Conta\\Programa\\B.DLL", 1, "b nuevo"}};
+        EXPECT_THROW(f.run.Instalar(), EAbort) << c.nombre;
+        EXPECT_EQ(f.Bajo(kPrograma), antes) << c.nombre;
+        EXPECT_TRUE(f.Vio("Mensaje:CRC incorrecto")) << c.nombre;
+        EXPECT_EQ(f.d.Resultado, rsError) << c.nombre;
+        EXPECT_TRUE(f.Vio("Desbloquear")) << c.nombre;
+        EXPECT_FALSE(f.Vio("Avisar:http://v/roldawindows/actualizarolda.php?filename=CLI.VER&codcli=4711&"
+                           "kavoversion=10.05"));
+    }
+}
+
+// A restore that cannot put a file back keeps the backup and says where.
+TEST(Actualizacion, RestauracionFallidaConservaLaCopia) {
+    Falso f = Actualizacion();
+    f.sinCopia.insert(kPrograma + "Util\\A.DLL");
+    f.servidor["QTR.KAV"] = {{"Conta\\Programa\\Util\\A.DLL", 1, "util a nuevo"},
+                             {"Conta\\Programa\\X.TXT", 1, "x", 100, true}};
+    EXPECT_THROW(f.run.Instalar(), EAbort);
+    EXPECT_FALSE(f.Vio("BorrarDirectorio:" + kPrograma + "10.05"));
+    EXPECT_EQ(f.ficheros[kPrograma + "10.05\\Conta\\Programa\\Util\\A.DLL"], "util a viejo");
+    EXPECT_TRUE(f.Vio("Mensaje:No se han podido restaurar todos los ficheros reemplazados.\r\n\r\nLa copia de "
+                      "seguridad se conserva en:\r\n\r\n" +
+                      kPrograma + "10.05"));
+}
+
+TEST(Actualizacion, ComprobacionesDelProgramaInstalado) {
+    struct Caso {
+        const char* nombre;
+        std::function<void(Falso&)> preparar;
+        const char* mensaje;  // the error shown or raised
+        bool extrae;
+    };
+    const Caso casos[] = {
+        {"solo lectura", [](Falso& f) { f.soloLectura.insert(kPrograma + "CONTA.EXE"); },
+         "El Fichero C:\\Kavo\\Conta\\Programa\\CONTA.EXE\r\n\r\nes de Sólo Lectura. Actualización Cancelada", false},
+        {"en uso", [](Falso& f) { f.enUso.insert(kPrograma + "CONTA.EXE"); },
+         "El Fichero C:\\Kavo\\Conta\\Programa\\CONTA.EXE\r\n\r\nestá en Uso. Actualización Cancelada", false},
+        {"más nueva, no sigue",
+         [](Falso& f) {
+             f.versiones[kPrograma + "CONTA.EXE"] = TypeVersion{0, 0, 9, 10};
+             f.respuestas = {mrCancel};
+         },
+         "Mensaje:La Versión Instalada es Mayor que la Actual. ¿Deseas Continuar?", false},
+        {"más nueva, sigue",
+         [](Falso& f) {
+             f.versiones[kPrograma + "CONTA.EXE"] = TypeVersion{0, 0, 9, 10};
+             f.respuestas = {mrOk, mrNo};
+         },
+         "Mensaje:La Versión Instalada es Mayor que la Actual. ¿Deseas Continuar?", true},
+        {"local, más nueva que la web",
+         [](Falso& f) {
+             f.d.ModoLocal = true;
+             f.d.DirEjecutable = kPrograma;
+             f.ficheros[kPrograma + "QTR.KAV"] = "x";
+             f.versiones[kPrograma + "CONTA.EXE"] = TypeVersion{0, 0, 7, 10};
+         },
+         "Mensaje:La Versión Instalada es Mayor que la Version de la WEB, asegurate que te has descargado los dos "
+         "ficheros para la instalacion local.",
+         false},
+        {"sin programa", [](Falso& f) { f.ficheros.erase(kPrograma + "CONTA.EXE"); },
+         "Mensaje:No se encuentra el Fichero:\n\rC:\\Kavo\\Conta\\Programa\\CONTA.EXE", false},
+    };
+    for (const Caso& c : casos) {
+        Falso f = Actualizacion();
+        f.servidor["QTR.KAV"] = {};
+        c.preparar(f);
+        std::string error;
+        try {
+            f.run.Instalar();
+        } catch (const EAbort&) {
+        } catch (const std::exception& e) {
+            error = e.what();
+        }
+        EXPECT_TRUE(error == c.mensaje || f.Vio(c.mensaje)) << c.nombre << ": " << error;
+        EXPECT_EQ(f.Vio("Extraer:" + f.run.DirDescargas() + "QTR.KAV"), c.extrae) << c.nombre;
+        EXPECT_EQ(f.Vio("Bloquear"), f.Vio("Desbloquear")) << c.nombre;
+    }
+}
+
+TEST(Extraccion, ActualizadorNuevoSeRecuerdaUnaVez) {
+    Falso f = Actualizacion();
+    f.ficheros[kPrograma + "Actualizador.exe"] = "viejo";
+    f.versiones[kPrograma + "Actualizador.exe"] = TypeVersion{0, 0, 0, 1};
+    f.servidor["QTR.KAV"] = {{"Conta\\Programa\\Actualizador.exe", 10, "nuevo"},
+                             {"Conta\\Otra\\Actualizador.exe", 10, "otro"}};
+    f.respuestas = {mrNo};
+    f.run.Instalar();
+    EXPECT_EQ(f.d.NuevoActualizador, kPrograma + "Actualizador.exe");
+    EXPECT_EQ(f.d.VersionPrevia, (TypeVersion{0, 0, 0, 1}));
+    EXPECT_EQ(f.ficheros[kPrograma + "Actualizador.exe"], "nuevo");
+}
+
+}  // namespace

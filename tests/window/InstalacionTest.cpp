@@ -1,0 +1,350 @@
+// The install button, end to end: the real Actualizador.exe under Wine,
+// driven through its window, downloading release archives made with the
+// producer from the test web server and extracting them; a first
+// installation, updates of an installed copy, and updates that fail after
+// files were replaced.
+#include <gtest/gtest.h>
+#include <shlobj.h>
+#include <zlib.h>
+
+#include <algorithm>
+#include <map>
+
+#include "ArchiveBuilder.h"
+#include "Automatizacion.h"
+#include "TestServer.h"
+#include "TextCodec.h"
+#include "Versiones.h"
+
+using namespace prueba;
+using kavmake::ArchiveBuilder;
+using kavmake::FileOptions;
+
+namespace {
+
+std::string RutaWindows(std::string p) {
+    std::replace(p.begin(), p.end(), '/', '\\');
+    return "Z:" + p;
+}
+std::string Programa() { return RutaWindows(KV_ACTUALIZADOR_EXE); }
+std::string Registrador() { return RutaWindows(KV_REGISTRADOR_EXE); }
+
+const double kFecha = kavmake::DateFromCivil(2026, 11, 20, 9, 0, 0);
+
+FileOptions Tipo(uint8_t tipo) {
+    FileOptions o;
+    o.fileType = tipo;
+    o.date = kFecha;
+    return o;
+}
+
+// A copy of the stand-in program whose fixed version block says major.minor.
+std::string ProgramaConVersion(uint16_t major, uint16_t minor) {
+    std::string b = ReadFile(Registrador());
+    const char firma[] = {'\xBD', '\x04', '\xEF', '\xFE'};
+    size_t p = b.find(std::string(firma, 4));
+    if (p == std::string::npos) throw std::runtime_error("sin bloque de versión");
+    // Signature, struct version, then the file version: MS (major, minor), LS.
+    auto pon16 = [&](size_t o, uint16_t v) {
+        b[o] = static_cast<char>(v & 0xFF);
+        b[o + 1] = static_cast<char>(v >> 8);
+    };
+    pon16(p + 8, minor);
+    pon16(p + 10, major);
+    return b;
+}
+
+std::string IniLeer(const std::string& ini, const char* seccion, const char* clave) {
+    wchar_t buf[256];
+    DWORD n = GetPrivateProfileStringW(text::Wide(seccion).c_str(), text::Wide(clave).c_str(), L"<nada>", buf, 256,
+                                       text::Wide(ini).c_str());
+    return text::Narrow(std::wstring(buf, n));
+}
+
+std::string Escritorio() {
+    wchar_t buf[MAX_PATH];
+    SHGetFolderPathW(nullptr, CSIDL_DESKTOPDIRECTORY, nullptr, 0, buf);
+    return text::Narrow(buf) + "\\";
+}
+
+bool Existe(const std::string& ruta) { return GetFileAttributesW(text::Wide(ruta).c_str()) != INVALID_FILE_ATTRIBUTES; }
+
+// The vendor's server with the release of these tests: no beta for anyone.
+struct Vendedor {
+    const TestServer& http = TestServer::Get();
+    Vendedor() {
+        http.Reset();
+        Conta("QTRBETA.INI", "[ACTUALIZACION]\r\nULTIMA_BETA=01/12/2026 10:00:00\r\n[10.05]\r\nSERIES=1\r\n");
+        std::string url = http.Url();
+        url.pop_back();
+        SetEnvironmentVariableW(L"KAVO_SERVIDOR", text::Wide(url).c_str());
+    }
+    void Conta(const std::string& nombre, const std::string& bytes) const {
+        http.Put("_descargas_/externos/Conta/" + nombre, bytes);
+    }
+    void Externo(const std::string& nombre, const std::string& bytes) const {
+        http.Put("_descargas_/externos/" + nombre, bytes);
+    }
+    bool Informado(const std::string& peticion) const {
+        for (const std::string& r : http.Requests())
+            if (r.find(peticion) != std::string::npos) return true;
+        return false;
+    }
+};
+
+struct Ventana {
+    std::unique_ptr<Proceso> proceso;
+    HWND h = nullptr;
+    DWORD Pid() const { return proceso->Id(); }
+};
+
+Ventana Arrancar(const std::string& exe, const std::vector<std::string>& args, const std::string& carpeta) {
+    Ventana v;
+    v.proceso = std::make_unique<Proceso>(exe, args, carpeta);
+    v.h = EsperarVentana(v.proceso->Id(), L"KvFormulario");
+    return v;
+}
+
+// Waits until the condition holds (up to 20 s).
+template <typename F>
+bool Esperar(F condicion) {
+    for (int i = 0; i < 200; ++i, Sleep(100))
+        if (condicion()) return true;
+    return condicion();
+}
+
+// Answers the next message box and returns it.
+Dialogo Contestar(const Ventana& v, const std::string& boton, std::chrono::milliseconds limite = 60s) {
+    auto d = EsperarDialogo(v.Pid(), limite);
+    if (!d) return {};
+    Responder(*d, boton);
+    return *d;
+}
+
+// --- a first installation -------------------------------------------------------------
+
+struct CasoPrimera {
+    const char* nombre;
+    int motor;
+    const char* archivoMotor;
+    const char* ficheroMotor;  // the engine file this engine gets
+    const char* otroMotor;     // the one it does not
+};
+
+class PrimeraInstalacion : public ::testing::TestWithParam<CasoPrimera> {};
+
+TEST_P(PrimeraInstalacion, DescargaExtraeEInforma) {
+    const CasoPrimera& c = GetParam();
+    Vendedor vendedor;
+    const std::string exe_ = ReadFile(Registrador());
+    ArchiveBuilder qtr;
+    qtr.AddFile("Conta\\Programa\\CONTA.EXE", exe_, Tipo(1));
+    qtr.AddFile("Conta\\Programa\\CONTA.INI", "[ACTUALIZACION]\r\nCOMPROBAR=2\r\n", Tipo(2));
+    qtr.AddFile("Conta\\Datos\\EMPRESAS.TXT", Pattern(150000, 3), Tipo(9));
+    qtr.AddFile("Conta\\Datos\\PGC2007.TXT", "cuadro de cuentas", Tipo(8));
+    qtr.AddFile("Conta\\Programa\\NUNCA.TXT", "no", Tipo(7));
+    qtr.AddFile("Conta\\Programa\\TAMPOCO.TXT", "no", Tipo(12));
+    vendedor.Conta("QTR.KAV", qtr.Bytes());
+    ArchiveBuilder motor;
+    motor.AddFile("Externos\\Motor\\PSQL.TXT", "psql", Tipo(4));
+    motor.AddFile("Externos\\Motor\\BTRV6.TXT", "btrieve 6", Tipo(3));
+    vendedor.Externo(c.archivoMotor, motor.Bytes());
+    ArchiveBuilder soporte;
+    soporte.AddFile("Conta\\Soporte\\LEEME.TXT", "soporte", Tipo(11));
+    vendedor.Externo("SOPORTE.KAV", soporte.Bytes());
+
+    std::string carpeta = CarpetaNueva(std::string("primera_") + c.nombre);
+    std::string instalador = carpeta + "INSTALAR.EXE";
+    ConstruirInstalador(Programa(), instalador, DatosLanzamiento(2026, 11, 20, 4711, 10, 5, c.motor));
+    DeleteFileW(text::Wide(Escritorio() + "ContaKavo.lnk").c_str());
+
+    Ventana v = Arrancar(instalador, {}, carpeta);
+    ASSERT_NE(v.h, nullptr);
+    const std::string destino = carpeta + "Mis Programas";
+    Escribir(Control(v.h, "eDirPrograma"), destino);
+    Pulsar(Control(v.h, "bInstalar"));
+
+    const std::string programa = destino + "\\Conta\\Programa\\";
+    if (c.motor == 2) {
+        Dialogo d = Contestar(v, "Vale");
+        EXPECT_EQ(d.titulo, "Información");
+        EXPECT_EQ(d.texto, "Instalación Correcta");
+        EXPECT_TRUE(Esperar([&] { return !IsWindowEnabled(Control(v.h, "bInstalar")); }));
+    } else {
+        // The engine page comes instead of the message.
+        HWND pagina = Control(v.h, "Framepsql");
+        ASSERT_NE(pagina, nullptr);
+        for (int i = 0; i < 600 && !IsWindowEnabled(pagina); ++i) Sleep(100);
+        EXPECT_TRUE(IsWindowEnabled(pagina));
+        EXPECT_EQ(TextoDe(v.h, "bCancelar"), "Cancelar");
+    }
+    GuardarCaptura(v.h, carpeta + "fin.bmp");
+
+    EXPECT_TRUE(Esperar([&] { return !Existe(destino + "\\KAVO.KAVO"); })) << "the lock is released";
+    EXPECT_TRUE(ReadFile(programa + "CONTA.EXE") == exe_);
+    EXPECT_EQ(ReadFile(programa + "CONTA.INI").substr(0, 28), "[ACTUALIZACION]\r\nCOMPROBAR=0");
+    EXPECT_TRUE(ReadFile(destino + "\\Conta\\Datos\\EMPRESAS.TXT") == Pattern(150000, 3));
+    EXPECT_EQ(ReadFile(destino + "\\Conta\\Datos\\PGC2007.TXT"), "cuadro de cuentas");
+    EXPECT_EQ(ReadFile(destino + "\\Conta\\Soporte\\LEEME.TXT"), "soporte");
+    EXPECT_EQ(ReadFile(destino + "\\Externos\\Motor\\" + c.ficheroMotor).empty(), false);
+    EXPECT_FALSE(Existe(destino + "\\Externos\\Motor\\" + c.otroMotor));
+    EXPECT_FALSE(Existe(programa + "NUNCA.TXT"));
+    EXPECT_FALSE(Existe(programa + "TAMPOCO.TXT"));
+    EXPECT_EQ(IniLeer(programa + "CONTA.INI", "ACTUALIZACION", "ULTIMA_BETA"), "0");
+    EXPECT_EQ(IniLeer(programa + "CONTA.INI", "ACTUALIZACION", "CODIGOCLIENTE"), "4711");
+    EXPECT_TRUE(Existe(Escritorio() + "ContaKavo.lnk"));
+    DeleteFileW(text::Wide(Escritorio() + "ContaKavo.lnk").c_str());
+    EXPECT_GE(vendedor.http.Gets(std::string("/_descargas_/externos/") + c.archivoMotor), 1);
+    EXPECT_GE(vendedor.http.Gets("/_descargas_/externos/Conta/QTR.KAV"), 1);
+    EXPECT_GE(vendedor.http.Gets("/_descargas_/externos/SOPORTE.KAV"), 1);
+    EXPECT_TRUE(vendedor.Informado("GET /roldawindows/instalacion.php?codcli=4711&kavoversion=10.05 "));
+
+    // Finished: the window closes without the exit question.
+    PulsarTecla(v.h, VK_ESCAPE);
+    EXPECT_TRUE(v.proceso->EsperarFin());
+    // The downloads go at exit.
+    EXPECT_FALSE(Existe(CarpetaTemporalWindows() + "Kavo\\Conta\\QTR.KAV"));
+}
+
+INSTANTIATE_TEST_SUITE_P(Motores, PrimeraInstalacion,
+                         ::testing::Values(CasoPrimera{"btrieve6", 2, "BTRIEVE6.KAV", "BTRV6.TXT", "PSQL.TXT"},
+                                           CasoPrimera{"psql", 0, "PSQL.KAV", "PSQL.TXT", "BTRV6.TXT"}),
+                         [](const auto& info) { return std::string(info.param.nombre); });
+
+// --- updates of an installed copy ---------------------------------------------------------
+
+// An installed copy of 10.05 in "<raíz>Contab\Programa\" (not the product's
+// own folder word), started by the accounting program with the record of
+// release 10.06: the incremental archive is the one fetched.
+struct Instalada {
+    std::string raiz, programa;
+    std::map<std::string, std::string> ficheros;  // relative to `programa`
+
+    std::string ejecutable = "Actualizador.exe";
+
+    // `ejecutable`: the name the running updater has in the folder.
+    explicit Instalada(const std::string& nombre, const std::string& ejecutable_ = "Actualizador.exe")
+        : ejecutable(ejecutable_) {
+        raiz = CarpetaNueva(nombre);
+        programa = raiz + "Contab\\Programa\\";
+        CreateDirectoryW(text::Wide(raiz + "Contab").c_str(), nullptr);
+        CreateDirectoryW(text::Wide(programa).c_str(), nullptr);
+        CreateDirectoryW(text::Wide(programa + "Util").c_str(), nullptr);
+        CopyFileW(text::Wide(Programa()).c_str(), text::Wide(programa + ejecutable).c_str(), FALSE);
+        ficheros = {{"CONTA.EXE", ProgramaConVersion(10, 5)},
+                    {"CONTA.INI", "[ACTUALIZACION]\r\nCODIGOCLIENTE=4711\r\n"},
+                    {"LIB.DLL", Pattern(70000, 11)},
+                    {"MEDIO.DLL", Pattern(5000, 12)},
+                    {"Util\\LIB.DLL", Pattern(3000, 13)},
+                    {"NOTAS.TXT", "del cliente"}};
+        for (const auto& [f, bytes] : ficheros) EscribirFichero(programa + f, bytes);
+        std::string temporal = CarpetaTemporalWindows() + "Kavo\\Conta\\";
+        SHCreateDirectoryExW(nullptr, text::Wide(temporal).c_str(), nullptr);
+        EscribirFichero(temporal + "PRUEBA.VER", RegistroComprimido(2026, 11, 20, 4711, 10, 6));
+    }
+    Ventana Arrancar() const { return ::Arrancar(programa + ejecutable, {"PRUEBA.VER"}, programa); }
+    std::string Copias() const { return programa + "10.05"; }
+};
+
+TEST(Actualizacion, ReemplazaConCopiaInformaYRelanza) {
+    Vendedor vendedor;
+    // Wine reads the version of a file at the running program's own path
+    // from the loaded program, so the copy of the updater that the archive
+    // replaces is not the one running here.
+    Instalada inst("actualizacion_correcta", "ACTUALIZA.EXE");
+    EscribirFichero(inst.programa + "Actualizador.exe", ProgramaConVersion(1, 0));
+    const std::string conta = ProgramaConVersion(10, 6), nuevo = ProgramaConVersion(2, 0);
+    ArchiveBuilder act;
+    act.AddFile("Conta\\Programa\\CONTA.EXE", conta, Tipo(1));
+    act.AddFile("Conta\\Programa\\LIB.DLL", Pattern(90000, 21), Tipo(1));
+    act.AddFile("Conta\\Programa\\Util\\LIB.DLL", Pattern(4000, 22), Tipo(1));
+    act.AddFile("Conta\\Programa\\NOTAS.TXT", "de la versión", Tipo(2));
+    act.AddFile("Conta\\Programa\\Actualizador.exe", nuevo, Tipo(10));
+    vendedor.Conta("QTRACT.KAV", act.Bytes());
+
+    Ventana v = inst.Arrancar();
+    ASSERT_NE(v.h, nullptr);
+    Pulsar(Control(v.h, "bInstalar"));
+    // The newer updater is started in place of this one, which ends: its
+    // closing question is answered by the end of the application.
+    EXPECT_TRUE(v.proceso->EsperarFin(90s));
+
+    EXPECT_TRUE(ReadFile(inst.programa + "CONTA.EXE") == conta);
+    EXPECT_TRUE(ReadFile(inst.programa + "LIB.DLL") == Pattern(90000, 21));
+    EXPECT_TRUE(ReadFile(inst.programa + "Util\\LIB.DLL") == Pattern(4000, 22));
+    EXPECT_EQ(ReadFile(inst.programa + "NOTAS.TXT"), "del cliente");
+    EXPECT_TRUE(ReadFile(inst.programa + "Actualizador.exe") == nuevo);
+    EXPECT_FALSE(Existe(inst.Copias() + "\\LIB.DLL")) << "the backup goes after a good update";
+    EXPECT_FALSE(Existe(inst.raiz + "KAVO.KAVO"));
+    const std::string ini = inst.programa + "CONTA.INI";
+    EXPECT_EQ(IniLeer(ini, "ACTUALIZACION", "ACTUALIZAR"), "1");
+    EXPECT_EQ(IniLeer(ini, "ACTUALIZACION", "COMPROBAR"), "0");
+    EXPECT_EQ(IniLeer(ini, "ACTUALIZACION", "ULTIMA_BETA"), "0");
+    EXPECT_GE(vendedor.http.Gets("/_descargas_/externos/Conta/QTRACT.KAV"), 1);
+    EXPECT_EQ(vendedor.http.Gets("/_descargas_/externos/SOPORTE.KAV"), 0);
+    EXPECT_TRUE(
+        vendedor.Informado("GET /roldawindows/actualizarolda.php?filename=PRUEBA.VER&codcli=4711&kavoversion=10.06 "));
+    // The stand-in for the newer updater wrote down how it was started.
+    std::string registro;
+    for (int i = 0; i < 100 && registro.empty(); ++i, Sleep(100)) registro = ReadFile(inst.programa + "REGISTRO.TXT");
+    EXPECT_EQ(registro.rfind("\"" + inst.programa + "Actualizador.exe\" /ACT /YPOS", 0), 0u) << registro;
+    EXPECT_NE(registro.find(" /XPOS"), std::string::npos) << registro;
+}
+
+TEST(Actualizacion, SiAbreElPrograma) {
+    Vendedor vendedor;
+    Instalada inst("actualizacion_abre");
+    ArchiveBuilder act;
+    act.AddFile("Conta\\Programa\\CONTA.EXE", ProgramaConVersion(10, 6), Tipo(1));
+    vendedor.Conta("QTRACT.KAV", act.Bytes());
+    Ventana v = inst.Arrancar();
+    ASSERT_NE(v.h, nullptr);
+    Pulsar(Control(v.h, "bInstalar"));
+    Dialogo d = Contestar(v, "&Sí");
+    EXPECT_EQ(d.titulo, "Información");
+    EXPECT_EQ(d.texto, "Actualización Correcta\n\r\n\r¿Abrimos la Conta?");
+    EXPECT_TRUE(v.proceso->EsperarFin());
+    std::string registro;
+    for (int i = 0; i < 100 && registro.empty(); ++i, Sleep(100)) registro = ReadFile(inst.programa + "REGISTRO.TXT");
+    EXPECT_EQ(registro, "\"" + inst.programa + "CONTA.EXE\"\n");
+    EXPECT_FALSE(Existe(inst.Copias()));
+}
+
+// An update that fails after files were replaced puts every replaced file
+// back, byte for byte, and removes the backup.
+TEST(Actualizacion, FalloDespuesDeReemplazarRestaura) {
+    Vendedor vendedor;
+    Instalada inst("actualizacion_fallida");
+    ArchiveBuilder act;
+    act.AddFile("Conta\\Programa\\CONTA.EXE", ProgramaConVersion(10, 6), Tipo(1));
+    act.AddFile("Conta\\Programa\\LIB.DLL", Pattern(90000, 21), Tipo(1));
+    act.AddFile("Conta\\Programa\\Util\\LIB.DLL", Pattern(4000, 22), Tipo(1));
+    FileOptions danada = Tipo(1);
+    danada.fault = kavmake::Fault::WrongCrc;
+    act.AddFile("Conta\\Programa\\MEDIO.DLL", Pattern(5000, 23), danada);
+    act.AddFile("Conta\\Programa\\FINAL.TXT", "nunca", Tipo(1));
+    vendedor.Conta("QTRACT.KAV", act.Bytes());
+
+    Ventana v = inst.Arrancar();
+    ASSERT_NE(v.h, nullptr);
+    Pulsar(Control(v.h, "bInstalar"));
+    Dialogo d = Contestar(v, "Vale");
+    EXPECT_EQ(d.titulo, "Error");
+    EXPECT_NE(d.texto.find("CRC"), std::string::npos) << d.texto;
+    EXPECT_TRUE(Esperar([&] { return !Existe(inst.raiz + "KAVO.KAVO"); }));
+    for (const auto& [f, bytes] : inst.ficheros) {
+        if (f != "CONTA.INI") EXPECT_TRUE(ReadFile(inst.programa + f) == bytes) << f;
+    }
+    EXPECT_EQ(IniLeer(inst.programa + "CONTA.INI", "ACTUALIZACION", "ACTUALIZAR"), "1");
+    EXPECT_FALSE(Existe(inst.programa + "FINAL.TXT"));
+    EXPECT_FALSE(Existe(inst.Copias()));
+    EXPECT_FALSE(Existe(inst.raiz + "KAVO.KAVO"));
+    // The window stays, idle, and "Cancelar" leaves through the exit question.
+    EXPECT_TRUE(IsWindowEnabled(Control(v.h, "bCancelar")));
+    Pulsar(Control(v.h, "bCancelar"));
+    d = Contestar(v, "Vale");
+    EXPECT_EQ(d.texto, "Confirma Salida del Actualizador");
+    EXPECT_TRUE(v.proceso->EsperarFin());
+}
+
+}  // namespace
