@@ -48,6 +48,7 @@ inline constexpr const char* kMsgBadCRC = "CRC incorrecto: los datos dentro del 
 inline constexpr const char* kMsgBadKey = "El archivo no podra desencriptarse. Introdujo una clave invalida";
 inline constexpr const char* kMsgCouldNotUncompressBlock = "No es posible descomprimir el bloque";
 inline constexpr const char* kMsgWrongNextSegment = "El segmento no es el siguente en la sequencia";
+inline constexpr const char* kMsgCannotOpenFile = "No puedo abrir %s";
 // Structurally impossible values (the vendor's tooling never writes them).
 inline constexpr const char* kMsgDamaged = "El archivo está dañado";
 // A file ends inside a structure it should hold.

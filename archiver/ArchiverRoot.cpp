@@ -12,6 +12,16 @@
 #include "platform/Platform.h"
 
 namespace kav {
+namespace {
+
+// The buffer size a header asks for, refused as damaged when it is not a
+// size the vendor's tooling writes.
+size_t CheckedBufferSize(int64_t size) {
+    if (size <= 0 || size > kMaxBlockSize + kMaxBlockSize / 100) RaiseDamaged();
+    return static_cast<size_t>(size);
+}
+
+}  // namespace
 
 TArchiverRoot::TArchiverRoot() {
     // Constructors cannot dispatch to overrides: a derived class that supplies

@@ -11,9 +11,10 @@
 #include <vector>
 
 #include "ArchiverMisc.h"
-#include "EngineStream.h"
 #include "Messages.h"
 #include "PathUtils.h"
+#include "Stream.h"
+#include "platform/Platform.h"
 
 namespace kav {
 
@@ -163,7 +164,7 @@ protected:
         stOpening = 1, stClosing = 2, stExtractingData = 4, stSkippingFile = 8, stChangingSegment = 16,
         stUnpackingSolid = 32, stEnumeratingAfterOpen = 64, stDestroying = 128
     };
-    enum TOperation { opNone, opExtract, opEnumerate };
+    enum TOperation { opNone, opExtract, opEnumerate, opTest };
 
     bool Is(StateFlag f) const { return state_ & f; }
     void Set(StateFlag f, bool on) { state_ = on ? (state_ | f) : (state_ & ~f); }
@@ -194,7 +195,7 @@ protected:
     void ReplaceMessages(std::unique_ptr<TMessages> m) { messages_ = std::move(m); }
 
     std::unique_ptr<TMessages> messages_;
-    ArchiveFile stream_;
+    FileStream stream_;
     TArchiveHeader header_{};
     TFileEntry currentEntry_{};
     int32_t resultCode_ = 0;

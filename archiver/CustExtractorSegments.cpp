@@ -49,7 +49,7 @@ void TCustomExtractor::AdjustStartOffset(const std::string& fileName) {
 bool TCustomExtractor::IsAcceptableSegment(const std::string& name, int32_t n, bool mustBeLast) {
     if (!os::FileExists(name)) return false;
     AdjustStartOffset(name);
-    ArchiveFile candidate;
+    FileStream candidate;
     if (!candidate.Open(name, GetOpenMode())) return false;
     TArchiveHeader h;
     try {

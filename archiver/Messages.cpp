@@ -4,6 +4,8 @@
 #include <cstdio>
 #include <vector>
 
+#include "ArchiverMisc.h"
+
 namespace kav {
 
 DialogTexts& SharedDialogTexts() {
@@ -44,7 +46,7 @@ void TMessages::LoadTexts() {
     CanContinue = "¿ Desea continuar ?";
     UnknownVersion = "Versión desconocida";
     CannotCreateFile = "No puedo crear el Archivo %s";
-    CannotOpenFile = "No puedo abrir %s";
+    CannotOpenFile = kMsgCannotOpenFile;
     ArchiverBusy = "Componente %s esta Ocupado. Cancelar operación actual  y reintentar";
 }
 

@@ -32,39 +32,53 @@ size_t MemoryStream::Read(void* buffer, size_t count) {
 
 void MemoryStream::Seek(int64_t position) { pos_ = std::max<int64_t>(0, position); }
 
-// ---- FileStream: the buffering; the system calls live in the platform files.
+// ---- FileStream
 
-namespace {
-constexpr size_t kFileBufferSize = 4096;
+std::unique_ptr<FileStream> FileStream::OpenRead(const std::string& path) {
+    auto s = std::make_unique<FileStream>();
+    if (!s->Open(path)) throw EArchiver(FormatText(kMsgCannotOpenFile, {path}));
+    return s;
+}
+
+bool FileStream::Open(const std::string& path, os::Share share) {
+    Close();
+    if (!file_.Open(path, os::Access::Read, share, os::Disposition::OpenExisting)) return false;
+    size_ = file_.Size();
+    return true;
+}
+
+void FileStream::Close() {
+    file_.Close();
+    pos_ = size_ = 0;
+    bufLen_ = 0;
 }
 
 size_t FileStream::Read(void* buffer, size_t count) {
+    if (!file_.IsOpen() || pos_ >= size_) return 0;
+    count = static_cast<size_t>(std::min<int64_t>(static_cast<int64_t>(count), size_ - pos_));
     auto* out = static_cast<uint8_t*>(buffer);
     size_t done = 0;
-    while (done < count && pos_ < size_) {
-        if (pos_ >= bufStart_ && pos_ < bufStart_ + static_cast<int64_t>(bufLen_)) {
-            const size_t at = static_cast<size_t>(pos_ - bufStart_);
-            const size_t n = std::min(count - done, bufLen_ - at);
-            std::memcpy(out + done, buf_.data() + at, n);
-            done += n;
-            pos_ += static_cast<int64_t>(n);
-            continue;
-        }
-        if (count - done >= kFileBufferSize) {
-            const size_t n = ReadAt(pos_, out + done, count - done);
-            if (n == 0) break;
-            done += n;
-            pos_ += static_cast<int64_t>(n);
-            continue;
-        }
-        buf_.resize(kFileBufferSize);
-        bufStart_ = pos_;
-        bufLen_ = ReadAt(pos_, buf_.data(), kFileBufferSize);
-        if (bufLen_ == 0) break;
+    if (pos_ >= bufStart_ && pos_ < bufStart_ + static_cast<int64_t>(bufLen_)) {
+        const size_t at = static_cast<size_t>(pos_ - bufStart_);
+        done = std::min(count, bufLen_ - at);
+        std::memcpy(out, buf_.data() + at, done);
     }
+    if (done < count) {
+        const int64_t from = pos_ + static_cast<int64_t>(done);
+        const size_t rest = count - done;
+        if (rest >= kBufferSize) {
+            if (file_.Seek(from)) done += file_.Read(out + done, rest);
+        } else {
+            buf_.resize(kBufferSize);
+            bufStart_ = from;
+            bufLen_ = file_.Seek(from) ? file_.Read(buf_.data(), kBufferSize) : 0;
+            const size_t n = std::min(rest, bufLen_);
+            std::memcpy(out + done, buf_.data(), n);
+            done += n;
+        }
+    }
+    pos_ += static_cast<int64_t>(done);
     return done;
 }
-
-void FileStream::Seek(int64_t position) { pos_ = std::max<int64_t>(0, position); }
 
 }  // namespace kav

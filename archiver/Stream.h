@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+#include "platform/Platform.h"
+
 namespace kav {
 
 class Stream {
@@ -43,31 +45,34 @@ private:
     int64_t pos_ = 0;
 };
 
-// Read-only file, opened by UTF-8 name with deny-write sharing where the
-// system has it. Small reads are served from a buffer (entry records are
-// read field by field); large reads go straight to the file.
+// The one buffered file stream: a read-only file opened through the
+// engine's OS layer with the sharing the caller asks for. Entry records are
+// read field by field, so small reads are served from a buffer; a read of a
+// buffer's size or more goes straight to the file.
 class FileStream : public Stream {
 public:
-    // Throws Exception with the system's text and the path when the file
-    // cannot be opened.
-    static std::unique_ptr<FileStream> OpenRead(const std::string& path);
-    ~FileStream() override;
+    static constexpr size_t kBufferSize = 64 * 1024;
+
+    FileStream() = default;
     FileStream(const FileStream&) = delete;
     FileStream& operator=(const FileStream&) = delete;
 
+    // Opens (closing any file open before) or throws EArchiver
+    // "No puedo abrir <path>".
+    static std::unique_ptr<FileStream> OpenRead(const std::string& path);
+    // False when the file cannot be opened.
+    bool Open(const std::string& path, os::Share share = os::Share::DenyWrite);
+    void Close();
+    bool IsOpen() const { return file_.IsOpen(); }
+
     size_t Read(void* buffer, size_t count) override;
-    void Seek(int64_t position) override;
+    void Seek(int64_t position) override { pos_ = position < 0 ? 0 : position; }
     int64_t Position() const override { return pos_; }
     int64_t Size() const override { return size_; }
 
 private:
-    struct Handle;  // the system side (FileStreamWin32.cpp / FileStreamPosix.cpp)
-    explicit FileStream(std::unique_ptr<Handle> h);
-    size_t ReadAt(int64_t position, void* buffer, size_t count);  // system side
-
-    std::unique_ptr<Handle> handle_;
-    int64_t pos_ = 0;
-    int64_t size_ = 0;
+    os::File file_;
+    int64_t pos_ = 0, size_ = 0;
     std::vector<uint8_t> buf_;
     int64_t bufStart_ = 0;  // file position of buf_[0]
     size_t bufLen_ = 0;
