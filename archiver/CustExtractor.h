@@ -41,6 +41,8 @@ public:
     std::function<void(TCustomExtractor&, const TFileEntry&, std::string& destPath, bool& accept)> OnExtractFile;
     std::function<void(TCustomExtractor&, int32_t index, std::string& destPath, bool& accept)> OnExtractFileByIndex;
     std::function<void(TCustomExtractor&, const TFileEntry&, const std::string& destPath)> OnFileExtracted;
+    // An entry TestFiles found sound: its names, and for a file all its data.
+    std::function<void(TCustomExtractor&, const TFileEntry&)> OnFileTested;
     std::function<void(TCustomExtractor&, const TFileEntry&, const std::string& destPath, os::File& s)> OnFileSerie;
     std::function<bool(TCustomExtractor&, uint8_t* dest, int32_t& destSize, const uint8_t* src, int32_t srcSize)>
         OnUncompressBlock;
@@ -53,6 +55,12 @@ public:
     std::function<void(TCustomExtractor&)> OnSegmentChanged;
 
     void ExtractFiles();
+    // Reads the archive exactly as ExtractFiles would, writing nothing: every
+    // entry's stored names are checked, every block is read, its checksum
+    // checked, deciphered (asking for the key as extraction does) and
+    // inflated, and the parts of each file must add up to its Size. Errors
+    // go through the same error decision; ResultCode as for ExtractFiles.
+    void TestFiles();
     void EnumerateFiles();
     void ExtractFileAt(int32_t segment, int32_t offset, const std::string& destFile, int64_t totalHint);
 
@@ -96,9 +104,23 @@ protected:
     // folder fails the file through the error decision.
     void ExtractCurrent(const std::string& destFile, const std::string& second, bool consultRestoreAction,
                         const std::string& secondStoredName = {});
+    // TestFiles' step for CurrentEntry: ExtractCurrent without a destination.
+    void TestCurrent();
+    // Opens the archive if needed, starts at the first entry and calls `each`
+    // with every entry read into CurrentEntry (the frame of ExtractFiles and
+    // TestFiles).
+    void ForEachEntry(TOperation operation, const std::function<void()>& each);
+    // True when a stored name could reach outside its folder (checked as it
+    // would be restored).
+    bool RefusesStoredName(const std::string& stored);
+    // The error decision for the file being read: skips it and returns, or
+    // rethrows the error being handled.
+    void FailCurrent(long double processedBefore);
     void WriteSecondCopy(os::File& dest, const std::string& second);
     bool ShouldSkipExisting(const std::string& destFile);
-    void WriteData(os::File& dest, const std::string& destFile);
+    // Reads the current file's data, every part of it, into `dest`, or only
+    // checks it when `dest` is null.
+    void WriteData(os::File* dest, const std::string& destFile);
     int64_t ReadBlocks(int64_t partLeft, BlockSink deliver);
     class Transforms;
     // Skips the file whose record was read last (all its parts).

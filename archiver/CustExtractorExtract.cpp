@@ -47,12 +47,9 @@ void TCustomExtractor::EnsureKey() {
     if (CryptKey.empty()) RequestCryptKey();
 }
 
-void TCustomExtractor::ExtractFiles() {
-    if (IsBusy()) return;
-    if (ExtractPath.empty()) throw EArchiver(Messages().NeedExtractPath);
+void TCustomExtractor::ForEachEntry(TOperation operation, const std::function<void()>& each) {
     resultCode_ = 0;
-    int32_t index = 0;
-    operation_ = opExtract;
+    operation_ = operation;
     StartOperation();
     try {
         EnsureOpen();
@@ -60,48 +57,61 @@ void TCustomExtractor::ExtractFiles() {
         if (!Options.Has(oOpenSingleSegment)) ChangeToSegment(1);
         CheckHeader();
         resultCode_ = -1;
-        const bool restore = Options.Has(oRestorePath);
-        while (ReadNextEntry()) {
-            std::string destPath = EntryDestinationFolder(currentEntry_.Name, ExtractPath, restore);
-            bool accept = true;
-            if (auto handler = OnExtractFile) handler(*this, currentEntry_, destPath, accept);
-            if (auto handler = OnExtractFileByIndex) handler(*this, index, destPath, accept);
-            bool started = false;
-            if (accept) {
-                std::string destFile = IncludeTrailingBackslash(destPath) + ExtractFileName(currentEntry_.Name);
-                std::string second;
-                if (!currentEntry_.AltName.empty()) {
-                    TFileEntry alt = currentEntry_;
-                    alt.Name = alt.AltName;
-                    alt.FileType = alt.AltFileType;
-                    std::string destPath2 = EntryDestinationFolder(alt.Name, ExtractPath, restore);
-                    bool accept2 = true;
-                    if (auto handler = OnExtractFile) handler(*this, alt, destPath2, accept2);
-                    if (accept2) second = IncludeTrailingBackslash(destPath2) + ExtractFileName(alt.AltName);
-                }
-                ExtractCurrent(destFile, second, true, second.empty() ? std::string() : currentEntry_.AltName);
-                started = true;
-            } else if (!currentEntry_.AltName.empty()) {
-                currentEntry_.Name = currentEntry_.AltName;
-                currentEntry_.FileType = currentEntry_.AltFileType;
-                destPath = EntryDestinationFolder(currentEntry_.Name, ExtractPath, restore);
-                accept = true;
-                if (auto handler = OnExtractFile) handler(*this, currentEntry_, destPath, accept);
-                if (accept) {
-                    ExtractCurrent(IncludeTrailingBackslash(destPath) + ExtractFileName(currentEntry_.Name), {},
-                                   true);
-                    started = true;
-                }
-            }
-            if (!started) SkipFile();
-            ++index;
-        }
+        while (ReadNextEntry()) each();
         resultCode_ = 1;
     } catch (...) {
         FinishOperation();
         throw;
     }
     FinishOperation();
+}
+
+void TCustomExtractor::ExtractFiles() {
+    if (IsBusy()) return;
+    if (ExtractPath.empty()) throw EArchiver(Messages().NeedExtractPath);
+    int32_t index = 0;
+    bool restore = false;  // as the options stand once the archive is open
+    ForEachEntry(opExtract, [&] {
+        if (index == 0) restore = Options.Has(oRestorePath);
+        std::string destPath = EntryDestinationFolder(currentEntry_.Name, ExtractPath, restore);
+        bool accept = true;
+        if (auto handler = OnExtractFile) handler(*this, currentEntry_, destPath, accept);
+        if (auto handler = OnExtractFileByIndex) handler(*this, index, destPath, accept);
+        bool started = false;
+        if (accept) {
+            std::string destFile = IncludeTrailingBackslash(destPath) + ExtractFileName(currentEntry_.Name);
+            std::string second;
+            if (!currentEntry_.AltName.empty()) {
+                TFileEntry alt = currentEntry_;
+                alt.Name = alt.AltName;
+                alt.FileType = alt.AltFileType;
+                std::string destPath2 = EntryDestinationFolder(alt.Name, ExtractPath, restore);
+                bool accept2 = true;
+                if (auto handler = OnExtractFile) handler(*this, alt, destPath2, accept2);
+                if (accept2) second = IncludeTrailingBackslash(destPath2) + ExtractFileName(alt.AltName);
+            }
+            ExtractCurrent(destFile, second, true, second.empty() ? std::string() : currentEntry_.AltName);
+            started = true;
+        } else if (!currentEntry_.AltName.empty()) {
+            currentEntry_.Name = currentEntry_.AltName;
+            currentEntry_.FileType = currentEntry_.AltFileType;
+            destPath = EntryDestinationFolder(currentEntry_.Name, ExtractPath, restore);
+            accept = true;
+            if (auto handler = OnExtractFile) handler(*this, currentEntry_, destPath, accept);
+            if (accept) {
+                ExtractCurrent(IncludeTrailingBackslash(destPath) + ExtractFileName(currentEntry_.Name), {},
+                               true);
+                started = true;
+            }
+        }
+        if (!started) SkipFile();
+        ++index;
+    });
+}
+
+void TCustomExtractor::TestFiles() {
+    if (IsBusy()) return;
+    ForEachEntry(opTest, [this] { TestCurrent(); });
 }
 
 bool TCustomExtractor::ShouldSkipExisting(const std::string& destFile) {
@@ -141,13 +151,16 @@ bool OpenDestination(os::File& f, const std::string& path, bool keepExisting, co
 
 }  // namespace
 
-void TCustomExtractor::ExtractCurrent(const std::string& destFile, const std::string& second,
-                                      bool consultRestoreAction, const std::string& secondStoredName) {
-    TExtrMessages& m = Messages();
-    const long double processedBefore = processed_;
-    // The error decision for this file, called inside a handler: skips the
-    // file, or ends the operation (silently when someone was told already).
-    auto failed = [&](const std::exception& e) {
+bool TCustomExtractor::RefusesStoredName(const std::string& stored) {
+    return IsUnsafeStoredName(Options.Has(oRestorePath) ? stored : ExtractFileName(stored));
+}
+
+// Called inside a handler: skips the file, or ends the operation (silently
+// when someone was told already).
+void TCustomExtractor::FailCurrent(long double processedBefore) {
+    try {
+        throw;
+    } catch (const std::exception& e) {
         if (HandleError(e)) {
             processed_ = processedBefore;
             SkipFile();
@@ -155,15 +168,20 @@ void TCustomExtractor::ExtractCurrent(const std::string& destFile, const std::st
         }
         if (ErrorAction == eaAsk || OnError) Abort();
         throw;
-    };
+    }
+}
+
+void TCustomExtractor::ExtractCurrent(const std::string& destFile, const std::string& second,
+                                      bool consultRestoreAction, const std::string& secondStoredName) {
+    TExtrMessages& m = Messages();
+    const long double processedBefore = processed_;
     try {
         // Refused before anything is asked or written.
         for (const std::string* stored : {static_cast<const std::string*>(&currentEntry_.Name), &secondStoredName}) {
-            if (IsUnsafeStoredName(Options.Has(oRestorePath) ? *stored : ExtractFileName(*stored)))
-                throw EArchiver(Format(kUnsafeName, stored->c_str()));
+            if (RefusesStoredName(*stored)) throw EArchiver(Format(kUnsafeName, stored->c_str()));
         }
-    } catch (const std::exception& e) {
-        failed(e);
+    } catch (const std::exception&) {
+        FailCurrent(processedBefore);
         return;
     }
     if (consultRestoreAction && ShouldSkipExisting(destFile)) {
@@ -185,7 +203,7 @@ void TCustomExtractor::ExtractCurrent(const std::string& destFile, const std::st
         const bool keep = currentEntry_.PartOffset != 0 || Options.Has(oOpenSingleSegment);
         os::File dest;
         OpenDestination(dest, destFile, keep, m);
-        WriteData(dest, destFile);
+        WriteData(&dest, destFile);
         ++filesDone_;
         if (!second.empty()) WriteSecondCopy(dest, second);
         if (currentEntry_.FileType == kFileTypeSerie)
@@ -199,8 +217,31 @@ void TCustomExtractor::ExtractCurrent(const std::string& destFile, const std::st
         NextSegmentIfNeeded();
     } catch (const EAbort&) {
         throw;
-    } catch (const std::exception& e) {
-        failed(e);
+    } catch (const std::exception&) {
+        FailCurrent(processedBefore);
+    }
+}
+
+void TCustomExtractor::TestCurrent() {
+    TExtrMessages& m = Messages();
+    const long double processedBefore = processed_;
+    try {
+        for (const std::string* stored : {&currentEntry_.Name, &currentEntry_.AltName}) {
+            if (RefusesStoredName(*stored)) throw EArchiver(Format(kUnsafeName, stored->c_str()));
+        }
+        const std::string status = Format(m.CheckingFile, currentEntry_.Name.c_str(), currentEntry_.Size);
+        if (auto handler = OnDisplayMessage) handler(*this, status);
+        if (auto handler = OnAddToLog) handler(*this, status);
+        if (!(currentEntry_.FileFlags & kFileFolder)) {
+            WriteData(nullptr, currentEntry_.Name);
+            ++filesDone_;
+        }
+        if (auto handler = OnFileTested) handler(*this, currentEntry_);
+        NextSegmentIfNeeded();
+    } catch (const EAbort&) {
+        throw;
+    } catch (const std::exception&) {
+        FailCurrent(processedBefore);
     }
 }
 
@@ -276,7 +317,7 @@ int64_t TCustomExtractor::ReadBlocks(int64_t partLeft, BlockSink deliver) {
     }
 }
 
-void TCustomExtractor::WriteData(os::File& dest, const std::string& destFile) {
+void TCustomExtractor::WriteData(os::File* dest, const std::string& destFile) {
     if (currentEntry_.Size == 0) {
         // Nothing to write; a damaged record's data is stepped over all the same.
         stream_.Skip(currentEntry_.PackedPartSize);
@@ -286,7 +327,7 @@ void TCustomExtractor::WriteData(os::File& dest, const std::string& destFile) {
     const bool single = Options.Has(oOpenSingleSegment);
     auto seekTo = [&](int64_t at) {
         // The parts of a file add up to its Size; anything beyond is damage.
-        if (at < 0 || at > currentEntry_.Size || !dest.Seek(at)) RaiseDamaged();
+        if (at < 0 || at > currentEntry_.Size || (dest && !dest->Seek(at))) RaiseDamaged();
         return at;
     };
     int64_t at = seekTo(currentEntry_.PartOffset);
@@ -301,7 +342,7 @@ void TCustomExtractor::WriteData(os::File& dest, const std::string& destFile) {
                 consumed += block.consumed;
                 processed_ += block.consumed;
                 if (at + static_cast<int64_t>(block.size) > currentEntry_.Size) RaiseDamaged();
-                if (!dest.Write(block.data, block.size))
+                if (dest && !dest->Write(block.data, block.size))
                     throw EArchiver(Format(Messages().CannotCreateFile, destFile.c_str()));
                 at += static_cast<int64_t>(block.size);
                 ReportProgress();
@@ -309,6 +350,9 @@ void TCustomExtractor::WriteData(os::File& dest, const std::string& destFile) {
         } while (consumed < currentEntry_.PackedPartSize);
         if ((currentEntry_.FileFlags & kFileLastPart) || single) break;
     }
+    // Blocks that end before Size would leave a shorter file reported as
+    // extracted. A single segment may hold only a piece of the file.
+    if (!single && at != currentEntry_.Size) RaiseDamaged();
 }
 
 void TCustomExtractor::SkipFile() {

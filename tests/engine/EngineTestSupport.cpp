@@ -55,6 +55,7 @@ EventLog::~EventLog() {
     e.OnExtractFile = nullptr;
     e.OnExtractFileByIndex = nullptr;
     e.OnFileExtracted = nullptr;
+    e.OnFileTested = nullptr;
     e.OnFileSerie = nullptr;
     e.OnSegmentChanged = nullptr;
 }
@@ -94,6 +95,7 @@ EventLog::EventLog(TCustomExtractor& e, bool withTiming) : e_(e) {
     e.OnFileExtracted = [add](TCustomExtractor&, const TFileEntry& f, const std::string&) {
         add("FileExtracted " + f.Name);
     };
+    e.OnFileTested = [add](TCustomExtractor&, const TFileEntry& f) { add("FileTested " + f.Name); };
     e.OnFileSerie = [add](TCustomExtractor&, const TFileEntry& f, const std::string&, os::File&) {
         add("FileSerie " + f.Name);
     };

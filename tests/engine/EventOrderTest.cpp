@@ -18,6 +18,26 @@ protected:
     }
 };
 
+// Testing reads every entry as extraction does and writes nothing.
+TEST_F(EventOrderTest, TestFiles) {
+    TExtractor e;
+    e.SetFileName(Put("A.KAV", BuildArchive(Mixed())));
+    e.Open();
+    EventLog log(e, true);
+    e.TestFiles();
+    EXPECT_EQ(log.lines, (Lines{"StartOperation", "FileProgress", "ShowTiming",
+                                "DisplayMessage Verificando a.txt (1500)", "AddToLog", "FileProgress", "ShowTiming",
+                                "FileProgress", "ShowTiming", "FileTested a.txt",
+                                "DisplayMessage Verificando sub\\ (0)", "AddToLog", "FileTested sub\\",
+                                "DisplayMessage Verificando sub\\b.dat (5)", "AddToLog", "FileProgress", "ShowTiming",
+                                "FileTested sub\\b.dat",
+                                "DisplayMessage Verificando skip.txt (1)", "AddToLog", "FileProgress", "ShowTiming",
+                                "FileTested skip.txt", "FinishOperation"}));
+    EXPECT_EQ(log.percents.back(), 100);
+    EXPECT_EQ(e.ResultCode(), 1);
+    EXPECT_EQ(ListFiles(root_), (Lines{"A.KAV"}));
+}
+
 TEST_F(EventOrderTest, OpenAndClose) {
     TExtractor e;
     e.SetFileName(Put("A.KAV", BuildArchive(Mixed())));
