@@ -5,7 +5,7 @@
 
 #include "ArchiveFormat.h"
 #include "Description.h"
-#include "ScanSupport.h"
+#include "ReadSupport.h"
 #include "Stream.h"
 
 namespace kav {
@@ -15,13 +15,13 @@ using kavmake::ArchiveBuilder;
 using kavmake::ArchiveOptions;
 using kavmake::FileOptions;
 using kavmake::Packing;
-using testing::Scan;
-using testing::ScanError;
+using testing::Read;
+using testing::ReadError;
 
 TEST(ArchiveRead, EmptyArchiveIsOneHeader) {
     const std::string bytes = ArchiveBuilder().Bytes();
     ASSERT_EQ(bytes.size(), 268u);
-    const auto seen = Scan({bytes});
+    const auto seen = Read({bytes});
     ASSERT_EQ(seen.headers.size(), 1u);
     EXPECT_EQ(seen.headers[0].EndOffset, 268);
     EXPECT_EQ(seen.headers[0].ArchiveFlags, kArchiveLastSegment);
@@ -66,7 +66,7 @@ TEST(ArchiveRead, EntriesAndContentRoundTrip) {
     };
     for (const auto& c : cases) b.AddFile(c.name, c.content, c.options);
     b.AddFolder("Datos\\Vacia\\");
-    const auto seen = Scan({b.Bytes()}, "clave de prueba");
+    const auto seen = Read({b.Bytes()}, "clave de prueba");
     ASSERT_EQ(seen.entries.size(), cases.size() + 1);
     for (size_t i = 0; i < cases.size(); ++i) {
         const TFileEntry& e = seen.entries[i];
@@ -90,7 +90,7 @@ TEST(ArchiveRead, EntriesAndContentRoundTrip) {
     EXPECT_EQ(seen.headers[0].ArchiveInfo.FileCount, static_cast<int32_t>(cases.size() + 1));
 
     // The key decides: without it, the first encrypted block fails as a wrong key.
-    EXPECT_EQ(ScanError({b.Bytes()}, "otra clave"), std::string("BadKey: ") + kMsgBadKey);
+    EXPECT_EQ(ReadError({b.Bytes()}, "otra clave"), std::string("BadKey: ") + kMsgBadKey);
 }
 
 TEST(ArchiveRead, SegmentsSplitFilesAndCarryTotals) {
@@ -104,7 +104,7 @@ TEST(ArchiveRead, SegmentsSplitFilesAndCarryTotals) {
     ASSERT_GE(built.segments.size(), 4u);
     for (const auto& s : built.segments) EXPECT_LE(s.size(), 3000u);
 
-    const auto seen = Scan(built.segments);
+    const auto seen = Read(built.segments);
     ASSERT_EQ(seen.entries.size(), 3u);
     EXPECT_EQ(seen.content.at("grande.bin"), big);
     EXPECT_EQ(seen.content.at("ultimo.txt"), "fin");
@@ -139,41 +139,15 @@ TEST(ArchiveRead, SegmentsSplitFilesAndCarryTotals) {
     EXPECT_GE(parts, 3);
 }
 
-TEST(ArchiveRead, SegmentFilesBesideTheArchive) {
-    struct Case { std::string archive; int n; std::string expected; };
-    const Case names[] = {
-        {"QTR.KAV", 1, "QTR.KAV"},  {"QTR.KAV", 2, "QTR.001"},       {"QTR.KAV", 11, "QTR.010"},
-        {"QTR-3.KAV", 2, "QTR.001"}, {"dir\\QTR.KAV", 1001, "dir\\QTR.1000"}, {"a-b.KAV", 2, "a-b.001"},
-    };
-    for (const auto& c : names) EXPECT_EQ(SegmentFileName(c.archive, c.n), c.expected) << c.archive << c.n;
-
-    ArchiveBuilder b({.blockSize = 1024, .segmentSize = 2000});
-    b.AddFile("f.bin", kavmake::MixedData(5000), {.packing = Packing::Stored});
-    b.WriteTo("SEG.KAV");
-    FileSegments files("SEG.KAV");
-    testing::Seen seen;
-    ScanArchive(files, seen);
-    EXPECT_EQ(seen.content.at("f.bin"), kavmake::MixedData(5000));
-    std::remove("SEG.002");  // a missing segment is reported with its number
-    testing::Seen again;
-    try {
-        ScanArchive(files, again);
-        ADD_FAILURE() << "missing segment accepted";
-    } catch (const EArchiver& e) {
-        EXPECT_EQ(std::string(e.what()), "No se encuentra el segmento Nº: 3 del archivo SEG.KAV");
-    }
-    for (int n = 1; n <= 9; ++n) std::remove(SegmentFileName("SEG.KAV", n).c_str());
-}
-
 TEST(ArchiveRead, SolidArchiveCarriesAnInnerArchive) {
     ArchiveBuilder b({.solid = true});
     b.AddFile("a.txt", "contenido a");
     b.AddFile("b.txt", kavmake::MixedData(70000));
     const auto built = b.Build();
-    const auto seen = Scan(built.segments);
-    ASSERT_EQ(seen.headers.size(), 2u);  // outer, inner
+    const auto seen = Read(built.segments);
+    ASSERT_EQ(seen.headers.size(), 1u);
     EXPECT_TRUE(seen.headers[0].ArchiveFlags & kArchiveSolid);
-    EXPECT_FALSE(seen.headers[1].ArchiveFlags & kArchiveSolid);
+    EXPECT_FALSE(seen.opened.ArchiveFlags & kArchiveSolid);  // the inner archive, read after Open
     ASSERT_EQ(seen.entries.size(), 2u);  // the inner entries, not their container
     EXPECT_EQ(seen.entries[0].Name, "a.txt");
     EXPECT_EQ(seen.content.at("b.txt"), kavmake::MixedData(70000));
@@ -184,7 +158,7 @@ TEST(ArchiveRead, ArchiveAppendedToAnExecutable) {
     b.AddFile("x.txt", "dentro del ejecutable");
     const std::string exe = kavmake::AppendToExecutable("MZ programa", b.Bytes(), 4096, "CERTIFICADO");
     EXPECT_EQ(exe.size() % 8, 11u % 8);  // archive padded to 8, then the trailer
-    const auto seen = Scan({exe}, {}, 4096);
+    const auto seen = Read({exe}, {}, 4096);  // read as the installer reads itself
     EXPECT_EQ(seen.content.at("x.txt"), "dentro del ejecutable");
     EXPECT_EQ(seen.headers[0].ArchiveFlags, 0x12);
 }
@@ -198,7 +172,7 @@ TEST(ArchiveRead, DescriptionBuildsTheSameArchive) {
         "file \"otro nombre.txt\" text=x alt=\"b\\c.txt\" alt-type=4\n"
         "folder \"vacia\\\"\n";
     const auto b = kavmake::ParseDescription(desc, ".");
-    const auto seen = Scan(b.Build().segments, "clave de prueba");
+    const auto seen = Read(b.Build().segments, "clave de prueba");
     ASSERT_EQ(seen.entries.size(), 4u);
     EXPECT_EQ(seen.headers[0].Comment, "Versión 5");
     EXPECT_EQ(seen.headers[0].UserData.Bytes[0], 0x4B);

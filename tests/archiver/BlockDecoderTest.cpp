@@ -11,7 +11,7 @@
 #include "ArchiveCRC32.h"
 #include "ArchiverMisc.h"
 #include "Blowunit.h"
-#include "ScanSupport.h"
+#include "ReadSupport.h"
 #include "Stream.h"
 
 namespace kav {

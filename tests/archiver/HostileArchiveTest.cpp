@@ -1,11 +1,12 @@
-// Damaged archives: every structurally impossible value gives a clear error,
-// never a read or write outside a buffer (the ASan run checks that) and
-// never an allocation sized by the file.
+// Damaged archives, read by the extraction engine: every structurally
+// impossible value gives a clear error, never a read or write outside a
+// buffer (the ASan run checks that) and never an allocation sized by the
+// file; testing an archive ends exactly as extracting it does.
 #include <gtest/gtest.h>
 
 #include <functional>
 
-#include "ScanSupport.h"
+#include "ReadSupport.h"
 
 namespace kav {
 namespace {
@@ -14,7 +15,7 @@ using kavmake::ArchiveBuilder;
 using kavmake::BuiltArchive;
 using kavmake::FileOptions;
 using kavmake::Packing;
-using testing::ScanError;
+using testing::ReadError;
 
 void PutAt(std::string& bytes, int64_t at, int32_t v) {
     for (int i = 0; i < 4; ++i) bytes[static_cast<size_t>(at + i)] = static_cast<char>(static_cast<uint32_t>(v) >> (8 * i));
@@ -24,6 +25,7 @@ const std::string kDamaged = std::string("EArchiver: ") + kMsgDamaged;
 const std::string kRead = std::string("Read: ") + kMsgReadError;
 const std::string kBadCRC = std::string("BadCRC: ") + kMsgBadCRC;
 const std::string kUncompress = std::string("Uncompress: ") + kMsgCouldNotUncompressBlock;
+const std::string kAskForSegment = "prompt: Introduzca Directorio del archivo.";
 
 // One archive with a file that has an AltName, tags and two blocks.
 BuiltArchive Sample(const FileOptions& extra = {}) {
@@ -70,10 +72,10 @@ TEST(HostileArchive, ImpossibleValuesAreReportedAsDamage) {
     for (const auto& c : cases) {
         BuiltArchive a = Sample(c.options);
         if (c.options.fault == kavmake::Fault::None) {
-            ASSERT_EQ(ScanError(a.segments, "clave de prueba"), "") << c.what;
+            ASSERT_EQ(ReadError(a.segments, "clave de prueba"), "") << c.what;
         }
         c.patch(a.segments[0], a.entries[0]);
-        EXPECT_EQ(ScanError(a.segments, "clave de prueba"), c.error) << c.what;
+        EXPECT_EQ(ReadError(a.segments, "clave de prueba"), c.error) << c.what;
     }
 }
 
@@ -82,11 +84,25 @@ TEST(HostileArchive, EveryTruncationFailsCleanly) {
         const std::string full = Sample(o).segments[0];
         for (size_t n = 0; n < full.size(); ++n) {
             std::string cut = full.substr(0, n);
-            const std::string error = ScanError({cut}, "clave de prueba");
-            // Short of the header: the read error. After it, EndOffset lies
-            // past the end of the file: damage.
-            EXPECT_EQ(error, n < 268 ? kRead : kDamaged) << n;
+            const std::string error = ReadError({cut}, "clave de prueba");
+            // Short of the header: the read error. After it, a record or
+            // block cut short: the read error, or damage when a length
+            // points past the end.
+            if (n < 268) EXPECT_EQ(error, kRead) << n;
+            else EXPECT_TRUE(error == kRead || error == kDamaged) << n << ": " << error;
         }
+    }
+}
+
+TEST(HostileArchive, NamesThatReachOutsideAreRefused) {
+    for (const std::string name : {"..\\fuera.txt", "a\\..\\..\\b.txt", "dir\\a:b.txt"}) {
+        ArchiveBuilder b;
+        b.AddFile(name, "x");
+        EXPECT_EQ(ReadError({b.Bytes()}), "EArchiver: Nombre de archivo no permitido en el archivo: \"" + name + "\"")
+            << name;
+        ArchiveBuilder alt;
+        alt.AddFile("bien.txt", "x", {.altName = name});
+        EXPECT_NE(ReadError({alt.Bytes()}), "") << name;
     }
 }
 
@@ -104,20 +120,17 @@ TEST(HostileArchive, SegmentSequenceIsChecked) {
          std::string("EArchiver: ") + kMsgWrongNextSegment},
         {"continuation with another date", [](BuiltArchive& a) { a.segments[1][a.entries[1].date + 6] ^= 1; },
          std::string("EArchiver: ") + kMsgWrongNextSegment},
-        {"segment of another archive", [](BuiltArchive& a) { PutAt(a.segments[1], 8, 1234); },
-         "EArchiver: No es el segmento Nº: 2 del archivo segmento 1!"},
-        {"segment numbered wrongly", [](BuiltArchive& a) { PutAt(a.segments[1], 20, 3); },
-         "EArchiver: No es el segmento Nº: 2 del archivo segmento 1!"},
-        {"segment missing", [](BuiltArchive& a) { a.segments.resize(1); },
-         "EArchiver: No se encuentra el segmento Nº: 2 del archivo segmento 1"},
+        // A segment that is not the next one: the user is asked for it.
+        {"segment of another archive", [](BuiltArchive& a) { PutAt(a.segments[1], 8, 1234); }, kAskForSegment},
+        {"segment numbered wrongly", [](BuiltArchive& a) { PutAt(a.segments[1], 20, 3); }, kAskForSegment},
+        {"segment missing", [](BuiltArchive& a) { a.segments.resize(1); }, kAskForSegment},
         {"last-segment flag nowhere", [](BuiltArchive& a) { a.segments.back()[24] &= ~kArchiveLastSegment; },
-         "EArchiver: No se encuentra el segmento Nº: " + std::to_string(good.segments.size() + 1) +
-             " del archivo segmento 1"},
+         kAskForSegment},
     };
     for (const auto& c : cases) {
         BuiltArchive a = good;
         c.change(a);
-        EXPECT_EQ(ScanError(a.segments), c.error) << c.what;
+        EXPECT_EQ(ReadError(a.segments), c.error) << c.what;
     }
 }
 

@@ -1,44 +1,42 @@
 // libFuzzer target over the archive reader: the input is one or more
 // segment files (separated by kSegmentBreak), read the way "kavtool test"
-// reads them: every header, entry record and block, with a known key.
-// Any error of the product's own kinds is a clean rejection; a crash, a
-// sanitizer report or a leak is a finding.
-#include <cstddef>
-#include <cstdint>
-#include <string>
-#include <string_view>
-#include <vector>
-
-#include "ArchiveScan.h"
-#include "FuzzInput.h"
+// and "kavtool list" read them: the engine's test of every header, entry
+// record and block with a known key, and its enumeration. Any error of the
+// product's own kinds is a clean rejection; a crash, a sanitizer report, a
+// leak or a file written anywhere is a finding.
+#include "Exception.h"
+#include "Extractor.h"
+#include "FuzzWorkspace.h"
 
 namespace {
 
-struct Sink : kav::ScanVisitor {
+void ReadOnce(const std::string& archive, bool test, kav::TErrorAction action) {
+    kav::TExtractor e;
+    e.SetFileName(archive);
+    e.ErrorAction = action;
+    e.Options -= kav::oShowBusyMessage;
+    e.Options += kav::oShowEmptyFolders;
+    e.OnRequestCryptKey = [](kav::TArchiverRoot&, std::string& key) { key = kav::fuzz::kKey; };
     uint64_t bytes = 0;
-    void Data(const kav::TFileEntry&, const uint8_t* p, size_t n) override {
-        if (n > 0) bytes += p[0] + p[n - 1];  // touch the data the reader hands out
-    }
-};
-
-void ScanOnce(const std::vector<std::string>& segments, bool readData) {
-    kav::MemorySegments source(segments);
-    Sink sink;
-    kav::ScanOptions options;
-    options.readData = readData;
-    options.key = kav::fuzz::kKey;
+    e.OnFileTested = [&](kav::TCustomExtractor&, const kav::TFileEntry& f) { bytes += f.Name.size(); };
+    e.OnEnumeration = [&](kav::TCustomExtractor&, const kav::TFileEntry& f) { bytes += f.Name.size(); };
     try {
-        kav::ScanArchive(source, sink, options);
+        if (test) e.TestFiles();
+        else e.EnumerateFiles();
     } catch (const Exception&) {
         // rejected with a message: fine
     }
+    e.Close();
 }
 
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    const auto segments = kav::fuzz::SplitSegments(std::string_view(reinterpret_cast<const char*>(data), size));
-    ScanOnce(segments, true);
-    ScanOnce(segments, false);
+    auto& w = kav::fuzz::Workspace::Get();
+    const std::string archive = w.Prepare(data, size);
+    ReadOnce(archive, true, kav::eaAbort);
+    ReadOnce(archive, true, kav::eaContinue);
+    ReadOnce(archive, false, kav::eaAbort);
+    w.Check();
     return 0;
 }

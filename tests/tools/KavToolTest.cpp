@@ -50,6 +50,14 @@ protected:
         damaged.segments[0][damaged.entries[0].tagCount] = 11;
         WriteFile("kt_damaged.kav", damaged.segments[0]);
 
+        // Archives the product refuses to extract: "test" must refuse them too.
+        ArchiveBuilder unsafe;
+        unsafe.AddFile("..\\fuera.txt", "x");
+        unsafe.WriteTo("kt_unsafe.kav");
+        kavmake::BuiltArchive shortFile = tagged.Build();
+        shortFile.segments[0][shortFile.entries[0].size] = 2;  // Size 2, one byte stored
+        WriteFile("kt_short.kav", shortFile.segments[0]);
+
         ArchiveBuilder inExe({.extraFlags = 0x02});
         WriteFile("kt_setup.exe", kavmake::AppendToExecutable("MZ", inExe.Bytes(), 1000, "FIRMA"));
 
@@ -99,12 +107,14 @@ TEST_F(KavTool, HeaderShowsFieldsAndUserDataInHex) {
 TEST_F(KavTool, FailuresGiveTheProductsMessage) {
     struct Case { std::vector<std::string> args; int code; std::string err; };
     const Case cases[] = {
-        {{"test", "kt_good.kav"}, 1, "El archivo no podra desencriptarse. Introdujo una clave invalida\n"},
+        {{"test", "kt_good.kav"}, 1, "El archivo esta encriptado: indique la clave con --key CLAVE\n"},
         {{"test", "--key", "otra clave", "kt_good.kav"}, 1, "El archivo no podra desencriptarse. Introdujo una clave invalida\n"},
         {{"test", "kt_crc.kav"}, 1, "CRC incorrecto: los datos dentro del archivo estan corrompidos\n"},
         {{"test", "kt_damaged.kav"}, 1, "El archivo está dañado\n"},
         {{"list", "kt_damaged.kav"}, 1, "El archivo está dañado\n"},
         {{"test", "kt_v2.kav"}, 1, "Versión desconocida\n"},
+        {{"test", "kt_unsafe.kav"}, 1, "Nombre de archivo no permitido en el archivo: \"..\\fuera.txt\"\n"},
+        {{"test", "kt_short.kav"}, 1, "El archivo está dañado\n"},
         {{"header", "kt_check.txt"}, 1, "Firma Erronea: el archivo \"kt_check.txt\" no es valido\n"},
         {{"list", "kt_setup.exe"}, 1, "Firma Erronea: el archivo \"kt_setup.exe\" no es valido\n"},
     };

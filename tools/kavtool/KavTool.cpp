@@ -7,8 +7,8 @@
 
 #include "ArchiveCRC32.h"
 #include "ArchiveFormat.h"
-#include "ArchiveScan.h"
 #include "Stream.h"
+#include "ToolExtractor.h"
 
 namespace kavtool {
 namespace {
@@ -58,37 +58,31 @@ Args Parse(const std::vector<std::string>& args, bool allowKey, bool allowOffset
     return a;
 }
 
-struct Counter : kav::ScanVisitor {
-    int entries = 0;
-    long long bytes = 0;
-    void Entry(const kav::TFileEntry&) override { ++entries; }
-    void Data(const kav::TFileEntry&, const uint8_t*, size_t n) override { bytes += static_cast<long long>(n); }
-};
-
 int List(const std::vector<std::string>& args, std::ostream& out) {
     const Args a = Parse(args, false, true);
-    kav::FileSegments source(a.path, a.offset);
-    struct Lister : kav::ScanVisitor {
-        std::ostream& out;
-        explicit Lister(std::ostream& o) : out(o) {}
-        void Entry(const kav::TFileEntry& e) override {
-            out << e.Name << '\t' << e.Size << '\t' << static_cast<int>(e.FileType) << '\n';
-        }
-    } lister(out);
-    kav::ScanOptions options;
-    options.readData = false;  // a solid archive's container is read all the same
-    kav::ScanArchive(source, lister, options);
+    ToolExtractor e(a.path, {}, a.offset);
+    e.Options += kav::oShowEmptyFolders;
+    e.OnEnumeration = [&out](kav::TCustomExtractor&, const kav::TFileEntry& f) {
+        out << f.Name << '\t' << f.Size << '\t' << static_cast<int>(f.FileType) << '\n';
+    };
+    e.EnumerateFiles();
+    e.Close();
     return 0;
 }
 
+// What extraction would find, without writing anything.
 int Test(const std::vector<std::string>& args, std::ostream& out) {
     const Args a = Parse(args, true, true);
-    kav::FileSegments source(a.path, a.offset);
-    Counter c;
-    kav::ScanOptions options;
-    options.key = a.key;
-    kav::ScanArchive(source, c, options);
-    out << a.path << ": correcto, " << c.entries << " entradas, " << c.bytes << " bytes\n";
+    ToolExtractor e(a.path, a.key, a.offset);
+    int entries = 0;
+    long long bytes = 0;
+    e.OnFileTested = [&](kav::TCustomExtractor&, const kav::TFileEntry& f) {
+        ++entries;
+        if (!(f.FileFlags & kav::kFileFolder)) bytes += f.Size;
+    };
+    e.TestFiles();
+    e.Close();
+    out << a.path << ": correcto, " << entries << " entradas, " << bytes << " bytes\n";
     return 0;
 }
 

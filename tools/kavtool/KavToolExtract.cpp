@@ -5,8 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "Exception.h"
-#include "Extractor.h"
+#include "ToolExtractor.h"
 
 namespace kavtool {
 
@@ -25,16 +24,9 @@ int Extract(const std::vector<std::string>& args, std::ostream& out) {
         else paths.push_back(w);
     }
     if (paths.size() != 2) return 2;
-    kav::TExtractor e;
-    e.SetFileName(paths[0]);
-    e.ExtractPath = paths[1];
+    ToolExtractor e(paths[0], key);
+    e.ExtractPath = AbsoluteFolder(paths[1]);
     e.RestoreAction = action;
-    e.ErrorAction = kav::eaAbort;  // no handler: the error itself ends the run
-    e.Options -= kav::oShowBusyMessage;
-    e.CryptKey = key;
-    e.OnRequestCryptKey = [](kav::TArchiverRoot&, std::string&) {
-        throw Exception("El archivo esta encriptado: indique la clave con --key CLAVE");
-    };
     e.OnFileExtracted = [&out](kav::TCustomExtractor&, const kav::TFileEntry& f, const std::string& folder) {
         out << folder << kav::ExtractFileName(f.Name) << '\n';
     };

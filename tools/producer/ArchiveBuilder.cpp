@@ -8,7 +8,7 @@
 
 #include "ArchiveCRC32.h"
 #include "ArchiveFormat.h"
-#include "ArchiveScan.h"
+#include "PathUtils.h"
 #include "Blowunit.h"
 #include "TextCodec.h"
 
@@ -244,8 +244,9 @@ std::string ArchiveBuilder::Bytes() const {
 
 void ArchiveBuilder::WriteTo(const std::string& path) const {
     const BuiltArchive b = Build();
+    const kav::ArchiveNameParts parts = kav::SplitArchiveName(path);
     for (size_t i = 0; i < b.segments.size(); ++i) {
-        const std::string name = kav::SegmentFileName(path, static_cast<int>(i + 1));
+        const std::string name = i == 0 ? path : kav::SegmentFileName(parts, static_cast<int>(i + 1));
         std::ofstream f(name, std::ios::binary | std::ios::trunc);
         f.write(b.segments[i].data(), static_cast<std::streamsize>(b.segments[i].size()));
         if (!f) throw std::runtime_error("kavmake: cannot write " + name);
