@@ -1,4 +1,5 @@
-// Small archive writer for the engine's tests: entries with names, dates,
+// The engine tests' archives, described as recipes and written by the
+// shared producer (kavmake::ArchiveBuilder): entries with names, dates,
 // attributes, types, alternate names, folder entries, stored, compressed and
 // encrypted blocks, several segments with files split across them, solid
 // archives, and archives appended to other bytes.
@@ -21,7 +22,7 @@ struct FileRecipe {
     uint8_t altType = 0;
     bool folder = false;
     bool stored = false;     // blocks stored instead of compressed
-    std::string key;         // encrypted with this key when not empty
+    std::string key;         // encrypted with this key when not empty (one key per archive)
 };
 
 struct ArchiveRecipe {
@@ -31,8 +32,8 @@ struct ArchiveRecipe {
     int32_t archiveId = 4242;
     int32_t blockSize = 1024;
     uint8_t flags = 0;        // extra ArchiveFlags bits (the last-segment bit is set by the writer)
-    // Largest amount of entry data per segment; 0 = one segment. A file is
-    // split between blocks when it does not fit.
+    // Largest amount of entry data (records and blocks) per segment; 0 = one
+    // segment. A file is split between blocks when it does not fit.
     int32_t segmentData = 0;
     // The first segment's ArchiveInfo left incomplete (as producers write it).
     bool incompleteFirstTotals = false;
@@ -42,7 +43,7 @@ struct ArchiveRecipe {
 std::vector<std::string> BuildSegments(const ArchiveRecipe& recipe);
 inline std::string BuildArchive(const ArchiveRecipe& recipe) { return BuildSegments(recipe).front(); }
 
-// A solid archive whose single entry holds `inner` (built as single segment).
+// A solid archive whose single entry, `name`, holds the inner archive.
 std::string BuildSolid(const ArchiveRecipe& inner, const std::string& name = "solid.kav");
 
 void WriteFile(const std::string& path, const std::string& bytes);
