@@ -13,10 +13,22 @@
 #include "PathUtils.h"
 #include "Stream.h"
 
+#ifdef _WIN32
+#include <process.h>
+#else
+#include <unistd.h>
+#endif
+
 namespace fs = std::filesystem;
 
 namespace kav::testing {
 namespace {
+
+#ifdef _WIN32
+int ProcessId() { return _getpid(); }
+#else
+int ProcessId() { return static_cast<int>(getpid()); }
+#endif
 
 std::string Utf8(const fs::path& p) {
     const std::u8string s = p.u8string();
@@ -31,33 +43,41 @@ fs::path FromUtf8(std::string s) {
     return fs::path(std::u8string(s.begin(), s.end()));
 }
 
-// The segment files in a folder of their own, removed afterwards.
+// The segment files in the process's reading folder, removed afterwards
+// with whatever was extracted. The folder is made once: reading thousands
+// of damaged archives stays quick under Wine.
 class ArchiveFiles {
 public:
     ArchiveFiles(const std::vector<std::string>& segments, int64_t sfxStart) {
-        static int serial = 0;
-        root_ = fs::temp_directory_path() / ("kvread-" + std::to_string(++serial));
-        fs::remove_all(root_);
-        fs::create_directories(root_);
-        archive = Utf8(root_ / (sfxStart > 0 ? "QTR.EXE" : "QTR.KAV"));
+        static const fs::path root = [] {
+            const fs::path p = fs::temp_directory_path() / ("kvread-" + std::to_string(ProcessId()));
+            fs::remove_all(p);
+            fs::create_directories(p);
+            return p;
+        }();
+        archive = Utf8(root / (sfxStart > 0 ? "QTR.EXE" : "QTR.KAV"));
         const ArchiveNameParts parts = SplitArchiveName(archive);
         for (size_t i = 0; i < segments.size(); ++i) {
-            const std::string name = i == 0 ? archive : SegmentFileName(parts, static_cast<int>(i + 1));
-            std::ofstream(FromUtf8(name), std::ios::binary).write(segments[i].data(),
-                                                                 static_cast<std::streamsize>(segments[i].size()));
+            written_.push_back(FromUtf8(i == 0 ? archive : SegmentFileName(parts, static_cast<int>(i + 1))));
+            std::ofstream(written_.back(), std::ios::binary)
+                .write(segments[i].data(), static_cast<std::streamsize>(segments[i].size()));
         }
-        output = Utf8(root_ / "salida");
+        output_ = root / "salida";
+        output = Utf8(output_);
     }
     ~ArchiveFiles() {
         std::error_code ec;
-        for (auto& e : fs::recursive_directory_iterator(root_, ec))
+        for (const fs::path& p : written_) fs::remove(p, ec);
+        if (!fs::exists(output_, ec)) return;
+        for (auto& e : fs::recursive_directory_iterator(output_, ec))
             fs::permissions(e.path(), fs::perms::owner_write, fs::perm_options::add, ec);
-        fs::remove_all(root_, ec);
+        fs::remove_all(output_, ec);
     }
     std::string archive, output;
 
 private:
-    fs::path root_;
+    std::vector<fs::path> written_;
+    fs::path output_;
 };
 
 // Records the last prompt and cancels it, for the scope.

@@ -40,6 +40,7 @@ protected:
         ArchiveBuilder split({.blockSize = 1024, .segmentSize = 2500});
         split.AddFile("partido.bin", kavmake::MixedData(6000), {.packing = kavmake::Packing::Stored});
         split.WriteTo("kt_split.kav");
+        WriteFile("kt_cut.kav", split.Build().segments[0]);  // its next segment is nowhere
 
         ArchiveBuilder v2({.version = 2});
         v2.WriteTo("kt_v2.kav");
@@ -115,6 +116,7 @@ TEST_F(KavTool, FailuresGiveTheProductsMessage) {
         {{"test", "kt_v2.kav"}, 1, "Versión desconocida\n"},
         {{"test", "kt_unsafe.kav"}, 1, "Nombre de archivo no permitido en el archivo: \"..\\fuera.txt\"\n"},
         {{"test", "kt_short.kav"}, 1, "El archivo está dañado\n"},
+        {{"test", "kt_cut.kav"}, 1, "No se encuentra el segmento Nº: 2 del archivo kt_cut.kav\n"},
         {{"header", "kt_check.txt"}, 1, "Firma Erronea: el archivo \"kt_check.txt\" no es valido\n"},
         {{"list", "kt_setup.exe"}, 1, "Firma Erronea: el archivo \"kt_setup.exe\" no es valido\n"},
     };
