@@ -20,7 +20,7 @@
 #include "Framepsql.h"
 #include "CierreVentana.h"
 #include "ReglasInstalador.h"
-#include "ServiciosProvisionales.h"
+#include "ModoLocal.h"
 #include "LibActualizadorComun.h"
 #include "LibActualizadorConta.h"
 #include "Timer.h"

@@ -14,6 +14,7 @@ packages=(
     zlib1g-dev libz-mingw-w64-dev libdeflate-dev googletest libgtest-dev
     libjpeg-dev libssl-dev libbenchmark-dev
     dpkg-dev nasm unzip zip p7zip-full python3 locales
+    chromium
 )
 
 missing=()

@@ -60,9 +60,10 @@ enum : uint8_t { urlNoResponde = 0, urlCorrecta = 1, urlSinServidor = 2 };
 
 // 2 when the vendor's server does not answer a ping (judged by the Spanish
 // summary of the system's ping), 0 when the URL does not answer with status
-// 200, 1 when it does. The agent is the name the session announces.
-uint8_t ComprobarURL(const std::string& url,
-                     const std::string& agente = "Instalación Contabilidad Kavo");
+// 200, 1 when it does. The agent is the name the session announces: callers
+// pass the application's title (forms::Application().Title()), which the
+// window changes at start-up.
+uint8_t ComprobarURL(const std::string& url, const std::string& agente);
 
 // A byte count as short text with three significant digits: "999 bytes",
 // "0,977 KB", "1,46 MB" (the user's decimal separator).

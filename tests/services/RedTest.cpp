@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "Application.h"
 #include "LibActualizadorComunPlataforma.h"
 #include "LibActualizadorComunRed.h"
 #include "ProcessMessages.h"
@@ -59,6 +60,12 @@ private:
     std::optional<EnvVar> path_;
 };
 
+// What the program's callers announce: the application's title.
+std::string Agente() {
+    forms::Application().SetTitle("Instalación Conta Kavo");
+    return forms::Application().Title();
+}
+
 TEST(ComprobarURL, WithSpanishPingTellsTheStatusOfTheUrl) {
     const TestServer& server = TestServer::Get();
     server.Reset();
@@ -73,9 +80,9 @@ TEST(ComprobarURL, WithSpanishPingTellsTheStatusOfTheUrl) {
     } casos[] = {{"ok.html", urlCorrecta}, {"falta.html", urlNoResponde}, {"roto.html", urlNoResponde}};
     for (const Caso& c : casos) {
         SCOPED_TRACE(c.path);
-        EXPECT_EQ(ComprobarURL(server.Url(c.path)), c.esperado);
+        EXPECT_EQ(ComprobarURL(server.Url(c.path), Agente()), c.esperado);
     }
-    EXPECT_EQ(ComprobarURL("http://127.0.0.1:9/x.html"), urlNoResponde);  // nobody listens
+    EXPECT_EQ(ComprobarURL("http://127.0.0.1:9/x.html", Agente()), urlNoResponde);  // nobody listens
 }
 
 TEST(ComprobarURL, WithoutTheSpanishPingSummaryThereIsNoServer) {
@@ -83,9 +90,9 @@ TEST(ComprobarURL, WithoutTheSpanishPingSummaryThereIsNoServer) {
     EnvVar servidor(L"KAVO_SERVIDOR", text::Wide(server.Url()));
     server.Put("ok.html", "<html></html>");
     // The system's own ping (Wine's speaks English), then a lost packet.
-    EXPECT_EQ(ComprobarURL(server.Url("ok.html")), urlSinServidor);
+    EXPECT_EQ(ComprobarURL(server.Url("ok.html"), Agente()), urlSinServidor);
     PingFalso ping("    Paquetes: enviados = 1, recibidos = 0, perdidos = 1");
-    EXPECT_EQ(ComprobarURL(server.Url("ok.html")), urlSinServidor);
+    EXPECT_EQ(ComprobarURL(server.Url("ok.html"), Agente()), urlSinServidor);
 }
 
 TEST(FormatoTamano, ThreeSignificantDigitsInTheRightUnit) {

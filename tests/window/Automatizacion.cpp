@@ -19,7 +19,13 @@ namespace prueba {
 
 Proceso::Proceso(const std::string& exe, const std::vector<std::string>& args, const std::string& carpeta) {
     std::wstring linea = L"\"" + Wide(exe) + L"\"";
-    for (const auto& a : args) linea += L" \"" + Wide(a) + L"\"";
+    for (const auto& a : args) {
+        // Backslashes before the closing quote are doubled, or the last one
+        // would escape it (a folder with its trailing backslash).
+        std::wstring w = Wide(a);
+        size_t finales = w.size() - (w.find_last_not_of(L'\\') + 1);
+        linea += L" \"" + w + std::wstring(finales, L'\\') + L"\"";
+    }
     STARTUPINFOW si{};
     si.cb = sizeof(si);
     if (!CreateProcessW(nullptr, linea.data(), nullptr, nullptr, FALSE, 0, nullptr,
@@ -38,6 +44,12 @@ Proceso::~Proceso() {
 
 bool Proceso::EsperarFin(std::chrono::milliseconds limite) {
     return WaitForSingleObject(pi_.hProcess, static_cast<DWORD>(limite.count())) == WAIT_OBJECT_0;
+}
+
+DWORD Proceso::CodigoSalida() const {
+    DWORD codigo = STILL_ACTIVE;
+    GetExitCodeProcess(pi_.hProcess, &codigo);
+    return codigo;
 }
 
 namespace {
@@ -135,6 +147,26 @@ void Escribir(HWND edit, const std::string& texto) {
 
 void Pulsar(HWND boton) { PostMessageW(boton, BM_CLICK, 0, 0); }
 
+namespace {
+constexpr int kDesdeLaIzquierda = 10;
+}
+
+void Clic(HWND control) {
+    RECT r;
+    GetClientRect(control, &r);
+    LPARAM punto = MAKELPARAM(kDesdeLaIzquierda, (r.bottom - r.top) / 2);
+    PostMessageW(control, WM_LBUTTONDOWN, MK_LBUTTON, punto);
+    PostMessageW(control, WM_LBUTTONUP, 0, punto);
+}
+
+void MoverPuntero(HWND control) {
+    RECT r;
+    GetWindowRect(control, &r);
+    MoverPuntero(r.left + kDesdeLaIzquierda, (r.top + r.bottom) / 2);
+}
+
+void MoverPuntero(int x, int y) { SetCursorPos(x, y); }
+
 void PulsarTecla(HWND ventana, WORD tecla) {
     PostMessageW(ventana, WM_KEYDOWN, tecla, 1);
     PostMessageW(ventana, WM_KEYUP, tecla, static_cast<LPARAM>(0xC0000001u));
@@ -172,7 +204,17 @@ void Responder(const Dialogo& d, const std::string& boton) {
     throw std::runtime_error("el diálogo no tiene el botón " + boton);
 }
 
-void GuardarCaptura(HWND h, const std::string& ruta) {
+namespace {
+
+// What the screen shows of the window: 24-bit BGR rows, bottom-up and padded
+// to 4 bytes, as BMP files store them.
+struct Captura {
+    BITMAPINFOHEADER cabecera{};
+    std::vector<uint8_t> bits;
+    size_t TamFila() const { return static_cast<size_t>((cabecera.biWidth * 3 + 3) & ~3); }
+};
+
+Captura Capturar(HWND h) {
     RECT r;
     GetWindowRect(h, &r);
     int w = r.right - r.left, alto = r.bottom - r.top;
@@ -181,7 +223,7 @@ void GuardarCaptura(HWND h, const std::string& ruta) {
     BITMAPINFO bi{};
     bi.bmiHeader.biSize = sizeof(bi.bmiHeader);
     bi.bmiHeader.biWidth = w;
-    bi.bmiHeader.biHeight = alto;  // bottom-up, as BMP files store it
+    bi.bmiHeader.biHeight = alto;
     bi.bmiHeader.biPlanes = 1;
     bi.bmiHeader.biBitCount = 24;
     void* bits = nullptr;
@@ -189,19 +231,40 @@ void GuardarCaptura(HWND h, const std::string& ruta) {
     HGDIOBJ antes = SelectObject(dc, mapa);
     BitBlt(dc, 0, 0, w, alto, pantalla, r.left, r.top, SRCCOPY);
     GdiFlush();
-    DWORD tamFila = static_cast<DWORD>((w * 3 + 3) & ~3), tamDatos = tamFila * static_cast<DWORD>(alto);
-    BITMAPFILEHEADER fh{};
-    fh.bfType = 0x4D42;
-    fh.bfOffBits = sizeof(fh) + sizeof(BITMAPINFOHEADER);
-    fh.bfSize = fh.bfOffBits + tamDatos;
-    std::ofstream f(std::filesystem::path(Wide(ruta)), std::ios::binary);
-    f.write(reinterpret_cast<const char*>(&fh), sizeof(fh));
-    f.write(reinterpret_cast<const char*>(&bi.bmiHeader), sizeof(BITMAPINFOHEADER));
-    f.write(static_cast<const char*>(bits), tamDatos);
+    Captura c;
+    c.cabecera = bi.bmiHeader;
+    const auto* inicio = static_cast<const uint8_t*>(bits);
+    c.bits.assign(inicio, inicio + c.TamFila() * static_cast<size_t>(alto));
     SelectObject(dc, antes);
     DeleteObject(mapa);
     DeleteDC(dc);
     ReleaseDC(nullptr, pantalla);
+    return c;
+}
+
+}  // namespace
+
+void GuardarCaptura(HWND h, const std::string& ruta) {
+    Captura c = Capturar(h);
+    BITMAPFILEHEADER fh{};
+    fh.bfType = 0x4D42;
+    fh.bfOffBits = sizeof(fh) + sizeof(BITMAPINFOHEADER);
+    fh.bfSize = static_cast<DWORD>(fh.bfOffBits + c.bits.size());
+    std::ofstream f(std::filesystem::path(Wide(ruta)), std::ios::binary);
+    f.write(reinterpret_cast<const char*>(&fh), sizeof(fh));
+    f.write(reinterpret_cast<const char*>(&c.cabecera), sizeof(BITMAPINFOHEADER));
+    f.write(reinterpret_cast<const char*>(c.bits.data()), static_cast<std::streamsize>(c.bits.size()));
+}
+
+int PixelesDeColor(HWND h, COLORREF color) {
+    Captura c = Capturar(h);
+    int n = 0;
+    for (size_t fila = 0; fila < static_cast<size_t>(c.cabecera.biHeight); ++fila)
+        for (size_t x = 0; x < static_cast<size_t>(c.cabecera.biWidth); ++x) {
+            const uint8_t* p = c.bits.data() + fila * c.TamFila() + x * 3;
+            if (RGB(p[2], p[1], p[0]) == color) ++n;
+        }
+    return n;
 }
 
 void ConstruirInstalador(const std::string& programa, const std::string& destino,

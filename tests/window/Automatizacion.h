@@ -26,6 +26,8 @@ public:
     DWORD Id() const { return pi_.dwProcessId; }
     // True when the program ended within the time.
     bool EsperarFin(std::chrono::milliseconds limite = 20s);
+    // The exit code of an ended program (STILL_ACTIVE while it runs).
+    DWORD CodigoSalida() const;
 
 private:
     PROCESS_INFORMATION pi_{};
@@ -41,6 +43,14 @@ std::string Texto(HWND h);
 std::string TextoDe(HWND raiz, const std::string& nombre);
 void Escribir(HWND edit, const std::string& texto);
 void Pulsar(HWND boton);
+// A press and release of the left mouse button on the control, a few pixels
+// in from its left edge and halfway down (where a label's text starts).
+void Clic(HWND control);
+// Moves the mouse pointer to that same place of the control, or to a screen point.
+void MoverPuntero(HWND control);
+void MoverPuntero(int x, int y);
+// How many pixels of the window, as the screen shows it, have exactly this colour.
+int PixelesDeColor(HWND h, COLORREF color);
 void PulsarTecla(HWND ventana, WORD tecla);
 // The window's opacity; 255 for a window that is not layered.
 int Opacidad(HWND h);

@@ -416,19 +416,4 @@ TEST(Actualizador, RelanzadoArrancaDondeEstabaLaVentana) {
     CerrarConPregunta(v, "Confirma Salida del Actualizador");
 }
 
-// Without its record and without a recorded customer code the updater says
-// why and ends without showing the window.
-TEST(Actualizador, SinCodigoDeClienteTerminaDiciendoPorQue) {
-    Vendedor vendedor("");
-    std::string programa = CarpetaNueva("actualizador_sin_codigo");
-    CopyFileW(text::Wide(Programa()).c_str(), text::Wide(programa + "Actualizador.exe").c_str(), FALSE);
-    Proceso p(programa + "Actualizador.exe", {}, programa);
-    auto d = EsperarDialogo(p.Id());
-    ASSERT_TRUE(d.has_value());
-    EXPECT_EQ(d->titulo, "Error");
-    EXPECT_NE(d->texto.find("Código de Cliente"), std::string::npos) << d->texto;
-    Responder(*d, "Vale");
-    EXPECT_TRUE(p.EsperarFin());
-}
-
 }  // namespace

@@ -78,7 +78,7 @@ void TControl::SetPosicion(const Limites& l) {
 
 void TControl::SetFuente(const Fuente& f) {
     fuente_ = f;
-    hfont_.reset(CreateFontW(-f.alto, 0, 0, 0, f.negrita ? FW_BOLD : FW_NORMAL, FALSE, FALSE, FALSE,
+    hfont_.reset(CreateFontW(-f.alto, 0, 0, 0, f.negrita ? FW_BOLD : FW_NORMAL, FALSE, f.subrayada, FALSE,
                              DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, CLEARTYPE_QUALITY,
                              DEFAULT_PITCH | FF_SWISS, L"Segoe UI"));
     SendMessageW(hwnd_, WM_SETFONT, reinterpret_cast<WPARAM>(hfont_.get()), TRUE);
@@ -204,9 +204,9 @@ void RegistrarClaseVentana(const wchar_t* nombre, WNDPROC procedimiento, HICON i
 
 void TContenedor::RegistrarClase() { RegistrarClaseVentana(kClase, &TContenedor::Procedimiento); }
 
-TPanel::TPanel(TContenedor* padre, const std::string& nombre, const Limites& l, COLORREF color) {
+TPanel::TPanel(TContenedor* padre, const std::string& nombre, const Limites& l, COLORREF color, bool marco) {
     SetColor(color);
-    CrearVentana(kClase, WS_VISIBLE | WS_CLIPCHILDREN, 0, padre, nombre, l, "");
+    CrearVentana(kClase, WS_VISIBLE | WS_CLIPCHILDREN, marco ? WS_EX_STATICEDGE : 0, padre, nombre, l, "");
 }
 
 TFrame::TFrame(TContenedor* padre, const std::string& nombre, const Limites& l) {

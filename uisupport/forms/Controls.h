@@ -31,6 +31,7 @@ struct Fuente {
     int alto = 11;  // character height in pixels at 96 dpi
     bool negrita = false;
     COLORREF color = RGB(0, 0, 0);
+    bool subrayada = false;
 };
 
 class TContenedor;
@@ -132,7 +133,8 @@ private:
 
 class TPanel : public TContenedor {
 public:
-    TPanel(TContenedor* padre, const std::string& nombre, const Limites& l, COLORREF color);
+    // `marco`: a thin sunken edge around the panel.
+    TPanel(TContenedor* padre, const std::string& nombre, const Limites& l, COLORREF color, bool marco = false);
 };
 
 // A frame: a page hosted in a panel (white background, the window font).
@@ -189,6 +191,10 @@ public:
     bool Default() const { return predeterminado_; }
     // Shows the shell's small folder symbol instead of a caption (flat look).
     void MostrarIconoCarpeta();
+    // Shows one of the shell's stock icons (a SHSTOCKICONID) beside the caption.
+    void MostrarIconoSistema(int idIcono);
+    // A caption too long for one line wraps.
+    void SetAjusteLineas();
     void Click();
     std::function<void()> OnClick;
     void Notificacion(WORD codigo) override;

@@ -44,8 +44,14 @@ LRESULT CALLBACK GanchoCbt(int codigo, WPARAM wp, LPARAM lp) noexcept {
 
 int MostrarDialogo(const std::string& texto, const std::string& titulo, unsigned icono, BotonesMensaje botones) {
     UINT tipo = botones == BotonesMensaje::Ok ? MB_OK : botones == BotonesMensaje::OkCancelar ? MB_OKCANCEL : MB_YESNO;
+    // The active window owns the box while it can take input (a modal dialog
+    // over the main form); the message box re-enables its owner on closing,
+    // so a form disabled under a dialog must not own it.
     forms::TForm* f = forms::Application().MainForm();
-    HWND propietario = f && IsWindow(f->Handle()) ? f->Handle() : GetActiveWindow();
+    HWND activa = GetActiveWindow();
+    HWND propietario = activa && IsWindowEnabled(activa) ? activa
+                       : f && IsWindow(f->Handle())      ? f->Handle()
+                                                         : activa;
     g_gancho = SetWindowsHookExW(WH_CBT, &GanchoCbt, nullptr, GetCurrentThreadId());
     int r = MessageBoxW(propietario, text::Wide(texto).c_str(), text::Wide(titulo).c_str(), tipo | icono);
     if (g_gancho) {

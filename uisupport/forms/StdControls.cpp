@@ -8,6 +8,7 @@
 #include "Controls.h"
 #include "Exception.h"
 #include "Form.h"
+#include "FormModal.h"
 #include "Jpeg.h"
 #include "TextCodec.h"
 
@@ -180,6 +181,20 @@ void TButton::MostrarIconoCarpeta() {
     SendMessageW(hwnd_, BM_SETIMAGE, IMAGE_ICON, reinterpret_cast<LPARAM>(info.hIcon));
 }
 
+void TButton::MostrarIconoSistema(int idIcono) {
+    SHSTOCKICONINFO info{};
+    info.cbSize = sizeof(info);
+    if (FAILED(SHGetStockIconInfo(static_cast<SHSTOCKICONID>(idIcono), SHGSI_ICON | SHGSI_SMALLICON, &info))) return;
+    // Without BS_ICON the button draws the picture and its caption; the icon
+    // stays with the button for the life of the process.
+    SendMessageW(hwnd_, BM_SETIMAGE, IMAGE_ICON, reinterpret_cast<LPARAM>(info.hIcon));
+}
+
+void TButton::SetAjusteLineas() {
+    SetWindowLongPtrW(hwnd_, GWL_STYLE, GetWindowLongPtrW(hwnd_, GWL_STYLE) | BS_MULTILINE);
+    InvalidateRect(hwnd_, nullptr, TRUE);
+}
+
 void TButton::Click() {
     if (OnClick) OnClick();
 }
@@ -308,6 +323,7 @@ void IniciarToolkit() {
     TLabel::RegistrarClase();
     TImage::RegistrarClase();
     TForm::RegistrarClase();
+    TFormModal::RegistrarClase();
 }
 
 }  // namespace forms
