@@ -18,13 +18,5 @@ locale -a 2>/dev/null | grep -qx 'es_ES.utf8' || {
     echo "wine-run: the es_ES.UTF-8 locale is missing; run scripts/setup.sh" >&2; exit 1; }
 export LC_ALL=es_ES.UTF-8
 export WINEARCH=win64
-if [ ! -f "$WINEPREFIX/system.reg" ]; then
-    mkdir -p "$WINEPREFIX"
-    # Several tests may start at once: one of them creates the prefix.
-    (
-        flock 9
-        [ -f "$WINEPREFIX/system.reg" ] || wineboot -i >/dev/null 2>&1 || true
-        wineserver -w
-    ) 9>"$WINEPREFIX.lock"
-fi
+"$(dirname "$0")/wine-prefix.sh" "$WINEPREFIX"
 exec wine "$@"

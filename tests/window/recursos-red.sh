@@ -6,6 +6,8 @@
 #   recursos-red.sh WINEPREFIX FOLDER
 set -e
 prefijo=${KV_WINEPREFIX:-$1}
+# Wine must make its prefix before anything is written into it.
+"$(dirname "$0")/../../scripts/wine-prefix.sh" "$prefijo"
 carpeta=$2
 equipo=$(hostname | cut -d. -f1 | tr '[:upper:]' '[:lower:]')
 for servidor in srv01 "$equipo"; do
