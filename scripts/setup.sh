@@ -8,7 +8,7 @@ build_root=${1:-$root/build}
 deps=$build_root/deps
 
 packages=(
-    cmake ninja-build g++ clang libclang-rt-14-dev llvm
+    cmake ninja-build ccache g++ clang libclang-rt-14-dev llvm
     g++-mingw-w64-x86-64-posix mingw-w64-tools
     wine wine64 xvfb xauth x11-utils imagemagick
     zlib1g-dev libz-mingw-w64-dev libdeflate-dev googletest libgtest-dev
