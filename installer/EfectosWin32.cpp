@@ -13,6 +13,7 @@
 #include "Unit_Win7Taskbar.h"
 #include "VersionesInstaladas.h"
 #include "Win32Error.h"
+#include "platform/Platform.h"
 
 using text::Wide;
 
@@ -38,6 +39,8 @@ std::optional<double> TEfectosWin32::FechaFichero(const std::string& ruta) {
     FileTimeToLocalFileTime(&a.ftLastWriteTime, &local);
     return Dias(local);
 }
+
+int64_t TEfectosWin32::TamanoFichero(const std::string& ruta) { return kav::os::FileSize(ruta); }
 
 TypeVersion TEfectosWin32::VersionFichero(const std::string& ruta, bool lanzar) {
     if (lanzar) {

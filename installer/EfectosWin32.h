@@ -14,6 +14,7 @@ public:
     bool FicheroSoloLectura(const std::string& ruta) override;
     bool FicheroEnUso(const std::string& ruta) override;
     std::optional<double> FechaFichero(const std::string& ruta) override;
+    int64_t TamanoFichero(const std::string& ruta) override;
     TypeVersion VersionFichero(const std::string& ruta, bool lanzar) override;
     void CrearCarpeta(const std::string& carpeta) override;
     void MoverFichero(const std::string& origen, const std::string& destino) override;

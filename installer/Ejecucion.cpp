@@ -4,7 +4,9 @@
 
 #include "Exception.h"
 #include "FormatoTexto.h"
+#include "Registro.h"
 #include "ReglasInstalador.h"
+#include "platform/Platform.h"
 
 namespace {
 
@@ -45,6 +47,20 @@ std::string ReemplazarSinMayusculas(const std::string& texto, const std::string&
 std::string Extension(const std::string& nombre) {
     size_t p = nombre.find_last_of('.');
     return p == std::string::npos ? std::string() : Minusculas(nombre.substr(p));
+}
+
+const char* NombreRespuesta(int respuesta) {
+    switch (respuesta) {
+    case mrOk: return "Vale";
+    case mrCancel: return "Cancelar";
+    case mrYes: return "Sí";
+    case mrNo: return "No";
+    }
+    return "ninguna";
+}
+
+std::string Segundos(uint32_t milisegundos) {
+    return std::to_string(milisegundos / 1000) + "," + FormatoCerosFijo(milisegundos % 1000, 3) + " s";
 }
 
 // Runs a step whose errors the run ignores on purpose.
@@ -100,7 +116,7 @@ void TEjecucion::Instalar() {
     if (d_.ModoActualizacion) {
         const std::string programa = v_.RutaProgramaEjecutar();
         if (!e_.FicheroExiste(programa)) {
-            e_.Mensaje(kNoSeEncuentra + programa, TipoMensaje::Error, BotonesMensaje::Ok);
+            Mensaje(kNoSeEncuentra + programa, TipoMensaje::Error, BotonesMensaje::Ok);
             Abort();
         }
     }
@@ -109,24 +125,46 @@ void TEjecucion::Instalar() {
         if (d_.HayExternos && d_.ModoLocal) d_.DescargarExternos = false;
     }
     v_.FijarDirInstalar(v_.TextoDirPrograma());
+    Anotar("Inicio de la " + d_.TextoOperacion() + " en " + d_.DirEjecutable + (d_.ModoLocal ? " (modo local)" : ""));
     // A backup of an earlier run in this process is not this run's.
     d_.DirCopias.clear();
     copiasEnSubcarpetas_.clear();
     e_.Bloquear(true);
+    bool completada = false;
     try {
         if (Descargar()) {
             d_.Resultado = rsNinguno;
-            if (!Extraer())
+            if (!Extraer()) {
                 v_.PaginaInstalando();  // the last status stays visible
-            else
+            } else {
                 Completar();
+                completada = true;
+            }
         }
-    } catch (...) {
+    } catch (const std::exception& e) {
         // The run's own error is the one the user must see.
+        SinErrores([&] { Limpiar(); });
+        Anotar("Fin: " + d_.TextoOperacion() +
+               (dynamic_cast<const EAbort*>(&e) ? " interrumpida" : std::string(" fallida: ") + e.what()));
+        throw;
+    } catch (...) {
         SinErrores([&] { Limpiar(); });
         throw;
     }
     Limpiar();
+    Anotar("Fin: " + d_.TextoOperacion() + (completada ? " Correcta" : " sin completar"));
+}
+
+int TEjecucion::Mensaje(const std::string& texto, TipoMensaje tipo, BotonesMensaje botones) {
+    Anotar("Mensaje: " + texto);
+    const int respuesta = e_.Mensaje(texto, tipo, botones);
+    if (botones != BotonesMensaje::Ok) Anotar(std::string("Respuesta: ") + NombreRespuesta(respuesta));
+    return respuesta;
+}
+
+void TEjecucion::MensajePlano(const std::string& texto) {
+    Anotar("Mensaje: " + texto);
+    e_.MensajePlano(texto);
 }
 
 void TEjecucion::Completar() {
@@ -162,7 +200,7 @@ void TEjecucion::Completar() {
     if (d_.ModoActualizacion) {
         v_.OfrecerAbrirPrograma();
     } else {
-        e_.Mensaje(d_.TextoOperacion() + " Correcta", TipoMensaje::Informacion, BotonesMensaje::Ok);
+        Mensaje(d_.TextoOperacion() + " Correcta", TipoMensaje::Informacion, BotonesMensaje::Ok);
         v_.DeshabilitarInstalar();
     }
 }
@@ -174,7 +212,7 @@ void TEjecucion::Limpiar() {
             e_.BorrarDirectorio(d_.DirCopias);
         } else {
             // What could not be put back is still only in the backup.
-            e_.Mensaje("No se han podido restaurar todos los ficheros reemplazados.\r\n\r\n"
+            Mensaje("No se han podido restaurar todos los ficheros reemplazados.\r\n\r\n"
                        "La copia de seguridad se conserva en:\r\n\r\n" + d_.DirCopias,
                        TipoMensaje::Error, BotonesMensaje::Ok);
         }
@@ -190,6 +228,8 @@ void TEjecucion::Limpiar() {
 bool TEjecucion::RestaurarCopias() {
     bool ok = e_.CopiarDirectorio(d_.DirCopias, d_.DirEjecutable);
     for (const auto& [copia, original] : copiasEnSubcarpetas_) ok = e_.CopiarFichero(copia, original) && ok;
+    Anotar(ok ? "Copia de seguridad restaurada desde " + d_.DirCopias
+              : "No se ha podido restaurar toda la copia de seguridad de " + d_.DirCopias);
     return ok;
 }
 
@@ -198,7 +238,7 @@ bool TEjecucion::RestaurarCopias() {
 bool TEjecucion::Descargar() {
     if (d_.ModoLocal) return true;
     if (!e_.HayConexionInternet()) {
-        e_.Mensaje("Imposible realizar conexión con el Servidor de KAVO.\n\rRevisa tu configuración de Conexión a "
+        Mensaje("Imposible realizar conexión con el Servidor de KAVO.\n\rRevisa tu configuración de Conexión a "
                    "Internet.",
                    TipoMensaje::Error, BotonesMensaje::Ok);
         return false;
@@ -221,7 +261,7 @@ bool TEjecucion::Descargar() {
             resultado = true;
         } catch (const std::exception& e) {
             // A cancelled transfer fails too; the user asked for it.
-            if (!d_.CancelarPedido) e_.MensajePlano(e.what());
+            if (!d_.CancelarPedido) MensajePlano(e.what());
             d_.CancelarPedido = true;
             const std::string parcial = DirDescargas() + NombreDe(d_.ArchivoPrincipal);
             if (e_.FicheroExiste(parcial)) e_.BorrarFichero(parcial, true);
@@ -238,9 +278,18 @@ void TEjecucion::DescargarArchivo(const std::string& base, const std::string& no
     v_.FijarPosicionBarra(0);
     v_.FijarTituloProgreso(" DESCARGANDO " + etiqueta + " ");
     const std::string carpeta = DirDescargas();
-    e_.DescargarFichero(base, nombre, carpeta,
-                        [this](uint32_t p, uint32_t m, bool& cancelar) { ProgresoDescarga(p, m, cancelar); });
-    if (d_.ListaDescargas) d_.ListaDescargas->insert(ConBarraFinal(carpeta) + nombre);
+    const uint32_t inicio = kav::os::TickCount();
+    try {
+        e_.DescargarFichero(base, nombre, carpeta,
+                            [this](uint32_t p, uint32_t m, bool& cancelar) { ProgresoDescarga(p, m, cancelar); });
+    } catch (const std::exception& e) {
+        Anotar("Descarga fallida de " + base + nombre + ": " + e.what());
+        throw;
+    }
+    const std::string ruta = ConBarraFinal(carpeta) + nombre;
+    Anotar("Descargado " + base + nombre + ": " + std::to_string(e_.TamanoFichero(ruta)) + " bytes en " +
+           Segundos(kav::os::TickCount() - inicio));
+    if (d_.ListaDescargas) d_.ListaDescargas->insert(ruta);
 }
 
 void TEjecucion::ProgresoDescarga(uint32_t progreso, uint32_t maximo, bool& cancelar) {
@@ -264,7 +313,7 @@ void TEjecucion::ProgresoDescarga(uint32_t progreso, uint32_t maximo, bool& canc
 
 void TEjecucion::Cancelar() {
     if (d_.Estado >= esDescargando) {
-        if (e_.Mensaje("Cancelar " + d_.TextoOperacion(), TipoMensaje::Confirmacion, BotonesMensaje::OkCancelar) ==
+        if (Mensaje("Cancelar " + d_.TextoOperacion(), TipoMensaje::Confirmacion, BotonesMensaje::OkCancelar) ==
             mrOk) {
             d_.CancelarPedido = true;
             if (d_.Estado == esExtrayendo) {
@@ -310,7 +359,7 @@ void TEjecucion::ComprobarInstalado(int& primerPaso) {
     const std::string instalado = v_.RutaProgramaInstalado();
     if (!e_.FicheroExiste(instalado)) {
         if (d_.ModoActualizacion) {
-            e_.Mensaje(kNoSeEncuentra + instalado, TipoMensaje::Error, BotonesMensaje::Ok);
+            Mensaje(kNoSeEncuentra + instalado, TipoMensaje::Error, BotonesMensaje::Ok);
             Abort();
         }
         if (d_.HayExternos) primerPaso = pePrograma;
@@ -330,14 +379,14 @@ void TEjecucion::ComprobarInstalado(int& primerPaso) {
     const uint32_t registrado = v_.CodigoClienteRegistrado();
     d_.CodigoCliente = registrado != 0 ? registrado : d_.DatosWeb.CodigoCliente();
     if (d_.ModoLocal && v.MayorMenor() > d_.DatosWeb.VersionFichero(99).MayorMenor()) {
-        e_.Mensaje("La Versión Instalada es Mayor que la Version de la WEB, asegurate que te has descargado los dos "
+        Mensaje("La Versión Instalada es Mayor que la Version de la WEB, asegurate que te has descargado los dos "
                    "ficheros para la instalacion local.",
                    TipoMensaje::Error, BotonesMensaje::Ok);
         Abort();
     }
     const TypeVersion inicial = d_.VersionesInstaladas.VersionFichero(99);
     if (v.MayorMenor() > inicial.MayorMenor() &&
-        e_.Mensaje("La Versión Instalada es Mayor que la Actual. ¿Deseas Continuar?", TipoMensaje::Aviso,
+        Mensaje("La Versión Instalada es Mayor que la Actual. ¿Deseas Continuar?", TipoMensaje::Aviso,
                    BotonesMensaje::OkCancelar) != mrOk)
         Abort();
     d_.DirCopias = CarpetaDe(instalado) + FormatoCerosFijo(inicial.Major, 2) + "." + FormatoCerosFijo(inicial.Minor, 2);
@@ -367,10 +416,10 @@ bool TEjecucion::ExtraerPasos() {
         const std::string ruta = DirDescargas() + archivo;
         if (!e_.FicheroExiste(ruta)) {
             if (paso == peMotor)
-                e_.Mensaje(std::string(kNoSeEncuentra) + "\n\r" + archivo, TipoMensaje::Informacion,
+                Mensaje(std::string(kNoSeEncuentra) + "\n\r" + archivo, TipoMensaje::Informacion,
                            BotonesMensaje::Ok);
             if (paso != pePrograma) continue;
-            e_.Mensaje(std::string(kNoSeEncuentra) + "\n\r" + archivo + "\n\r\n\rSe procederá a la cancelación de la "
+            Mensaje(std::string(kNoSeEncuentra) + "\n\r" + archivo + "\n\r\n\rSe procederá a la cancelación de la "
                                                                         "instalación",
                        TipoMensaje::Error, BotonesMensaje::Ok);
             d_.CancelarPedido = true;
@@ -383,11 +432,13 @@ bool TEjecucion::ExtraerPasos() {
         v_.FijarDeRuta("Extrayendo de: ", ruta);
         e_.ProcesarMensajes();
         v_.AntesDeExtraer();
+        Anotar("Extrayendo " + ruta + " en " + e_.DestinoExtraccion());
         const int32_t codigo = e_.ExtraerArchivo(ruta);
+        Anotar("Extracción de " + archivo + " terminada con el código " + std::to_string(codigo));
         if (codigo == -1) {
             d_.CancelarPedido = true;
             d_.Resultado = rsError;
-            e_.Mensaje(d_.TextoOperacion() + " Incorrecta", TipoMensaje::Informacion, BotonesMensaje::Ok);
+            Mensaje(d_.TextoOperacion() + " Incorrecta", TipoMensaje::Informacion, BotonesMensaje::Ok);
             v_.MostrarCopiar();
             return false;
         }
@@ -453,10 +504,14 @@ void TEjecucion::ExtraerFichero(const kav::TFileEntry& entrada, std::string& car
         aceptar = v_.AceptarFichero(entrada.FileType, nombre, entrada.Date, carpeta);
         break;
     }
+    const bool existia = aceptar && e_.FicheroExiste(ConBarraFinal(carpeta) + nombre);
     if (aceptar && d_.ModoActualizacion &&
         (entrada.FileType == 5 || entrada.FileType == 6 || Extension(nombre) == ".dll" || Extension(nombre) == ".exe"))
         CopiarAntesDeReemplazar(carpeta, nombre);
-    if (aceptar) v_.FijarFichero(ConBarraFinal(carpeta) + nombre);
+    if (aceptar) {
+        Anotar((existia ? "Reemplazando " : "Escribiendo ") + ConBarraFinal(carpeta) + nombre);
+        v_.FijarFichero(ConBarraFinal(carpeta) + nombre);
+    }
     e_.ProcesarMensajes();
 }
 
@@ -485,6 +540,7 @@ void TEjecucion::CopiarAntesDeReemplazar(const std::string& carpeta, const std::
     // already holds the original, which must stay.
     if (e_.FicheroExiste(copia)) return;
     e_.MoverFichero(original, copia);
+    Anotar("Copia de seguridad de " + original + " en " + copia);
     if (!plano) copiasEnSubcarpetas_.emplace_back(copia, original);
 }
 
@@ -499,6 +555,6 @@ void TEjecucion::FinOperacion(int32_t codigoResultado) {
 }
 
 void TEjecucion::ErrorExtraccion(const std::string& texto) {
-    e_.Mensaje(texto, TipoMensaje::Error, BotonesMensaje::Ok);
+    Mensaje(texto, TipoMensaje::Error, BotonesMensaje::Ok);
     d_.Resultado = rsError;
 }

@@ -34,6 +34,7 @@ public:
     virtual bool FicheroEnUso(const std::string& ruta) = 0;
     // The modification time (days since 30 Dec 1899, local); none when missing.
     virtual std::optional<double> FechaFichero(const std::string& ruta) = 0;
+    virtual int64_t TamanoFichero(const std::string& ruta) = 0;  // 0 when missing
     // Major.minor of a program's version resource; raises the system's text
     // + "\r\n\r\n" + path when it has none (or is missing) and `lanzar`,
     // otherwise zeros.
@@ -168,6 +169,9 @@ public:
     std::string DirDescargas();
 
 private:
+    // The user's dialogs, written to the log as they are shown.
+    int Mensaje(const std::string& texto, TipoMensaje tipo, BotonesMensaje botones);
+    void MensajePlano(const std::string& texto);
     bool ExtraerPasos();
     void ComprobarInstalado(int& primerPaso);
     std::string ArchivoDelPaso(TPasoExtraccion paso);

@@ -5,6 +5,7 @@
 #include "LibActualizadorConta.h"
 #include "Exception.h"
 #include "Mensajes.h"
+#include "Registro.h"
 #include "Unit_Win7Taskbar.h"
 
 using namespace forms;
@@ -121,6 +122,9 @@ void TFFormKavoInstala::LeerIniEjecutable() {
 }
 
 void TFFormKavoInstala::FormCreate() {
+    // The log goes into the product's temporary folder, known only now.
+    Registro().FijarRutaPredeterminada([] { return CarpetaTemporal() + kFicheroRegistro; });
+    Anotar("Arranque de " + RutaEjecutable() + " en modo " + (ModoActualizacion ? "actualización" : "instalación"));
     CarpetaPrograma = NombreProducto();
     PasoExtraccion = peNinguno;
     ModoLocal = false;

@@ -5,11 +5,13 @@
 
 #include <algorithm>
 #include <deque>
+#include <fstream>
 #include <map>
 
 #include "Ejecucion.h"
 #include "Exception.h"
 #include "FormatoTexto.h"
+#include "Registro.h"
 
 namespace {
 
@@ -75,6 +77,9 @@ public:
     std::optional<double> FechaFichero(const std::string& r) override {
         if (!ficheros.count(r)) return std::nullopt;
         return fechas.count(r) ? fechas[r] : 0.0;
+    }
+    int64_t TamanoFichero(const std::string& r) override {
+        return ficheros.count(r) ? static_cast<int64_t>(ficheros[r].size()) : 0;
     }
     TypeVersion VersionFichero(const std::string& r, bool lanzar) override {
         if (versiones.count(r)) return versiones[r];
@@ -578,6 +583,48 @@ TEST(Actualizacion, RestauracionFallidaConservaLaCopia) {
     EXPECT_TRUE(f.Vio("Mensaje:No se han podido restaurar todos los ficheros reemplazados.\r\n\r\nLa copia de "
                       "seguridad se conserva en:\r\n\r\n" +
                       kPrograma + "10.05"));
+}
+
+// The log tells the story of each run, in order, for support staff.
+TEST(Actualizacion, ElRegistroCuentaLaEjecucion) {
+    const std::string ruta = ::testing::TempDir() + "ejecucion_registro.log";
+    struct Caso {
+        const char* nombre;
+        bool danada;
+        std::vector<std::string> historia;  // texts the lines carry, in this order
+    };
+    const Caso casos[] = {
+        {"correcta",
+         false,
+         {"Inicio de la Actualización en " + kPrograma, "QTR.KAV: 15 bytes en ",
+          "Copia de seguridad de " + kPrograma + "A.DLL en " + kPrograma + "10.05\\A.DLL",
+          "Reemplazando " + kPrograma + "A.DLL", "Fin: Actualización Correcta"}},
+        {"fallida",
+         true,
+         {"Inicio de la Actualización", "Reemplazando " + kPrograma + "A.DLL", "Mensaje: CRC incorrecto",
+          "Copia de seguridad restaurada desde " + kPrograma + "10.05", "Fin: Actualización interrumpida"}},
+    };
+    for (const Caso& c : casos) {
+        std::remove(ruta.c_str());
+        Registro().FijarRuta(ruta);
+        Falso f = Actualizacion();
+        f.servidor["QTR.KAV"] = {{"Conta\\Programa\\A.DLL", 1, "a nuevo"},
+                                 {"Conta\\Programa\\X.TXT", 1, "x", 100, c.danada}};
+        f.respuestas = {mrNo};
+        try {
+            f.run.Instalar();
+        } catch (const EAbort&) {
+        }
+        Registro().FijarRuta("");
+        std::ifstream in(ruta, std::ios::binary);
+        const std::string registro((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+        size_t desde = 0;
+        for (const std::string& texto : c.historia) {
+            const size_t p = registro.find(texto, desde);
+            EXPECT_NE(p, std::string::npos) << c.nombre << ": " << texto << "\n" << registro;
+            if (p != std::string::npos) desde = p;
+        }
+    }
 }
 
 TEST(Actualizacion, ComprobacionesDelProgramaInstalado) {

@@ -1,0 +1,59 @@
+// The run's log: lines are appended to what earlier runs left, each on its
+// own line with its time, in UTF-8, and a log that cannot be written never
+// reaches the run.
+#include "Registro.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <fstream>
+#include <regex>
+#include <sstream>
+
+namespace {
+
+std::string Leer(const std::string& ruta) {
+    std::ifstream f(ruta, std::ios::binary);
+    std::stringstream s;
+    s << f.rdbuf();
+    return s.str();
+}
+
+TEST(Registro, AnadeLineasConSuHoraALoQueHabia) {
+    const std::string ruta = ::testing::TempDir() + "registro_anade.log";
+    std::remove(ruta.c_str());
+    {
+        std::ofstream(ruta, std::ios::binary) << "de otra ejecución\r\n";
+    }
+    TRegistro r;
+    r.FijarRuta(ruta);
+    r.Anotar("Actualización de CONTA.EXE");
+    r.Anotar("El Fichero C:\\A.DLL\r\n\r\nestá en Uso.\n\rFin");
+    const std::string todo = Leer(ruta);
+    const std::string hora = R"(\d{4}-\d\d-\d\d \d\d:\d\d:\d\d\.\d{3}  )";
+    EXPECT_TRUE(std::regex_match(todo, std::regex("de otra ejecución\r\n" + hora + "Actualización de CONTA.EXE\r\n" +
+                                                  hora + R"(El Fichero C:\\A\.DLL \| está en Uso\. \| Fin)" + "\r\n")))
+        << todo;
+}
+
+TEST(Registro, RutaPredeterminadaYRedirigida) {
+    TRegistro r;
+    const std::string predeterminada = ::testing::TempDir() + "registro_predeterminado.log";
+    r.FijarRutaPredeterminada([&] { return predeterminada; });
+    EXPECT_EQ(r.Ruta(), predeterminada);
+    r.FijarRuta("/otra/parte.log");
+    EXPECT_EQ(r.Ruta(), "/otra/parte.log");
+    r.FijarRuta("");
+    EXPECT_EQ(r.Ruta(), predeterminada);
+}
+
+TEST(Registro, SinPoderEscribirNoFalla) {
+    TRegistro r;
+    r.FijarRuta(::testing::TempDir() + "no_existe_esta_carpeta/sub/registro.log");
+    EXPECT_NO_THROW(r.Anotar("nada"));
+    r.FijarRutaPredeterminada([]() -> std::string { throw std::runtime_error("sin carpeta temporal"); });
+    r.FijarRuta("");
+    EXPECT_NO_THROW(r.Anotar("nada"));
+}
+
+}  // namespace
