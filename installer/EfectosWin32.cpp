@@ -4,6 +4,7 @@
 
 #include "Application.h"
 #include "Exception.h"
+#include "ExtractorInstalador.h"
 #include "FormKavoInstala.h"
 #include "Ini.h"
 #include "LibActualizadorComun.h"
@@ -104,6 +105,20 @@ int32_t TEfectosWin32::ExtraerArchivo(const std::string& archivo) {
 }
 
 void TEfectosWin32::CerrarArchivo() { f_.Extractor1.Close(); }
+
+std::vector<kav::TFileEntry> TEfectosWin32::ComprobarArchivo(const std::string& archivo) {
+    // An extractor of its own: the window's answers the extraction's events.
+    TExtractorInstalador lector;
+    lector.ErrorAction = kav::eaAbort;  // no handler: the first fault ends the reading as an error
+    lector.SetFileName(archivo);
+    std::vector<kav::TFileEntry> entradas;
+    lector.OnFileTested = [&](kav::TCustomExtractor&, const kav::TFileEntry& e) { entradas.push_back(e); };
+    lector.TestFiles();
+    const int32_t codigo = lector.ResultCode();
+    lector.Close();
+    if (codigo == -1) throw Exception("Error leyendo " + archivo);
+    return entradas;
+}
 void TEfectosWin32::AbortarExtraccion() { f_.Extractor1.RequestAbort(); }
 
 int TEfectosWin32::Mensaje(const std::string& texto, TipoMensaje tipo, BotonesMensaje botones) {

@@ -34,6 +34,7 @@ public:
     std::string DestinoExtraccion() override;
     int32_t ExtraerArchivo(const std::string& archivo) override;
     void CerrarArchivo() override;
+    std::vector<kav::TFileEntry> ComprobarArchivo(const std::string& archivo) override;
     void AbortarExtraccion() override;
     int Mensaje(const std::string& texto, TipoMensaje tipo, BotonesMensaje botones) override;
     void MensajePlano(const std::string& texto) override;

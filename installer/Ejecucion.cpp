@@ -1,35 +1,15 @@
 #include "Ejecucion.h"
 
-#include <cctype>
-
 #include "Exception.h"
 #include "FormatoTexto.h"
 #include "Registro.h"
+#include "Rutas.h"
 #include "ReglasInstalador.h"
 #include "platform/Platform.h"
 
 namespace {
 
 const char* kNoSeEncuentra = "No se encuentra el Fichero:\n\r";
-
-std::string NombreDe(const std::string& ruta) {
-    size_t p = ruta.find_last_of("\\/");
-    return p == std::string::npos ? ruta : ruta.substr(p + 1);
-}
-
-std::string CarpetaDe(const std::string& ruta) {
-    size_t p = ruta.find_last_of('\\');
-    return p == std::string::npos ? std::string() : ruta.substr(0, p + 1);
-}
-
-std::string Minusculas(std::string s) {
-    for (char& c : s) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    return s;
-}
-
-bool EmpiezaSinMayusculas(const std::string& texto, const std::string& prefijo) {
-    return texto.size() >= prefijo.size() && Minusculas(texto.substr(0, prefijo.size())) == Minusculas(prefijo);
-}
 
 std::string ReemplazarSinMayusculas(const std::string& texto, const std::string& buscado,
                                     const std::string& nuevo) {
@@ -128,6 +108,7 @@ void TEjecucion::Instalar() {
     Anotar("Inicio de la " + d_.TextoOperacion() + " en " + d_.DirEjecutable + (d_.ModoLocal ? " (modo local)" : ""));
     // A backup of an earlier run in this process is not this run's.
     d_.DirCopias.clear();
+    copiasPorHacer_.clear();
     copiasEnSubcarpetas_.clear();
     e_.Bloquear(true);
     bool completada = false;
@@ -389,9 +370,41 @@ void TEjecucion::ComprobarInstalado(int& primerPaso) {
         Mensaje("La Versión Instalada es Mayor que la Actual. ¿Deseas Continuar?", TipoMensaje::Aviso,
                    BotonesMensaje::OkCancelar) != mrOk)
         Abort();
-    d_.DirCopias = CarpetaDe(instalado) + FormatoCerosFijo(inicial.Major, 2) + "." + FormatoCerosFijo(inicial.Minor, 2);
+    // Set only when the run starts changing things: until then the clean-up
+    // must not take this folder for this run's backup.
+    copiasPorHacer_ = CarpetaDe(instalado) + FormatoCerosFijo(inicial.Major, 2) + "." + FormatoCerosFijo(inicial.Minor, 2);
+}
+
+// The first changes of an update, made only once every check has passed.
+void TEjecucion::PrepararCopias() {
+    if (copiasPorHacer_.empty()) return;
+    d_.DirCopias = std::exchange(copiasPorHacer_, std::string());
     if (e_.DirectorioExiste(d_.DirCopias)) e_.BorrarDirectorio(d_.DirCopias);
     e_.EscribirIni(v_.IniPrograma(), "ACTUALIZACION", "ACTUALIZAR", "1");
+}
+
+// A damaged or cut download must be found before the first file changes,
+// not halfway through the extraction.
+void TEjecucion::ComprobarArchivos(int primerPaso) {
+    for (int p = primerPaso; p <= pePrograma; ++p) {
+        const std::string archivo = ArchivoDelPaso(static_cast<TPasoExtraccion>(p));
+        const std::string ruta = DirDescargas() + archivo;
+        if (!e_.FicheroExiste(ruta)) continue;  // the extraction loop says what follows
+        v_.FijarDeRuta("Comprobando: ", ruta);
+        e_.ProcesarMensajes();
+        std::vector<kav::TFileEntry> entradas;
+        try {
+            entradas = e_.ComprobarArchivo(ruta);
+        } catch (const std::exception& e) {
+            Anotar("Archivo dañado: " + ruta + ": " + e.what());
+            throw Exception("El archivo " + ruta + "\r\n\r\nestá dañado o incompleto:\r\n\r\n" + e.what() +
+                            "\r\n\r\n" + d_.TextoOperacion() + " Cancelada. No se ha modificado ningún fichero.");
+        }
+        int64_t bytes = 0;
+        for (const kav::TFileEntry& entrada : entradas) bytes += entrada.Size;
+        Anotar("Archivo comprobado: " + ruta + ", " + std::to_string(entradas.size()) + " entradas, " +
+               std::to_string(bytes) + " bytes");
+    }
 }
 
 std::string TEjecucion::ArchivoDelPaso(TPasoExtraccion paso) {
@@ -407,6 +420,8 @@ bool TEjecucion::ExtraerPasos() {
     e_.FijarDestinoExtraccion(v_.DirPrograma());
     int primerPaso = peMotor;
     ComprobarInstalado(primerPaso);
+    ComprobarArchivos(primerPaso);
+    PrepararCopias();
     v_.LeerRutasDatos();
     d_.Estado = esExtrayendo;
     for (int p = primerPaso; p <= pePrograma; ++p) {

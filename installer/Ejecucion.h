@@ -66,6 +66,11 @@ public:
     // Opens the archive and extracts it; the result code the engine left.
     virtual int32_t ExtraerArchivo(const std::string& archivo) = 0;
     virtual void CerrarArchivo() = 0;
+    // Reads the whole archive through the engine without writing anything
+    // (every block's checksum, the inflate, every entry's size, every
+    // segment) and returns its entries; raises the engine's text when any
+    // of it is unsound.
+    virtual std::vector<kav::TFileEntry> ComprobarArchivo(const std::string& archivo) = 0;
     virtual void AbortarExtraccion() = 0;
 
     // The user and the process.
@@ -174,6 +179,8 @@ private:
     void MensajePlano(const std::string& texto);
     bool ExtraerPasos();
     void ComprobarInstalado(int& primerPaso);
+    void ComprobarArchivos(int primerPaso);
+    void PrepararCopias();
     std::string ArchivoDelPaso(TPasoExtraccion paso);
     void CopiarAntesDeReemplazar(const std::string& carpeta, const std::string& nombre);
     void Completar();
@@ -184,6 +191,8 @@ private:
     TDatosControlador& d_;
     TVentanaEjecucion& v_;
     TEfectos& e_;
+    // The backup folder of this update, before the first change.
+    std::string copiasPorHacer_;
     // Replaced files kept outside the backup's flat part: the copy and where
     // it came from.
     std::vector<std::pair<std::string, std::string>> copiasEnSubcarpetas_;

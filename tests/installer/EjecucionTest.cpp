@@ -35,6 +35,7 @@ public:
     std::map<std::string, TypeVersion> versiones;
     std::map<std::string, std::vector<Entrada>> servidor;  // archive name -> entries
     std::map<std::string, std::string> fallosDescarga;     // archive name -> error text
+    std::map<std::string, std::string> corruptos;          // archive name -> the engine's text on reading it
     std::set<std::string> sinCopia;                        // CopiarFichero fails for these
     std::deque<int> respuestas;                            // answers to the next dialogs
     std::vector<std::string> log;
@@ -170,6 +171,21 @@ public:
         return 1;
     }
     void CerrarArchivo() override { log.push_back("Cerrar"); }
+    std::vector<kav::TFileEntry> ComprobarArchivo(const std::string& archivo) override {
+        log.push_back("Comprobar:" + archivo);
+        const std::string nombre = archivo.substr(archivo.find_last_of('\\') + 1);
+        if (corruptos.count(nombre)) throw Exception(corruptos[nombre]);
+        std::vector<kav::TFileEntry> r;
+        for (const Entrada& e : servidor[nombre]) {
+            kav::TFileEntry fe;
+            fe.Name = e.nombre;
+            fe.FileType = e.tipo;
+            fe.Date = e.fecha;
+            fe.Size = static_cast<int32_t>(e.contenido.size());
+            r.push_back(fe);
+        }
+        return r;
+    }
     void AbortarExtraccion() override { log.push_back("Abortar"); }
     int Mensaje(const std::string& texto, TipoMensaje, BotonesMensaje) override {
         log.push_back("Mensaje:" + texto);
@@ -583,6 +599,46 @@ TEST(Actualizacion, RestauracionFallidaConservaLaCopia) {
     EXPECT_TRUE(f.Vio("Mensaje:No se han podido restaurar todos los ficheros reemplazados.\r\n\r\nLa copia de "
                       "seguridad se conserva en:\r\n\r\n" +
                       kPrograma + "10.05"));
+}
+
+// Every archive of the run is read whole before the first file changes: a
+// damaged one, whichever step it belongs to, leaves everything untouched.
+TEST(Comprobacion, ArchivoDanadoNoTocaNada) {
+    struct Caso {
+        const char* nombre;
+        bool actualizacion;
+        const char* danado;
+    };
+    const Caso casos[] = {{"actualización", true, "QTR.KAV"},
+                          {"instalación, motor", false, "PSQL.KAV"},
+                          {"instalación, soporte (el último)", false, "SOPORTE.KAV"}};
+    for (const Caso& c : casos) {
+        Falso f = c.actualizacion ? Actualizacion() : Falso();
+        f.servidor["PSQL.KAV"] = {{"Externos\\P\\P.DLL", 4, "p"}};
+        f.servidor["SOPORTE.KAV"] = {{"Conta\\Soporte\\S.TXT", 11, "s"}};
+        f.servidor["QTR.KAV"] = {{"Conta\\Programa\\CONTA.EXE", 1, "conta 10.06"}};
+        f.corruptos[c.danado] = "CRC incorrecto";
+        f.ficheros[kPrograma + "10.05\\A.DLL"] = "copia de otra vez";
+        const auto antes = f.Bajo("C:\\Kavo\\");
+        std::string error;
+        try {
+            f.run.Instalar();
+        } catch (const std::exception& e) {
+            error = e.what();
+        }
+        EXPECT_EQ(error, "El archivo " + kTemporal + c.danado +
+                             "\r\n\r\nestá dañado o incompleto:\r\n\r\nCRC incorrecto\r\n\r\n" +
+                             (c.actualizacion ? "Actualización" : "Instalación") +
+                             " Cancelada. No se ha modificado ningún fichero.")
+            << c.nombre;
+        EXPECT_EQ(f.Bajo("C:\\Kavo\\"), antes) << c.nombre;
+        for (const std::string& l : f.log) {
+            EXPECT_NE(l.rfind("Extraer:", 0), 0u) << c.nombre << ": " << l;
+            EXPECT_NE(l.rfind("Ini:", 0), 0u) << c.nombre << ": " << l;
+        }
+        EXPECT_EQ(f.d.Resultado, rsError) << c.nombre;
+        EXPECT_TRUE(f.Vio("Desbloquear")) << c.nombre;
+    }
 }
 
 // The log tells the story of each run, in order, for support staff.

@@ -1,0 +1,25 @@
+// Path pieces the run and its backup share. Windows paths, UTF-8; file
+// names compare without regard to ASCII case, as Windows compares them.
+#pragma once
+#include <cctype>
+#include <string>
+
+inline std::string NombreDe(const std::string& ruta) {
+    size_t p = ruta.find_last_of("\\/");
+    return p == std::string::npos ? ruta : ruta.substr(p + 1);
+}
+
+// The folder part with its trailing backslash; empty when there is none.
+inline std::string CarpetaDe(const std::string& ruta) {
+    size_t p = ruta.find_last_of('\\');
+    return p == std::string::npos ? std::string() : ruta.substr(0, p + 1);
+}
+
+inline std::string Minusculas(std::string s) {
+    for (char& c : s) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return s;
+}
+
+inline bool EmpiezaSinMayusculas(const std::string& texto, const std::string& prefijo) {
+    return texto.size() >= prefijo.size() && Minusculas(texto.substr(0, prefijo.size())) == Minusculas(prefijo);
+}
