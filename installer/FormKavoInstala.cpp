@@ -6,7 +6,9 @@
 #include "Exception.h"
 #include "Mensajes.h"
 #include "Registro.h"
+#include "TextCodec.h"
 #include "Unit_Win7Taskbar.h"
+#include "VersionesInstaladas.h"
 
 using namespace forms;
 
@@ -17,6 +19,21 @@ namespace {
 const Fuente kBlancaNegrita{12, true, RGB(255, 255, 255)};
 const Fuente kPlata{12, false, RGB(192, 192, 192)};
 const Fuente kContacto{11, false, RGB(255, 255, 255)};
+
+// Asked about the running program's own file, the loader answers with the
+// image in memory, not with the newer copy just written over it: the version
+// is read from a copy of the file.
+TypeVersion VersionEnDisco(const std::string& ruta) {
+    wchar_t carpeta[MAX_PATH], copia[MAX_PATH];
+    if (!GetTempPathW(MAX_PATH, carpeta) || !GetTempFileNameW(carpeta, L"kav", 0, copia))
+        return LeerVersionFichero(ruta);
+    struct Borrar {
+        const wchar_t* f;
+        ~Borrar() { DeleteFileW(f); }
+    } borrar{copia};
+    if (!CopyFileW(text::Wide(ruta).c_str(), copia, FALSE)) return LeerVersionFichero(ruta);
+    return LeerVersionFichero(text::Narrow(copia));
+}
 
 }  // namespace
 
@@ -289,7 +306,7 @@ void TFFormKavoInstala::Bloquear(bool activar) {
 
 void TFFormKavoInstala::RelanzarActualizador() {
     if (NuevoActualizador.empty()) return;
-    if (!VersionMayor(LeerVersionFichero(NuevoActualizador), VersionPrevia, true)) return;
+    if (!VersionMayor(VersionEnDisco(NuevoActualizador), VersionPrevia, true)) return;
     Limites p = PosicionEnPantalla();
     IniciarPrograma(NuevoActualizador, "/ACT /YPOS" + std::to_string(p.y) + " /XPOS" + std::to_string(p.x));
     TerminarSinPregunta();

@@ -87,8 +87,11 @@ sellar() {  # FILE MAJOR MINOR
 import struct, sys
 path, major, minor = sys.argv[1], int(sys.argv[2]), int(sys.argv[3])
 b = bytearray(open(path, "rb").read())
-i = b.find(struct.pack("<I", 0xFEEF04BD))
-assert i >= 0, "no version resource in " + path
+# The signature after the resource's key: the same four bytes may also
+# stand in code (the updater reads other files' versions).
+clave = b.find("VS_VERSION_INFO".encode("utf-16-le"))
+i = b.find(struct.pack("<I", 0xFEEF04BD), clave)
+assert clave >= 0 and i >= 0, "no version resource in " + path
 struct.pack_into("<II", b, i + 8, (major << 16) | minor, 0)     # file version
 struct.pack_into("<II", b, i + 16, (major << 16) | minor, 0)    # product version
 open(path, "wb").write(bytes(b))

@@ -5,6 +5,7 @@
 // customer code recorded in its CONTA.INI) into the updater's temporary
 // folder and starts the updater beside it with the record's name.
 #include <windows.h>
+#include <shellapi.h>
 #include <urlmon.h>
 
 #include <string>
@@ -68,8 +69,17 @@ int BuscarActualizacion() {
 
 }  // namespace
 
-int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR linea, int) {
-    if (lstrcmpiW(linea, L"/ACTUALIZAR") == 0) return BuscarActualizacion();
+// Whoever starts it may quote the option, as Windows programs often do.
+bool PideActualizar() {
+    int n = 0;
+    LPWSTR* args = CommandLineToArgvW(GetCommandLineW(), &n);
+    bool pide = args && n == 2 && lstrcmpiW(args[1], L"/ACTUALIZAR") == 0;
+    LocalFree(args);
+    return pide;
+}
+
+int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
+    if (PideActualizar()) return BuscarActualizacion();
     std::wstring texto = L"Contabilidad Kavo\r\n\r\nVersión " + VersionPropia() +
                          L"\r\n\r\nPrograma de demostración instalado por el Actualizador.";
     MessageBoxW(nullptr, texto.c_str(), L"Contabilidad Kavo", MB_OK | MB_ICONINFORMATION);
