@@ -5,7 +5,9 @@
 #include "Application.h"
 #include "Exception.h"
 #include "ExtractorInstalador.h"
+#include "Diario.h"
 #include "FormKavoInstala.h"
+#include "FormatoTexto.h"
 #include "Ini.h"
 #include "LibActualizadorComun.h"
 #include "Mensajes.h"
@@ -74,6 +76,54 @@ bool TEfectosWin32::CopiarDirectorio(const std::string& origen, const std::strin
 
 bool TEfectosWin32::BorrarDirectorio(const std::string& carpeta) { return ::BorrarDirectorio(carpeta, true); }
 bool TEfectosWin32::BorrarFichero(const std::string& ruta, bool lanzar) { return ::BorrarFichero(ruta, lanzar); }
+
+bool TEfectosWin32::BorrarCarpetaVacia(const std::string& carpeta) {
+    return RemoveDirectoryW(Wide(carpeta).c_str()) != 0;
+}
+
+std::string TEfectosWin32::LeerFichero(const std::string& ruta) {
+    kav::os::File f;
+    if (!f.Open(ruta, kav::os::Access::Read, kav::os::Share::DenyNone, kav::os::Disposition::OpenExisting)) return {};
+    std::string r(static_cast<size_t>(f.Size()), '\0');
+    r.resize(f.Read(r.data(), r.size()));
+    return r;
+}
+
+void TEfectosWin32::AnexarDiario(const std::string& diario, const std::string& linea) {
+    if (!diario_ || rutaDiario_ != diario) {
+        // Readable by others, but neither writable nor deletable: an
+        // updater starting meanwhile sees it in use and leaves it alone.
+        diario_.reset(CreateFileW(Wide(diario).c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, OPEN_ALWAYS,
+                                  FILE_ATTRIBUTE_NORMAL, nullptr));
+        if (!diario_) win::RaiseLastOSError(diario);
+        rutaDiario_ = diario;
+    }
+    LARGE_INTEGER cero{};
+    DWORD escritos = 0;
+    if (!SetFilePointerEx(diario_.get(), cero, nullptr, FILE_END) ||
+        !WriteFile(diario_.get(), linea.data(), static_cast<DWORD>(linea.size()), &escritos, nullptr) ||
+        escritos != linea.size() || !FlushFileBuffers(diario_.get()))
+        win::RaiseLastOSError(diario);
+}
+
+void TEfectosWin32::CerrarDiario() {
+    diario_.reset();
+    rutaDiario_.clear();
+}
+
+std::vector<std::string> TEfectosWin32::BuscarDiarios(const std::string& carpeta) {
+    std::vector<std::string> r;
+    WIN32_FIND_DATAW d;
+    win::FindHandle h(FindFirstFileW(Wide(ConBarraFinal(carpeta) + "*").c_str(), &d));
+    if (!h) return r;
+    do {
+        const std::string nombre = text::Narrow(d.cFileName);
+        if (!(d.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) || nombre == "." || nombre == "..") continue;
+        const std::string diario = ConBarraFinal(carpeta) + nombre + "\\" + kFicheroDiario;
+        if (::FicheroExiste(diario)) r.push_back(diario);
+    } while (FindNextFileW(h.get(), &d));
+    return r;
+}
 
 void TEfectosWin32::EscribirIni(const std::string& fichero, const std::string& seccion, const std::string& clave,
                                 const std::string& valor) {

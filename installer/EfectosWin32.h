@@ -2,6 +2,7 @@
 // extractor and lock, the message dialogs, the taskbar and the application.
 #pragma once
 #include "Ejecucion.h"
+#include "Win32Handle.h"
 
 class TFFormKavoInstala;
 
@@ -22,6 +23,11 @@ public:
     bool CopiarDirectorio(const std::string& origen, const std::string& destino) override;
     bool BorrarDirectorio(const std::string& carpeta) override;
     bool BorrarFichero(const std::string& ruta, bool lanzar) override;
+    bool BorrarCarpetaVacia(const std::string& carpeta) override;
+    std::string LeerFichero(const std::string& ruta) override;
+    void AnexarDiario(const std::string& diario, const std::string& linea) override;
+    void CerrarDiario() override;
+    std::vector<std::string> BuscarDiarios(const std::string& carpeta) override;
     void EscribirIni(const std::string& fichero, const std::string& seccion, const std::string& clave,
                      const std::string& valor) override;
     std::string CarpetaTemporal() override;
@@ -47,4 +53,6 @@ public:
 
 private:
     TFFormKavoInstala& f_;
+    win::FileHandle diario_;
+    std::string rutaDiario_;
 };

@@ -24,11 +24,6 @@ std::string ReemplazarSinMayusculas(const std::string& texto, const std::string&
     return r + texto.substr(desde);
 }
 
-std::string Extension(const std::string& nombre) {
-    size_t p = nombre.find_last_of('.');
-    return p == std::string::npos ? std::string() : Minusculas(nombre.substr(p));
-}
-
 const char* NombreRespuesta(int respuesta) {
     switch (respuesta) {
     case mrOk: return "Vale";
@@ -81,6 +76,26 @@ bool ReglaAceptarFichero(TEfectos& efectos, const std::string& dirDatos, uint8_t
     }
 }
 
+void TEjecucion::Recuperar(const std::string& carpetaPrograma) {
+    for (const std::string& diario : e_.BuscarDiarios(carpetaPrograma)) {
+        // Held open: another updater is working on this installation now.
+        if (e_.FicheroEnUso(diario)) {
+            Anotar("Diario en uso por otra actualización: " + diario);
+            continue;
+        }
+        Anotar("Actualización interrumpida encontrada: " + diario);
+        const std::string carpeta = CarpetaDe(diario);
+        if (TCopiaSeguridad::DeshacerDiario(e_, diario))
+            Mensaje("La última " + d_.TextoOperacion() + " no terminó.\r\n\r\nSe ha restaurado la instalación tal "
+                    "como estaba antes. Ya puedes actualizar de nuevo.",
+                    TipoMensaje::Informacion, BotonesMensaje::Ok);
+        else
+            Mensaje("La última " + d_.TextoOperacion() + " no terminó y no se han podido restaurar todos los "
+                    "ficheros.\r\n\r\nLa copia de seguridad se conserva en:\r\n\r\n" + QuitarBarraFinal(carpeta),
+                    TipoMensaje::Error, BotonesMensaje::Ok);
+    }
+}
+
 std::string TEjecucion::DirDescargas() { return d_.ModoLocal ? d_.DirEjecutable : e_.CarpetaTemporal(); }
 
 // --- the run --------------------------------------------------------------------
@@ -109,7 +124,7 @@ void TEjecucion::Instalar() {
     // A backup of an earlier run in this process is not this run's.
     d_.DirCopias.clear();
     copiasPorHacer_.clear();
-    copiasEnSubcarpetas_.clear();
+    copia_.Olvidar();
     e_.Bloquear(true);
     bool completada = false;
     try {
@@ -118,6 +133,9 @@ void TEjecucion::Instalar() {
             if (!Extraer()) {
                 v_.PaginaInstalando();  // the last status stays visible
             } else {
+                // From here on the update stands: a newer updater started by
+                // Completar must find nothing to undo.
+                copia_.Confirmar();
                 Completar();
                 completada = true;
             }
@@ -187,16 +205,11 @@ void TEjecucion::Completar() {
 }
 
 void TEjecucion::Limpiar() {
-    if (d_.ModoActualizacion && !d_.DirCopias.empty()) {
-        bool restaurada = d_.Resultado == rsNinguno || RestaurarCopias();
-        if (restaurada) {
-            e_.BorrarDirectorio(d_.DirCopias);
-        } else {
-            // What could not be put back is still only in the backup.
-            Mensaje("No se han podido restaurar todos los ficheros reemplazados.\r\n\r\n"
-                       "La copia de seguridad se conserva en:\r\n\r\n" + d_.DirCopias,
-                       TipoMensaje::Error, BotonesMensaje::Ok);
-        }
+    if (copia_.Activa() && !copia_.Deshacer()) {
+        // What could not be put back is still only in the backup.
+        Mensaje("No se han podido restaurar todos los ficheros reemplazados.\r\n\r\n"
+                "La copia de seguridad se conserva en:\r\n\r\n" + copia_.Carpeta(),
+                TipoMensaje::Error, BotonesMensaje::Ok);
     }
     if (d_.ModoActualizacion && d_.ModoLocal) {
         e_.BorrarFichero(d_.DirEjecutable + d_.ArchivoPrincipal, false);
@@ -204,14 +217,6 @@ void TEjecucion::Limpiar() {
     }
     e_.Bloquear(false);
     e_.BarraTareas(EstadoBarraTareas::Ninguno);
-}
-
-bool TEjecucion::RestaurarCopias() {
-    bool ok = e_.CopiarDirectorio(d_.DirCopias, d_.DirEjecutable);
-    for (const auto& [copia, original] : copiasEnSubcarpetas_) ok = e_.CopiarFichero(copia, original) && ok;
-    Anotar(ok ? "Copia de seguridad restaurada desde " + d_.DirCopias
-              : "No se ha podido restaurar toda la copia de seguridad de " + d_.DirCopias);
-    return ok;
 }
 
 // --- downloads --------------------------------------------------------------------
@@ -379,8 +384,17 @@ void TEjecucion::ComprobarInstalado(int& primerPaso) {
 void TEjecucion::PrepararCopias() {
     if (copiasPorHacer_.empty()) return;
     d_.DirCopias = std::exchange(copiasPorHacer_, std::string());
+    // A journal there is an update that could not be undone: its backup
+    // holds the only copy of files, and stays.
+    if (e_.FicheroExiste(ConBarraFinal(d_.DirCopias) + kFicheroDiario))
+        throw Exception("Una actualización anterior no se pudo deshacer y su copia de seguridad sigue en:\r\n\r\n" +
+                        d_.DirCopias + "\r\n\r\n" + d_.TextoOperacion() + " Cancelada");
+    // Without one, the folder is what a finished update left behind.
     if (e_.DirectorioExiste(d_.DirCopias)) e_.BorrarDirectorio(d_.DirCopias);
-    e_.EscribirIni(v_.IniPrograma(), "ACTUALIZACION", "ACTUALIZAR", "1");
+    copia_.Iniciar(d_.DirCopias, CarpetaDe(v_.RutaProgramaInstalado()), e_.DestinoExtraccion());
+    const std::string ini = v_.IniPrograma();
+    copia_.AntesDeModificar(ini);
+    e_.EscribirIni(ini, "ACTUALIZACION", "ACTUALIZAR", "1");
 }
 
 // A damaged or cut download must be found before the first file changes,
@@ -519,44 +533,15 @@ void TEjecucion::ExtraerFichero(const kav::TFileEntry& entrada, std::string& car
         aceptar = v_.AceptarFichero(entrada.FileType, nombre, entrada.Date, carpeta);
         break;
     }
-    const bool existia = aceptar && e_.FicheroExiste(ConBarraFinal(carpeta) + nombre);
-    if (aceptar && d_.ModoActualizacion &&
-        (entrada.FileType == 5 || entrada.FileType == 6 || Extension(nombre) == ".dll" || Extension(nombre) == ".exe"))
-        CopiarAntesDeReemplazar(carpeta, nombre);
+    const std::string fichero = ConBarraFinal(carpeta) + nombre;
+    const bool existia = aceptar && e_.FicheroExiste(fichero);
+    // Every kind: an update that fails must find each file as it was.
+    if (aceptar && d_.ModoActualizacion && copia_.Activa()) copia_.AntesDeEscribir(fichero);
     if (aceptar) {
-        Anotar((existia ? "Reemplazando " : "Escribiendo ") + ConBarraFinal(carpeta) + nombre);
-        v_.FijarFichero(ConBarraFinal(carpeta) + nombre);
+        Anotar((existia ? "Reemplazando " : "Escribiendo ") + fichero);
+        v_.FijarFichero(fichero);
     }
     e_.ProcesarMensajes();
-}
-
-// Files of the program's own folder go flat into the backup; files of other
-// folders keep their path below the extraction folder there, so that two
-// files of the same name cannot overwrite each other's copy, and each goes
-// back to its own place.
-void TEjecucion::CopiarAntesDeReemplazar(const std::string& carpeta, const std::string& nombre) {
-    const std::string original = ConBarraFinal(carpeta) + nombre;
-    if (!e_.FicheroExiste(original)) return;
-    const std::string programa = CarpetaDe(d_.DirCopias);
-    std::string destino = ConBarraFinal(d_.DirCopias);
-    const bool plano = Minusculas(ConBarraFinal(carpeta)) == Minusculas(programa);
-    if (!plano) {
-        const std::string base = ConBarraFinal(e_.DestinoExtraccion());
-        std::string relativa = EmpiezaSinMayusculas(ConBarraFinal(carpeta), base)
-                                   ? ConBarraFinal(carpeta).substr(base.size())
-                                   : ConBarraFinal(carpeta);
-        for (char& c : relativa)
-            if (c == ':') c = '_';
-        destino += relativa;
-    }
-    e_.CrearCarpeta(destino);
-    const std::string copia = destino + nombre;
-    // A second entry for the same file finds this run's new copy: the backup
-    // already holds the original, which must stay.
-    if (e_.FicheroExiste(copia)) return;
-    e_.MoverFichero(original, copia);
-    Anotar("Copia de seguridad de " + original + " en " + copia);
-    if (!plano) copiasEnSubcarpetas_.emplace_back(copia, original);
 }
 
 void TEjecucion::ProgresoFichero(int porcentaje) {

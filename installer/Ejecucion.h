@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "ArchiverMisc.h"
+#include "CopiaSeguridad.h"
 #include "DatosControlador.h"
 #include "TiposMensaje.h"
 #include "Versiones.h"
@@ -46,6 +47,16 @@ public:
     virtual bool CopiarDirectorio(const std::string& origen, const std::string& destino) = 0;
     virtual bool BorrarDirectorio(const std::string& carpeta) = 0;  // with its contents
     virtual bool BorrarFichero(const std::string& ruta, bool lanzar) = 0;
+    virtual bool BorrarCarpetaVacia(const std::string& carpeta) = 0;  // false when it is not empty
+    // The whole file; empty when missing or unreadable.
+    virtual std::string LeerFichero(const std::string& ruta) = 0;
+    // Appends a line to an update's journal and returns only once it is on
+    // disk; raises when it cannot. The journal stays open, not writable by
+    // others, until CerrarDiario: it is in use while its update runs.
+    virtual void AnexarDiario(const std::string& diario, const std::string& linea) = 0;
+    virtual void CerrarDiario() = 0;
+    // The journals in the folder's immediate subfolders (backup folders).
+    virtual std::vector<std::string> BuscarDiarios(const std::string& carpeta) = 0;
     virtual void EscribirIni(const std::string& fichero, const std::string& seccion, const std::string& clave,
                              const std::string& valor) = 0;
     virtual std::string CarpetaTemporal() = 0;
@@ -154,7 +165,7 @@ bool ReglaAceptarFichero(TEfectos& efectos, const std::string& dirDatos, uint8_t
 class TEjecucion {
 public:
     TEjecucion(TDatosControlador& datos, TVentanaEjecucion& ventana, TEfectos& efectos)
-        : d_(datos), v_(ventana), e_(efectos) {}
+        : d_(datos), v_(ventana), e_(efectos), copia_(efectos) {}
 
     // The install button (and Enter in the folder edit).
     void Instalar();
@@ -173,6 +184,11 @@ public:
     // Where archives are downloaded to and read from.
     std::string DirDescargas();
 
+    // At start-up, before anything else: an update that died halfway left
+    // its journal in a backup folder beside the program; the installation
+    // is put back as it was, and the user is told.
+    void Recuperar(const std::string& carpetaPrograma);
+
 private:
     // The user's dialogs, written to the log as they are shown.
     int Mensaje(const std::string& texto, TipoMensaje tipo, BotonesMensaje botones);
@@ -182,18 +198,14 @@ private:
     void ComprobarArchivos(int primerPaso);
     void PrepararCopias();
     std::string ArchivoDelPaso(TPasoExtraccion paso);
-    void CopiarAntesDeReemplazar(const std::string& carpeta, const std::string& nombre);
     void Completar();
     void Limpiar();
     bool NingunoMasViejo(const std::string& ruta, double fecha);
-    bool RestaurarCopias();
 
     TDatosControlador& d_;
     TVentanaEjecucion& v_;
     TEfectos& e_;
     // The backup folder of this update, before the first change.
     std::string copiasPorHacer_;
-    // Replaced files kept outside the backup's flat part: the copy and where
-    // it came from.
-    std::vector<std::pair<std::string, std::string>> copiasEnSubcarpetas_;
+    TCopiaSeguridad copia_;
 };

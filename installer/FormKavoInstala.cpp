@@ -157,6 +157,9 @@ void TFFormKavoInstala::FormCreate() {
         Abort();
     }
     if (ModoActualizacion) {
+        // Before the installed versions are read: they must be the ones the
+        // installation had before an update that died halfway.
+        Ejecucion().Recuperar(DirEjecutable);
         PrepararActualizacion();
     } else {
         Extractor1.SetFileName(RutaEjecutable());

@@ -11,6 +11,7 @@
 #include "Ejecucion.h"
 #include "Exception.h"
 #include "FormatoTexto.h"
+#include "Diario.h"
 #include "Registro.h"
 
 namespace {
@@ -37,6 +38,15 @@ public:
     std::map<std::string, std::string> fallosDescarga;     // archive name -> error text
     std::map<std::string, std::string> corruptos;          // archive name -> the engine's text on reading it
     std::set<std::string> sinCopia;                        // CopiarFichero fails for these
+    std::set<std::string> sinMover;                        // MoverFichero fails onto these
+    std::string diarioFallaEn;  // the journal cannot be written once it names this path
+    // Every state of the files after each change, when asked: where the
+    // process could be ended from outside.
+    bool fotografiar = false;
+    std::vector<std::map<std::string, std::string>> fotos;
+    void Foto() {
+        if (fotografiar) fotos.push_back(ficheros);
+    }
     std::deque<int> respuestas;                            // answers to the next dialogs
     std::vector<std::string> log;
     std::string textoDir = "C:\\Kavo", destino, producto = "Conta";
@@ -90,14 +100,16 @@ public:
     void CrearCarpeta(const std::string& c) override { carpetas.insert(ConBarraFinal(c)); }
     void MoverFichero(const std::string& o, const std::string& dst) override {
         if (!ficheros.count(o)) throw Exception("no existe " + o);
-        if (enUso.count(o)) throw Exception("Está siendo usado\r\n" + o);
+        if (enUso.count(o) || sinMover.count(dst)) throw Exception("Está siendo usado\r\n" + o);
         ficheros[dst] = ficheros[o];
         ficheros.erase(o);
         log.push_back("Mover:" + o + ">" + dst);
+        Foto();
     }
     bool CopiarFichero(const std::string& o, const std::string& dst) override {
         if (!ficheros.count(o) || sinCopia.count(dst)) return false;
         ficheros[dst] = ficheros[o];
+        Foto();
         return true;
     }
     bool CopiarDirectorio(const std::string& o, const std::string& dst) override {
@@ -111,18 +123,46 @@ public:
     bool BorrarDirectorio(const std::string& carpeta) override {
         const std::string c = ConBarraFinal(carpeta);
         std::erase_if(ficheros, [&](auto& f) { return f.first.rfind(c, 0) == 0; });
-        carpetas.erase(c);
+        std::erase_if(carpetas, [&](auto& s) { return s.rfind(c, 0) == 0; });
         log.push_back("BorrarDirectorio:" + carpeta);
         return true;
     }
     bool BorrarFichero(const std::string& r, bool) override {
         ficheros.erase(r);
         log.push_back("Borrar:" + r);
+        Foto();
         return true;
+    }
+    bool BorrarCarpetaVacia(const std::string& c) override {
+        if (!Bajo(ConBarraFinal(c)).empty()) return false;
+        carpetas.erase(ConBarraFinal(c));
+        return true;
+    }
+    std::string LeerFichero(const std::string& r) override { return ficheros.count(r) ? ficheros[r] : ""; }
+    void AnexarDiario(const std::string& diario, const std::string& linea) override {
+        if (!diarioFallaEn.empty() && linea.find(diarioFallaEn) != std::string::npos)
+            throw Exception("disco lleno\r\n" + diario);
+        ficheros[diario] += linea;
+        Foto();
+        if (!linea.empty()) log.push_back("Diario:" + linea.substr(0, linea.size() - 2));
+    }
+    void CerrarDiario() override {}
+    std::vector<std::string> BuscarDiarios(const std::string& carpeta) override {
+        std::vector<std::string> r;
+        for (const auto& [k, v] : ficheros) {
+            const std::string resto = k.rfind(carpeta, 0) == 0 ? k.substr(carpeta.size()) : "";
+            const size_t barra = resto.find('\\');
+            if (barra != std::string::npos && resto.substr(barra + 1) == kFicheroDiario) r.push_back(k);
+        }
+        return r;
     }
     void EscribirIni(const std::string& f, const std::string& s, const std::string& k,
                      const std::string& v) override {
         log.push_back("Ini:" + f + ":" + s + "/" + k + "=" + v);
+        if (ficheros.count(f)) {
+            ficheros[f] += "\r\n" + k + "=" + v;
+            Foto();
+        }
     }
     std::string CarpetaTemporal() override { return "T:\\Kavo\\Conta\\"; }
     bool HayConexionInternet() override { return conexion; }
@@ -166,6 +206,7 @@ public:
             }
             ficheros[ruta] = e.contenido;
             fechas[ruta] = e.fecha;
+            Foto();
         }
         run.FinOperacion(1);
         return 1;
@@ -559,38 +600,124 @@ TEST(Actualizacion, InformeFallidoNoImpideLoDemas) {
     EXPECT_TRUE(f.Vio("Ini:" + kPrograma + "CONTA.INI:ACTUALIZACION/COMPROBAR=0"));
 }
 
-// An update that fails after files were replaced: every replaced file is
-// back, each in its own place, and the backup is gone.
-TEST(Actualizacion, FalloRestauraCadaFicheroEnSuSitio) {
-    struct Caso {
-        const char* nombre;
-        bool danada;  // a damaged entry (else: a file held open)
-    };
-    for (const Caso& c : {Caso{"bloque dañado", true}, Caso{"fichero abierto", false}}) {
-        Falso f = Actualizacion();
-        const auto antes = f.Bajo(kPrograma);
-        Entrada medio{"Conta\\Programa\\MEDIO.TXT", 1, "medio"};
-        medio.danada = c.danada;
-        if (!c.danada) f.enUso.insert(kPrograma + "MEDIO.TXT");
-        f.servidor["QTR.KAV"] = {{"Conta\\Programa\\CONTA.EXE", 1, "conta 10.06"},
-                                 {"Conta\\Programa\\A.DLL", 1, "a nuevo"},
-                                 {"Conta\\Programa\\Util\\A.DLL", 1, "util a nuevo"},
-                                 medio,
-                                 {"Conta\\Programa\\B.DLL", 1, "b nuevo"}};
-        EXPECT_THROW(f.run.Instalar(), EAbort) << c.nombre;
-        EXPECT_EQ(f.Bajo(kPrograma), antes) << c.nombre;
-        EXPECT_TRUE(f.Vio("Mensaje:CRC incorrecto")) << c.nombre;
-        EXPECT_EQ(f.d.Resultado, rsError) << c.nombre;
-        EXPECT_TRUE(f.Vio("Desbloquear")) << c.nombre;
-        EXPECT_FALSE(f.Vio("Avisar:http://v/roldawindows/actualizarolda.php?filename=CLI.VER&codcli=4711&"
-                           "kavoversion=10.05"));
+// The release 10.06 of the installed copy, every kind of change in it: a
+// replaced program, libraries flat and in a subfolder, a replaced text, a
+// new file in new folders, a new file beside the program.
+std::vector<Entrada> Lanzamiento() {
+    return {{"Conta\\Programa\\CONTA.EXE", 1, "conta 10.06"},
+            {"Conta\\Programa\\A.DLL", 1, "a nuevo"},
+            {"Conta\\Programa\\Util\\A.DLL", 1, "util a nuevo"},
+            {"Conta\\Programa\\NOTAS.TXT", 1, "notas nuevas"},
+            {"Conta\\Programa\\Nueva\\Dentro\\N.TXT", 1, "n"},
+            {"Conta\\Programa\\FINAL.TXT", 1, "final"}};
+}
+
+// The program folder's files and the folders the run created there.
+std::pair<std::map<std::string, std::string>, std::set<std::string>> Arbol(const Falso& f) {
+    std::set<std::string> carpetas;
+    for (const std::string& c : f.carpetas)
+        if (c.rfind(kPrograma, 0) == 0) carpetas.insert(c);
+    return {f.Bajo(kPrograma), carpetas};
+}
+
+// An update that fails at the first, a middle or the last entry, for each
+// way a file can fail: the program folder is exactly as before, new files
+// and folders gone, replaced files of every kind back, the backup gone.
+TEST(Deshacer, FalloEnCualquierEntradaDejaLoDeAntes) {
+    enum class Fallo { Escritura, Abierto, Diario };
+    const char* nombres[] = {"escritura", "fichero abierto", "diario"};
+    for (Fallo fallo : {Fallo::Escritura, Fallo::Abierto, Fallo::Diario}) {
+        for (size_t donde : {size_t{0}, size_t{3}, size_t{5}}) {
+            Falso f = Actualizacion();
+            const auto antes = Arbol(f);
+            std::vector<Entrada> entradas = Lanzamiento();
+            const std::string ruta = kPrograma + entradas[donde].nombre.substr(15);
+            if (fallo == Fallo::Escritura) entradas[donde].danada = true;
+            if (fallo == Fallo::Abierto) f.enUso.insert(ruta);
+            f.servidor["QTR.KAV"] = entradas;
+            if (fallo == Fallo::Diario) f.diarioFallaEn = ruta;
+            const std::string caso = std::string(nombres[static_cast<int>(fallo)]) + " en " + std::to_string(donde);
+            EXPECT_ANY_THROW(f.run.Instalar()) << caso;
+            EXPECT_EQ(Arbol(f), antes) << caso;
+            EXPECT_EQ(f.d.Resultado, rsError) << caso;
+            EXPECT_TRUE(f.Vio("Desbloquear")) << caso;
+            EXPECT_FALSE(f.Vio("Relanzar")) << caso;
+        }
     }
 }
 
-// A restore that cannot put a file back keeps the backup and says where.
-TEST(Actualizacion, RestauracionFallidaConservaLaCopia) {
+// The journal line of a change is on disk before the change.
+TEST(Deshacer, ElDiarioVaAntesDeCadaCambio) {
     Falso f = Actualizacion();
-    f.sinCopia.insert(kPrograma + "Util\\A.DLL");
+    f.ficheros[kPrograma + "CONTA.INI"] = "[ACTUALIZACION]";
+    f.servidor["QTR.KAV"] = Lanzamiento();
+    f.respuestas = {mrNo};
+    f.run.Instalar();
+    const std::string copias = kPrograma + "10.05\\";
+    const std::vector<std::pair<std::string, std::string>> antesDe{
+        {"Diario:K\t" + kPrograma + "CONTA.INI\t" + copias + "CONTA.INI", "Ini:" + kPrograma + "CONTA.INI"},
+        {"Diario:M\t" + kPrograma + "A.DLL\t" + copias + "A.DLL", "Mover:" + kPrograma + "A.DLL>"},
+        {"Diario:M\t" + kPrograma + "Util\\A.DLL\t" + copias + "Conta\\Programa\\Util\\A.DLL",
+         "Mover:" + kPrograma + "Util\\A.DLL>"},
+        {"Diario:C\t" + kPrograma + "Nueva", "Diario:C\t" + kPrograma + "Nueva\\Dentro"},
+        {"Diario:N\t" + kPrograma + "Nueva\\Dentro\\N.TXT", "Diario:N\t" + kPrograma + "FINAL.TXT"},
+    };
+    for (const auto& [linea, cambio] : antesDe) {
+        const size_t i = f.Indice(linea);
+        const auto j = std::find_if(f.log.begin(), f.log.end(), [&](auto& l) { return l.rfind(cambio, 0) == 0; });
+        EXPECT_LT(i, f.log.size()) << linea;
+        EXPECT_LT(i, static_cast<size_t>(j - f.log.begin())) << linea << " / " << cambio;
+    }
+    // Done: the journal went before the rest of the backup.
+    EXPECT_LT(f.Indice("Borrar:" + copias + kFicheroDiario), f.Indice("BorrarDirectorio:" + kPrograma + "10.05"));
+    EXPECT_LT(f.Indice("BorrarDirectorio:" + kPrograma + "10.05"), f.Indice("Relanzar"));
+    EXPECT_EQ(f.ficheros[kPrograma + "NOTAS.TXT"], "notas nuevas");
+}
+
+// The updater ended from outside at every step of the extraction: the next
+// start finds the journal and puts the installation back exactly as it
+// was, says so, and a new update then runs to its end.
+TEST(Deshacer, ActualizadorTerminadoSeRecuperaAlArrancar) {
+    Falso f = Actualizacion();
+    const auto antes = f.Bajo(kPrograma);
+    f.ficheros[kPrograma + "CONTA.INI"] = "[ACTUALIZACION]";
+    f.servidor["QTR.KAV"] = Lanzamiento();
+    f.fotografiar = true;
+    f.respuestas = {mrNo};
+    f.run.Instalar();
+    ASSERT_GT(f.fotos.size(), 10u);
+    for (size_t i = 0; i < f.fotos.size(); ++i) {
+        Falso g = Actualizacion();
+        g.ficheros = f.fotos[i];
+        const bool habiaDiario = g.FicheroExiste(kPrograma + "10.05\\" + kFicheroDiario);
+        g.run.Recuperar(kPrograma);
+        auto despues = g.Bajo(kPrograma);
+        if (habiaDiario) {
+            EXPECT_EQ(despues.erase("CONTA.INI"), 1u) << i;
+            EXPECT_EQ(g.ficheros[kPrograma + "CONTA.INI"], "[ACTUALIZACION]") << i;
+            EXPECT_EQ(despues, antes) << "killed at step " << i;
+            EXPECT_TRUE(g.Vio("Mensaje:La última Actualización no terminó.\r\n\r\nSe ha restaurado la instalación tal "
+                              "como estaba antes. Ya puedes actualizar de nuevo."))
+                << i;
+        } else {
+            EXPECT_TRUE(g.log.empty()) << "nothing to undo at step " << i;
+        }
+        // And the next update runs from there.
+        g.servidor["QTR.KAV"] = Lanzamiento();
+        g.respuestas = {mrNo};
+        g.run.Instalar();
+        EXPECT_EQ(g.ficheros[kPrograma + "Nueva\\Dentro\\N.TXT"], "n") << i;
+        EXPECT_FALSE(g.DirectorioExiste(kPrograma + "10.05")) << i;
+    }
+}
+
+// A restore that cannot put a file back keeps the backup and its journal,
+// says where, and the next update refuses to delete that only copy; once
+// the obstacle is gone, the next start puts everything back.
+TEST(Deshacer, RestauracionFallidaConservaLaCopia) {
+    Falso f = Actualizacion();
+    const auto antes = f.Bajo(kPrograma);
+    f.sinMover.insert(kPrograma + "Util\\A.DLL");
     f.servidor["QTR.KAV"] = {{"Conta\\Programa\\Util\\A.DLL", 1, "util a nuevo"},
                              {"Conta\\Programa\\X.TXT", 1, "x", 100, true}};
     EXPECT_THROW(f.run.Instalar(), EAbort);
@@ -599,6 +726,17 @@ TEST(Actualizacion, RestauracionFallidaConservaLaCopia) {
     EXPECT_TRUE(f.Vio("Mensaje:No se han podido restaurar todos los ficheros reemplazados.\r\n\r\nLa copia de "
                       "seguridad se conserva en:\r\n\r\n" +
                       kPrograma + "10.05"));
+    try {
+        f.run.Instalar();
+        ADD_FAILURE() << "the second update must not start";
+    } catch (const std::exception& e) {
+        EXPECT_EQ(std::string(e.what()).rfind("Una actualización anterior no se pudo deshacer", 0), 0u) << e.what();
+    }
+    EXPECT_EQ(f.ficheros[kPrograma + "10.05\\Conta\\Programa\\Util\\A.DLL"], "util a viejo");
+    f.sinMover.clear();
+    f.log.clear();
+    f.run.Recuperar(kPrograma);
+    EXPECT_EQ(f.Bajo(kPrograma), antes);
 }
 
 // Every archive of the run is read whole before the first file changes: a
@@ -658,7 +796,7 @@ TEST(Actualizacion, ElRegistroCuentaLaEjecucion) {
         {"fallida",
          true,
          {"Inicio de la Actualización", "Reemplazando " + kPrograma + "A.DLL", "Mensaje: CRC incorrecto",
-          "Copia de seguridad restaurada desde " + kPrograma + "10.05", "Fin: Actualización interrumpida"}},
+          "Instalación restaurada desde " + kPrograma + "10.05", "Fin: Actualización interrumpida"}},
     };
     for (const Caso& c : casos) {
         std::remove(ruta.c_str());

@@ -198,10 +198,9 @@ TEST(Actualizacion, FalloDespuesDeReemplazarRestaura) {
     EXPECT_EQ(d.titulo, "Error");
     EXPECT_NE(d.texto.find("FINAL.TXT"), std::string::npos) << d.texto;
     EXPECT_TRUE(Esperar([&] { return !Existe(inst.raiz + "KAVO.KAVO"); }));
-    for (const auto& [f, bytes] : inst.ficheros) {
-        if (f != "CONTA.INI") EXPECT_TRUE(ReadFile(inst.programa + f) == bytes) << f;
-    }
-    EXPECT_EQ(IniLeer(inst.programa + "CONTA.INI", "ACTUALIZACION", "ACTUALIZAR"), "1");
+    // Every file as it was, the settings too: the update never happened.
+    for (const auto& [f, bytes] : inst.ficheros) EXPECT_TRUE(ReadFile(inst.programa + f) == bytes) << f;
+    EXPECT_EQ(IniLeer(inst.programa + "CONTA.INI", "ACTUALIZACION", "ACTUALIZAR"), "<nada>");
     EXPECT_TRUE(GetFileAttributesW(text::Wide(inst.programa + "FINAL.TXT").c_str()) & FILE_ATTRIBUTE_DIRECTORY);
     EXPECT_FALSE(Existe(inst.Copias()));
     EXPECT_FALSE(Existe(inst.raiz + "KAVO.KAVO"));
