@@ -41,16 +41,6 @@ size_t InflateBlock(uint8_t* dst, size_t dstSize, const uint8_t* src, size_t src
     return inflater.Inflate(dst, dstSize, src, srcSize);
 }
 
-namespace {
-
-// A block read and deciphered, its checksum not yet tested.
-struct StoredBlock {
-    int32_t length;    // L as stored: negative for a stored block
-    uint32_t checksum;
-    size_t size;       // plain bytes at the start of the input buffer
-    int64_t consumed;  // 8 + abs(L)
-};
-
 StoredBlock ReadStoredBlock(Stream& s, uint8_t* input, size_t inputSize, bool encrypted, BlockTransforms& t) {
     StoredBlock b{};
     b.length = ReadInt32(s);
@@ -69,13 +59,18 @@ StoredBlock ReadStoredBlock(Stream& s, uint8_t* input, size_t inputSize, bool en
     return b;
 }
 
+void CheckStoredBlock(const StoredBlock& b, uint32_t checksum, bool encrypted) {
+    if (checksum == b.checksum) return;
+    if (encrypted) throw EArchiverBadKey();
+    throw EArchiverBadCRC();
+}
+
+namespace {
+
 // The steps after the checksum was computed: its test, then the inflate.
 DecodedBlock FinishBlock(const StoredBlock& b, uint32_t checksum, uint8_t* input, uint8_t* output, size_t blockSize,
                          bool encrypted, BlockTransforms& t) {
-    if (checksum != b.checksum) {
-        if (encrypted) throw EArchiverBadKey();
-        throw EArchiverBadCRC();
-    }
+    CheckStoredBlock(b, checksum, encrypted);
     if (b.length < 0) return {input, b.size, b.consumed};
     const size_t produced = t.UncompressBlock(output, blockSize, input, b.size);
     if (produced > blockSize) throw EArchiverUncompress();

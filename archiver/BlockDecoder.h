@@ -45,6 +45,23 @@ struct BlockBuffers {
     size_t blockSize;
 };
 
+// A block read and, for an encrypted entry, deciphered; its checksum not
+// yet tested and a compressed block not yet inflated.
+struct StoredBlock {
+    int32_t length;    // L as stored: negative for a stored block
+    uint32_t checksum;
+    size_t size;       // plain bytes at the start of the input buffer
+    int64_t consumed;  // 8 + abs(L)
+};
+
+// The first half of DecodeBlock: reads the block's stored bytes into `input`
+// and deciphers them. A length past inputSize is damage.
+StoredBlock ReadStoredBlock(Stream& s, uint8_t* input, size_t inputSize, bool encrypted, BlockTransforms& t);
+
+// The checksum test of a stored block: EArchiverBadKey for an encrypted
+// entry, EArchiverBadCRC otherwise.
+void CheckStoredBlock(const StoredBlock& b, uint32_t checksum, bool encrypted);
+
 // Reads and decodes the block at the stream's position. A length past the
 // input buffer, or a plain length the decipherment could not have produced,
 // is damage (EArchiver kMsgDamaged); a checksum mismatch is EArchiverBadKey

@@ -3,6 +3,8 @@
 
 #include <cstring>
 
+#include "BlockPipeline.h"
+
 namespace kav {
 
 TCustomExtractor::TCustomExtractor() { ReplaceMessages(TCustomExtractor::CreateMessages()); }

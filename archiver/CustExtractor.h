@@ -4,6 +4,7 @@
 // for missing ones, and the unpacking of solid archives.
 #pragma once
 #include <functional>
+#include <memory>
 #include <string>
 
 #include "ArchiverRoot.h"
@@ -14,6 +15,7 @@
 namespace kav {
 
 class TCustomExtractor;
+class BlockPipeline;
 
 enum TRestoreAction { raOverwrite, raSkip, raUpdate, raAsk, raExistingOnly, raUpdateExisting };
 
@@ -74,6 +76,9 @@ public:
     void AdjustStartOffset(const std::string& fileName) override;
     void OpenSolid() override;
     void CloseSolid() override;
+    // Without OnUncompressBlock / OnDecryptBlock (and once the key is known)
+    // these run on the engine's reading thread, ahead of the block being
+    // written: an override must then be pure.
     virtual bool UncompressBlock(uint8_t* dest, int32_t& destSize, const uint8_t* src, int32_t srcSize);
     virtual void DecryptBlock(uint8_t* dest, const uint8_t* src, int32_t& destSize, int32_t srcSize);
 
@@ -131,6 +136,8 @@ protected:
     bool overwriteAll_ = false;
     bool solid_ = false;
     std::string solidTempName_;
+    // Reads a file's blocks ahead on a second thread; made on first use.
+    std::unique_ptr<BlockPipeline> pipeline_;
 };
 
 }  // namespace kav

@@ -6,6 +6,7 @@
 
 #include "ArchiveFormat.h"
 #include "BlockDecoder.h"
+#include "BlockPipeline.h"
 #include "BoundedStream.h"
 #include "CustExtractor.h"
 #include "Dialogs.h"
@@ -296,8 +297,8 @@ int64_t TCustomExtractor::ReadBlocks(int64_t partLeft, BlockSink deliver) {
     const size_t blockSize = std::min<size_t>(static_cast<size_t>(header_.BlockSize), buffer2_.size());
     uint8_t* inputs[kMaxBatchBlocks] = {buffer1_.data()};
     for (size_t i = 1; i < kMaxBatchBlocks; ++i) inputs[i] = batchInputs_.data() + (i - 1) * buffer1_.size();
-    // Batches read ahead: the blocks of a batch are deciphered before the
-    // first one is written and reported. An encrypted entry therefore goes
+    // Batches, and the reading thread, read ahead: later blocks are
+    // deciphered before the first one is written and reported. An encrypted entry therefore goes
     // one block at a time while that could be seen: while the key may still
     // be asked for, or a handler deciphers.
     const bool room = batchInputs_.size() >= (kMaxBatchBlocks - 1) * buffer1_.size();
@@ -309,6 +310,13 @@ int64_t TCustomExtractor::ReadBlocks(int64_t partLeft, BlockSink deliver) {
     BoundedStream part(stream_, stream_.Position() + left);
     const BatchBuffers buffers{inputs, ways, buffer1_.size(), buffer2_.data(), blockSize};
     try {
+        // A part of one or two blocks costs more to hand over to the reading
+        // thread than it overlaps.
+        if (ways > 1 && !OnUncompressBlock && left > 2 * static_cast<int64_t>(buffer1_.size())) {
+            if (!pipeline_ || pipeline_->InputSize() != buffer1_.size() || pipeline_->BlockSize() != blockSize)
+                pipeline_ = std::make_unique<BlockPipeline>(buffer1_.size(), blockSize);
+            return pipeline_->DecodeBlocks(part, left, encrypted, transforms, deliver);
+        }
         return DecodeBlocks(part, buffers, left, encrypted, transforms, deliver);
     } catch (const EArchiverBadKey&) {
         throw EArchiverBadKey(Messages().BadKey);

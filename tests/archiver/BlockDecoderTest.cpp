@@ -10,6 +10,7 @@
 
 #include "ArchiveCRC32.h"
 #include "ArchiverMisc.h"
+#include "BlockPipeline.h"
 #include "Blowunit.h"
 #include "ReadSupport.h"
 #include "Stream.h"
@@ -150,27 +151,39 @@ std::string Delivered(const DecodedBlock& b) {
     return std::string(reinterpret_cast<const char*>(b.data), b.size) + " @" + std::to_string(b.consumed);
 }
 
+// How the blocks of a part are decoded.
+enum class Way { OneByOne, Batches, Pipeline };
+
 // The blocks of a part read while the bytes consumed are below `packed`:
-// one by one with DecodeBlock when `ways` is 0, else with DecodeBlocks.
-Transcript Decode(const std::string& bytes, int64_t packed, size_t ways, bool encrypted, const std::string& key) {
+// one by one with DecodeBlock, with DecodeBlocks in batches of `ways`, or
+// through a BlockPipeline. The caller's handling of the delivery with index
+// `failAt` fails, as a failed write would.
+Transcript Decode(const std::string& bytes, int64_t packed, Way way, size_t ways, bool encrypted,
+                  const std::string& key, int failAt = -1) {
     std::vector<std::vector<uint8_t>> in(std::max<size_t>(ways, 1), std::vector<uint8_t>(BlockInputCapacity(kBlockSize)));
     std::vector<uint8_t*> inputs;
     for (auto& v : in) inputs.push_back(v.data());
     std::vector<uint8_t> out(kBlockSize);
     MemoryStream s(bytes.data(), bytes.size());
     Decoder d(key);
+    BlockPipeline pipeline(in[0].size(), out.size());
     Transcript t;
-    auto deliver = [&](const DecodedBlock& b) { t.blocks.push_back(Delivered(b)); };
+    auto deliver = [&](const DecodedBlock& b) {
+        if (static_cast<int>(t.blocks.size()) == failAt) throw EArchiver("no se pudo escribir");
+        t.blocks.push_back(Delivered(b));
+    };
     t.error = testing::CaughtError([&] {
         int64_t used = 0;
         do {
-            if (ways == 0) {
+            if (way == Way::OneByOne) {
                 const DecodedBlock b = DecodeBlock(s, {in[0].data(), in[0].size(), out.data(), out.size()}, encrypted, d);
                 deliver(b);
                 used += b.consumed;
-            } else {
+            } else if (way == Way::Batches) {
                 used += DecodeBlocks(s, {inputs.data(), ways, in[0].size(), out.data(), out.size()}, packed - used,
                                      encrypted, d, deliver);
+            } else {
+                used += pipeline.DecodeBlocks(s, packed - used, encrypted, d, deliver);
             }
         } while (used < packed);
     });
@@ -178,10 +191,11 @@ Transcript Decode(const std::string& bytes, int64_t packed, size_t ways, bool en
     return t;
 }
 
-// Decoding in batches of any size gives exactly what decoding one by one
-// gives: the same blocks in order, the same error after the blocks before
+// Decoding in batches of any size, or reading ahead on a second thread,
+// gives exactly what decoding one by one gives, also when the caller fails
+// a block: the same blocks in order, the same error after the blocks before
 // the faulty one, the stream left at the same place.
-TEST(BlockDecoder, BatchesBehaveLikeOneByOne) {
+TEST(BlockDecoder, BatchesAndReadAheadBehaveLikeOneByOne) {
     const std::string key = "clave correcta";
     auto plainBlocks = [](bool encrypted, const std::string& k) {
         std::vector<std::string> blocks;
@@ -226,14 +240,22 @@ TEST(BlockDecoder, BatchesBehaveLikeOneByOne) {
         cases.push_back({"encrypted, checksum differs at " + std::to_string(at), join(enc, at, badCrc(enc[at])),
                          int64_t(join(enc, 99, "").size()), true, key});
     }
+    auto same = [](const Transcript& got, const Transcript& expected) {
+        return ::testing::Message() << got.blocks.size() << " blocks, \"" << got.error << "\" at " << got.position
+                                  << "; expected " << expected.blocks.size() << " blocks, \"" << expected.error
+                                  << "\" at " << expected.position;
+    };
     for (const auto& c : cases) {
-        const Transcript expected = Decode(c.bytes, c.packed, 0, c.encrypted, c.key);
-        for (size_t ways = 1; ways <= kMaxBatchBlocks + 1; ++ways) {
-            const Transcript got = Decode(c.bytes, c.packed, ways, c.encrypted, c.key);
-            EXPECT_TRUE(got == expected) << c.what << ", " << ways << " at a time: " << got.blocks.size()
-                                         << " blocks, \"" << got.error << "\" at " << got.position << "; expected "
-                                         << expected.blocks.size() << " blocks, \"" << expected.error << "\" at "
-                                         << expected.position;
+        // The caller fails no block, or the first, a middle or the last one.
+        for (int failAt : {-1, 0, 3, 6}) {
+            const Transcript expected = Decode(c.bytes, c.packed, Way::OneByOne, 1, c.encrypted, c.key, failAt);
+            for (size_t ways = 1; ways <= kMaxBatchBlocks + 1; ++ways) {
+                const Transcript got = Decode(c.bytes, c.packed, Way::Batches, ways, c.encrypted, c.key, failAt);
+                EXPECT_TRUE(got == expected) << c.what << ", failing " << failAt << ", " << ways << " at a time: "
+                                             << same(got, expected);
+            }
+            const Transcript got = Decode(c.bytes, c.packed, Way::Pipeline, 1, c.encrypted, c.key, failAt);
+            EXPECT_TRUE(got == expected) << c.what << ", failing " << failAt << ", read ahead: " << same(got, expected);
         }
     }
 }
