@@ -6,10 +6,14 @@
 #include "Registro.h"
 #include "Rutas.h"
 
-void TCopiaSeguridad::Iniciar(const std::string& carpeta, const std::string& carpetaPlana, const std::string& base) {
+std::string ProgramaApartado(const std::string& programa) { return programa + ".anterior"; }
+
+void TCopiaSeguridad::Iniciar(const std::string& carpeta, const std::string& carpetaPlana, const std::string& base,
+                              const std::string& programaPropio) {
     carpeta_ = QuitarBarraFinal(carpeta);
-    plana_ = ConBarraFinal(carpetaPlana);
-    base_ = ConBarraFinal(base);
+    plana_ = ConBarraFinal(SinBarrasDobles(carpetaPlana));
+    base_ = ConBarraFinal(SinBarrasDobles(base));
+    propio_ = programaPropio;
     diario_ = ConBarraFinal(carpeta_) + kFicheroDiario;
     hechos_.clear();
     e_.CrearCarpeta(carpeta_);
@@ -22,7 +26,7 @@ void TCopiaSeguridad::Anotar(const TAsiento& asiento) { e_.AnexarDiario(diario_,
 std::string TCopiaSeguridad::CopiaDe(const std::string& ruta) {
     const std::string carpeta = CarpetaDe(ruta);
     std::string destino = ConBarraFinal(carpeta_);
-    if (Minusculas(carpeta) != Minusculas(plana_)) {
+    if (!MismaRuta(carpeta, plana_)) {
         std::string relativa = EmpiezaSinMayusculas(carpeta, base_) ? carpeta.substr(base_.size()) : carpeta;
         for (char& c : relativa)
             if (c == ':') c = '_';
@@ -44,7 +48,9 @@ void TCopiaSeguridad::AnotarCarpetasNuevas(const std::string& carpeta) {
     }
 }
 
-void TCopiaSeguridad::AntesDeEscribir(const std::string& ruta) {
+void TCopiaSeguridad::AntesDeEscribir(const std::string& fichero) {
+    // An archive may spell a folder with doubled separators.
+    const std::string ruta = SinBarrasDobles(fichero);
     // A second entry for the same file finds this run's new copy: the
     // journal already says how to undo it.
     if (!hechos_.insert(Minusculas(ruta)).second) return;
@@ -55,6 +61,19 @@ void TCopiaSeguridad::AntesDeEscribir(const std::string& ruta) {
     }
     const std::string copia = CopiaDe(ruta);
     e_.CrearCarpeta(CarpetaDe(copia));
+    if (!propio_.empty() && MismaRuta(ruta, propio_)) {
+        // The running program's own file cannot be deleted while it runs,
+        // so it must not end up in the backup folder, which goes at the end:
+        // the backup gets a copy, and the file is renamed aside (a running
+        // program can be renamed) for its next start to delete.
+        Anotar({TipoAsiento::Copiado, ruta, copia});
+        if (!e_.CopiarFichero(ruta, copia)) throw Exception("No se puede copiar el Fichero\r\n" + ruta);
+        const std::string aparte = ProgramaApartado(ruta);
+        if (e_.FicheroExiste(aparte)) e_.BorrarFichero(aparte, true);
+        e_.MoverFichero(ruta, aparte);
+        ::Anotar("Copia de seguridad de " + ruta + " en " + copia + "; el programa en marcha, en " + aparte);
+        return;
+    }
     Anotar({TipoAsiento::Movido, ruta, copia});
     e_.MoverFichero(ruta, copia);
     ::Anotar("Copia de seguridad de " + ruta + " en " + copia);

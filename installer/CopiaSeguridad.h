@@ -12,6 +12,10 @@
 
 class TEfectos;
 
+// Where an update puts the running program's own file when the archive
+// replaces it: beside it, until the program's next start deletes it.
+std::string ProgramaApartado(const std::string& programa);
+
 class TCopiaSeguridad {
 public:
     explicit TCopiaSeguridad(TEfectos& efectos) : e_(efectos) {}
@@ -19,8 +23,10 @@ public:
     // Starts the backup in `carpeta` (created, with an empty journal).
     // Files of `carpetaPlana` go flat into it; others keep their path below
     // `base` (the extraction folder) there, so that two files of the same
-    // name cannot take each other's place.
-    void Iniciar(const std::string& carpeta, const std::string& carpetaPlana, const std::string& base);
+    // name cannot take each other's place. `programaPropio` is the running
+    // program's file, which cannot be deleted with the backup folder.
+    void Iniciar(const std::string& carpeta, const std::string& carpetaPlana, const std::string& base,
+                 const std::string& programaPropio);
     bool Activa() const { return !carpeta_.empty(); }
     // Forgets an earlier run's backup (a confirmed or undone one).
     void Olvidar() { carpeta_.clear(); }
@@ -49,6 +55,6 @@ private:
     void AnotarCarpetasNuevas(const std::string& carpeta);
 
     TEfectos& e_;
-    std::string carpeta_, plana_, base_, diario_;
+    std::string carpeta_, plana_, base_, diario_, propio_;
     std::set<std::string> hechos_;  // paths already recorded (lower case)
 };

@@ -36,6 +36,7 @@ enum TPasoExtraccion : uint8_t { peNinguno = 0, peMotor = 1, peSoporte = 2, pePr
 struct TDatosControlador {
     std::string DirEjecutable;  // with "\"; the target program folder once a run starts
     std::string NombreEjecutable;
+    std::string ProgramaPropio;  // the running executable's own path
     int32_t PosicionArchivo = 0;
     bool ModoActualizacion = false;
     bool ModoLocal = false;

@@ -391,7 +391,7 @@ void TEjecucion::PrepararCopias() {
                         d_.DirCopias + "\r\n\r\n" + d_.TextoOperacion() + " Cancelada");
     // Without one, the folder is what a finished update left behind.
     if (e_.DirectorioExiste(d_.DirCopias)) e_.BorrarDirectorio(d_.DirCopias);
-    copia_.Iniciar(d_.DirCopias, CarpetaDe(v_.RutaProgramaInstalado()), e_.DestinoExtraccion());
+    copia_.Iniciar(d_.DirCopias, CarpetaDe(v_.RutaProgramaInstalado()), e_.DestinoExtraccion(), d_.ProgramaPropio);
     const std::string ini = v_.IniPrograma();
     copia_.AntesDeModificar(ini);
     e_.EscribirIni(ini, "ACTUALIZACION", "ACTUALIZAR", "1");

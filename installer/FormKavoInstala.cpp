@@ -40,6 +40,8 @@ TypeVersion VersionEnDisco(const std::string& ruta) {
 TFFormKavoInstala::TFFormKavoInstala() : TForm("FFormKavoInstala", 586, 481, "Conta Kavo") {
     CrearComponentes();
     const std::string ruta = RutaProgramaPropio();
+    ProgramaPropio = ruta;
+    BorrarProgramaApartado();
     const size_t p = ruta.find_last_of('\\');
     DirEjecutable = ruta.substr(0, p + 1);
     NombreEjecutable = Mayusculas(ruta.substr(p + 1));
@@ -87,6 +89,8 @@ void TFFormKavoInstala::CrearComponentes() {
 }
 
 TFFormKavoInstala::~TFFormKavoInstala() {
+    // A relaunched updater may have started before its predecessor ended.
+    BorrarProgramaApartado();
     // Every downloaded file goes; errors here are of no use to anyone.
     if (!ModoLocal && ListaDescargas) {
         for (const auto& f : *ListaDescargas)
@@ -99,6 +103,13 @@ TFFormKavoInstala::~TFFormKavoInstala() {
         } catch (...) {
         }
     }
+}
+
+// What an earlier update renamed aside while it ran from this file goes once
+// that program has ended; while it still runs the file stays for next time.
+void TFFormKavoInstala::BorrarProgramaApartado() {
+    const std::string apartado = ProgramaApartado(ProgramaPropio);
+    if (FicheroExiste(apartado)) BorrarFichero(apartado, false);
 }
 
 // --- base behaviour of the virtual operations ---------------------------------

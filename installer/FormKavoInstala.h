@@ -174,6 +174,7 @@ private:
     void CrearComponentes();
     void FinInstalacionServidor();
     void ConfigurarExtractor();
+    void BorrarProgramaApartado();
     std::unique_ptr<TEfectos> efectos_;
     std::unique_ptr<TVentanaEjecucion> ventana_;
     std::unique_ptr<TEjecucion> ejecucion_;

@@ -23,3 +23,17 @@ inline std::string Minusculas(std::string s) {
 inline bool EmpiezaSinMayusculas(const std::string& texto, const std::string& prefijo) {
     return texto.size() >= prefijo.size() && Minusculas(texto.substr(0, prefijo.size())) == Minusculas(prefijo);
 }
+
+// The same folder spelled with a doubled separator, as an archive may store
+// it, is the same folder: runs of "\\" become one, except at the start of a
+// network path.
+inline std::string SinBarrasDobles(const std::string& ruta) {
+    std::string r;
+    for (size_t i = 0; i < ruta.size(); ++i)
+        if (!(i > 1 && ruta[i] == '\\' && ruta[i - 1] == '\\')) r += ruta[i];
+    return r;
+}
+
+inline bool MismaRuta(const std::string& a, const std::string& b) {
+    return Minusculas(SinBarrasDobles(a)) == Minusculas(SinBarrasDobles(b));
+}

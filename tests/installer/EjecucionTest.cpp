@@ -103,6 +103,7 @@ public:
         if (enUso.count(o) || sinMover.count(dst)) throw Exception("Está siendo usado\r\n" + o);
         ficheros[dst] = ficheros[o];
         ficheros.erase(o);
+        if (enEjecucion.erase(o)) enEjecucion.insert(dst);
         log.push_back("Mover:" + o + ">" + dst);
         Foto();
     }
@@ -122,12 +123,19 @@ public:
     }
     bool BorrarDirectorio(const std::string& carpeta) override {
         const std::string c = ConBarraFinal(carpeta);
-        std::erase_if(ficheros, [&](auto& f) { return f.first.rfind(c, 0) == 0; });
-        std::erase_if(carpetas, [&](auto& s) { return s.rfind(c, 0) == 0; });
+        // A running program's file stays, and so does its folder.
+        std::erase_if(ficheros, [&](auto& f) { return f.first.rfind(c, 0) == 0 && !enEjecucion.count(f.first); });
         log.push_back("BorrarDirectorio:" + carpeta);
+        if (std::any_of(enEjecucion.begin(), enEjecucion.end(), [&](auto& r) { return r.rfind(c, 0) == 0; }))
+            return false;
+        std::erase_if(carpetas, [&](auto& s) { return s.rfind(c, 0) == 0; });
         return true;
     }
-    bool BorrarFichero(const std::string& r, bool) override {
+    bool BorrarFichero(const std::string& r, bool lanzar) override {
+        if (enEjecucion.count(r)) {
+            if (lanzar) throw Exception("No se puede eliminar el archivo: Está siendo usado por otra persona o programa\r\n" + r);
+            return false;
+        }
         ficheros.erase(r);
         log.push_back("Borrar:" + r);
         Foto();
@@ -308,6 +316,7 @@ public:
     uint32_t CodigoClienteRegistrado() override { return codigoRegistrado; }
 
     std::set<std::string> soloLectura, enUso, carpetas;
+    std::set<std::string> enEjecucion;  // images of running programs: renamed, never deleted
     bool conexion = true;
 };
 
@@ -818,6 +827,53 @@ TEST(Actualizacion, ElRegistroCuentaLaEjecucion) {
             EXPECT_NE(p, std::string::npos) << c.nombre << ": " << texto << "\n" << registro;
             if (p != std::string::npos) desde = p;
         }
+    }
+}
+
+// Files of the program folder go flat into the backup also when the archive
+// spells that folder with doubled separators.
+TEST(Actualizacion, CopiaPlanaConSeparadoresDobles) {
+    Falso f = Actualizacion();
+    f.servidor["QTR.KAV"] = {{"Conta\\\\Programa\\\\A.DLL", 1, "a nuevo"}};
+    f.respuestas = {mrNo};
+    f.run.Instalar();
+    EXPECT_TRUE(f.Vio("Mover:" + kPrograma + "A.DLL>" + kPrograma + "10.05\\A.DLL"));
+}
+
+// An archive that replaces the running updater's own file, as its newer copy
+// or as a program package: the backup never holds the running program, so it
+// goes at the end; the old file is back when the update fails; what runs is
+// left aside for the next start.
+TEST(Actualizacion, ReemplazaElActualizadorQueCorre) {
+    struct Caso {
+        const char* nombre;
+        Entrada entrada;
+        bool falla;
+    };
+    const Caso casos[] = {
+        {"copia del actualizador", {"Conta\\Programa\\Actualizador.exe", 10, "act nuevo"}, false},
+        {"como paquete", {"Conta\\Programa\\Actualizador.exe", 5, "act nuevo"}, false},
+        {"y la actualización falla", {"Conta\\Programa\\Actualizador.exe", 10, "act nuevo"}, true},
+    };
+    for (const Caso& c : casos) {
+        Falso f = Actualizacion();
+        const std::string propio = kPrograma + "Actualizador.exe";
+        f.d.ProgramaPropio = propio;
+        f.ficheros[propio] = "act viejo";
+        f.enEjecucion.insert(propio);
+        f.ficheros[ProgramaApartado(propio)] = "de una actualización anterior";
+        f.servidor["QTR.KAV"] = {c.entrada, {"Conta\\Programa\\B.DLL", 1, "b nuevo", 100, c.falla}};
+        f.respuestas = {mrNo};
+        try {
+            f.run.Instalar();
+        } catch (const EAbort&) {
+        }
+        EXPECT_EQ(f.d.Resultado, c.falla ? rsError : rsNinguno) << c.nombre;
+        EXPECT_FALSE(f.DirectorioExiste(kPrograma + "10.05")) << c.nombre;
+        EXPECT_EQ(f.enEjecucion, std::set<std::string>{ProgramaApartado(propio)}) << c.nombre;
+        EXPECT_EQ(f.ficheros[ProgramaApartado(propio)], "act viejo") << c.nombre;
+        EXPECT_EQ(f.ficheros[propio], c.falla ? "act viejo" : "act nuevo") << c.nombre;
+        EXPECT_EQ(f.ficheros[kPrograma + "B.DLL"], c.falla ? "b viejo" : "b nuevo") << c.nombre;
     }
 }
 

@@ -125,11 +125,9 @@ struct Instalada {
     std::string raiz, programa;
     std::map<std::string, std::string> ficheros;  // relative to `programa`
 
-    std::string ejecutable = "Actualizador.exe";
+    const std::string ejecutable = "Actualizador.exe";
 
-    // `ejecutable`: the name the running updater has in the folder.
-    explicit Instalada(const std::string& nombre, const std::string& ejecutable_ = "Actualizador.exe")
-        : ejecutable(ejecutable_) {
+    explicit Instalada(const std::string& nombre) {
         raiz = CarpetaNueva(nombre);
         programa = raiz + "Contab\\Programa\\";
         CreateDirectoryW(text::Wide(raiz + "Contab").c_str(), nullptr);
