@@ -134,7 +134,7 @@ printf 'Herramientas de soporte de Kavo (demostración)\r\n' > "$rel/LEEME.TXT"
 
 d1205="2026-11-20 09:00:00"
 d1206="2026-12-10 09:00:00"
-p='file "Conta\\Programa\\'
+p='file "Conta\Programa\'
 # Release 12.05, full. Conta001.Bpl and a marked Pais201.txt are left over
 # from earlier versions: the next update removes them, the plain Pais201.txt stays.
 cat > "$rel/qtr1205.desc" <<EOF
@@ -234,7 +234,7 @@ grep -q 'NAMEDLL=W3BTRV7' "$programa/CONTA.INI" || fail "CONTA.INI without the e
 grep -q 'CODIGOCLIENTE=4711' "$programa/CONTA.INI" || fail "CONTA.INI without the customer code"
 grep -q 'GET /roldawindows/instalacion.php' "$demo/server.log" || fail "no installation report reached the server"
 instalados=$(find "$drive_c/Kavo" -type f | wc -l)
-(cd "$drive_c/Kavo" && find . -type f -exec md5sum {} + | sort -k2) > "$demo/antes.md5"
+(cd "$drive_c/Kavo" && find . -type f -exec md5sum {} + | LC_ALL=C sort) > "$demo/antes.md5"
 say "   $instalados files installed; CONTA.INI [BTRIEVE]: $(grep -A3 BTRIEVE "$programa/CONTA.INI" | tr -d '\r' | tail -n +2 | tr '\n' ' ')"
 
 # --- 2. the update -------------------------------------------------------------------
@@ -257,8 +257,8 @@ grep -q 'GET /roldawindows/actualizarolda.php' "$demo/server.log" || fail "no up
 [ -e "$programa/Pais201.txt" ] || fail "Pais201.txt without the marks went too"
 [ ! -e "$programa/MODNUEVO.BPL" ] || fail "the unknown package was installed"
 [ ! -d "$programa/12.05" ] || fail "the backup folder 12.05 was not removed"
-(cd "$drive_c/Kavo" && find . -type f -exec md5sum {} + | sort -k2) > "$demo/despues.md5"
-actualizados=$(comm -13 "$demo/antes.md5" "$demo/despues.md5" | wc -l)
+(cd "$drive_c/Kavo" && find . -type f -exec md5sum {} + | LC_ALL=C sort) > "$demo/despues.md5"
+actualizados=$(LC_ALL=C comm -13 "$demo/antes.md5" "$demo/despues.md5" | wc -l)
 
 for b in "$capturas"/*.bmp; do [ -e "$b" ] && convert "$b" "${b%.bmp}.png" && rm "$b"; done
 say "screenshots: $capturas"
