@@ -671,7 +671,9 @@ TEST(Deshacer, ElDiarioVaAntesDeCadaCambio) {
         {"Diario:C\t" + kPrograma + "Nueva", "Diario:C\t" + kPrograma + "Nueva\\Dentro"},
         {"Diario:N\t" + kPrograma + "Nueva\\Dentro\\N.TXT", "Diario:N\t" + kPrograma + "FINAL.TXT"},
     };
-    for (const auto& [linea, cambio] : antesDe) {
+    for (const auto& par : antesDe) {
+        // Named, not bound: a lambda may not capture a structured binding here.
+        const std::string &linea = par.first, &cambio = par.second;
         const size_t i = f.Indice(linea);
         const auto j = std::find_if(f.log.begin(), f.log.end(), [&](auto& l) { return l.rfind(cambio, 0) == 0; });
         EXPECT_LT(i, f.log.size()) << linea;
