@@ -13,6 +13,18 @@ add_library(kv_libdeflate INTERFACE)
 target_include_directories(kv_libdeflate SYSTEM INTERFACE ${KV_LIBDEFLATE_INCLUDE_DIR})
 target_link_libraries(kv_libdeflate INTERFACE ${KV_LIBDEFLATE_LIBRARY})
 
+# libsodium (release signatures): Debian's libsodium-dev natively, our
+# cross-built static library for Windows, where its headers must be told the
+# library is not a DLL.
+find_path(KV_SODIUM_INCLUDE_DIR sodium.h REQUIRED)
+find_library(KV_SODIUM_LIBRARY NAMES sodium REQUIRED)
+add_library(kv_sodium INTERFACE)
+target_include_directories(kv_sodium SYSTEM INTERFACE ${KV_SODIUM_INCLUDE_DIR})
+target_link_libraries(kv_sodium INTERFACE ${KV_SODIUM_LIBRARY})
+if(WIN32)
+    target_compile_definitions(kv_sodium INTERFACE SODIUM_STATIC)
+endif()
+
 # GoogleTest from Debian's googletest sources, built with each tree's compiler.
 set(KV_GOOGLETEST_SOURCE /usr/src/googletest CACHE PATH "GoogleTest sources")
 set(BUILD_GMOCK ON CACHE BOOL "" FORCE)

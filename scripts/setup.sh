@@ -12,8 +12,8 @@ packages=(
     g++-mingw-w64-x86-64-posix mingw-w64-tools
     wine wine64 xvfb xauth x11-utils imagemagick
     zlib1g-dev libz-mingw-w64-dev libdeflate-dev googletest libgtest-dev
-    libjpeg-dev libssl-dev libbenchmark-dev
-    dpkg-dev nasm unzip zip p7zip-full python3 locales
+    libjpeg-dev libssl-dev libbenchmark-dev libsodium-dev
+    dpkg-dev autoconf automake libtool nasm unzip zip p7zip-full python3 locales
     chromium
 )
 
@@ -50,39 +50,57 @@ enable_sources() {
     fi
 }
 
-# libjpeg-turbo for the Windows side, cross-built from Debian's own sources.
-jpeg_prefix=$deps/mingw
-if [ ! -f "$jpeg_prefix/lib/libjpeg.a" ]; then
+# Cross-builds a library for the Windows side from Debian's own source package
+# into build/deps/mingw, once: cross_build PACKAGE LIBRARY BUILD_FUNCTION.
+# BUILD_FUNCTION runs with the unpacked source folder and the prefix as
+# arguments and installs headers and the static library there.
+mingw_prefix=$deps/mingw
+cross_build() {
+    local package=$1 library=$2 build=$3
+    [ -f "$mingw_prefix/lib/$library" ] && return 0
     enable_sources
-    src=$deps/src
+    local src=$deps/src-$package
     rm -rf "$src" && mkdir -p "$src"
-    (cd "$src" && apt-get source -q libjpeg-turbo >/dev/null)
-    jdir=$(find "$src" -maxdepth 1 -type d -name 'libjpeg-turbo-*' | head -n1)
-    cmake -S "$jdir" -B "$src/build" -G Ninja \
+    (cd "$src" && apt-get source -q "$package" >/dev/null)
+    local dir
+    dir=$(find "$src" -maxdepth 1 -type d -name "$package-*" | head -n1)
+    "$build" "$dir" "$mingw_prefix"
+    rm -rf "$src"
+    echo "setup: $package for Windows in $mingw_prefix"
+}
+
+build_libjpeg_turbo() {
+    cmake -S "$1" -B "$1/build-mingw" -G Ninja \
         -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-w64-x86_64.cmake" \
         -DCMAKE_CROSSCOMPILING_EMULATOR= \
-        -DCMAKE_BUILD_TYPE=Release -DCMAKE_INSTALL_PREFIX="$jpeg_prefix" \
+        -DCMAKE_BUILD_TYPE=Release -DCMAKE_INSTALL_PREFIX="$2" \
         -DENABLE_SHARED=OFF -DENABLE_STATIC=ON -DWITH_TURBOJPEG=OFF \
         -DWITH_JPEG8=OFF -DREQUIRE_SIMD=OFF -Wno-dev >/dev/null
-    cmake --build "$src/build" --target install >/dev/null
-    rm -rf "$src"
-    echo "setup: libjpeg-turbo for Windows in $jpeg_prefix"
-fi
+    cmake --build "$1/build-mingw" --target install >/dev/null
+}
 
-# libdeflate (the block inflate) for the Windows side, from Debian's sources
-# too: its own Makefile, the static library only.
-deflate_prefix=$deps/mingw
-if [ ! -f "$deflate_prefix/lib/libdeflate.a" ]; then
-    enable_sources
-    src=$deps/src-libdeflate
-    rm -rf "$src" && mkdir -p "$src"
-    (cd "$src" && apt-get source -q libdeflate >/dev/null)
-    ddir=$(find "$src" -maxdepth 1 -type d -name 'libdeflate-*' | head -n1)
-    make -C "$ddir" -s CC=x86_64-w64-mingw32-gcc-posix AR=x86_64-w64-mingw32-ar libdeflatestatic.lib >/dev/null
-    mkdir -p "$deflate_prefix/lib" "$deflate_prefix/include"
-    cp "$ddir/libdeflate.h" "$deflate_prefix/include/"
-    cp "$ddir/libdeflatestatic.lib" "$deflate_prefix/lib/libdeflate.a.tmp"
-    mv "$deflate_prefix/lib/libdeflate.a.tmp" "$deflate_prefix/lib/libdeflate.a"
-    rm -rf "$src"
-    echo "setup: libdeflate for Windows in $deflate_prefix"
-fi
+# libdeflate (the block inflate): its own Makefile, the static library only.
+build_libdeflate() {
+    make -C "$1" -s CC=x86_64-w64-mingw32-gcc-posix AR=x86_64-w64-mingw32-ar libdeflatestatic.lib >/dev/null
+    mkdir -p "$2/lib" "$2/include"
+    cp "$1/libdeflate.h" "$2/include/"
+    cp "$1/libdeflatestatic.lib" "$2/lib/libdeflate.a.tmp"
+    mv "$2/lib/libdeflate.a.tmp" "$2/lib/libdeflate.a"
+}
+
+# libsodium (release signatures): autotools from the git tree (no configure
+# in the package), static only. Staged, then copied library last, so a
+# half-made install is redone on the next run.
+build_libsodium() {
+    (cd "$1" && ./autogen.sh -s >/dev/null 2>&1 && ./configure -q --host=x86_64-w64-mingw32 \
+        --prefix="$1/stage" CC=x86_64-w64-mingw32-gcc-posix --disable-shared --enable-static \
+        >/dev/null && make -s -j2 >/dev/null 2>&1 && make -s install >/dev/null)
+    mkdir -p "$2/lib" "$2/include"
+    cp -r "$1/stage/include/." "$2/include/"
+    cp "$1/stage/lib/libsodium.a" "$2/lib/libsodium.a.tmp"
+    mv "$2/lib/libsodium.a.tmp" "$2/lib/libsodium.a"
+}
+
+cross_build libjpeg-turbo libjpeg.a build_libjpeg_turbo
+cross_build libdeflate libdeflate.a build_libdeflate
+cross_build libsodium libsodium.a build_libsodium
