@@ -6,6 +6,7 @@
 #include "Exception.h"
 #include "ExtractorInstalador.h"
 #include "Diario.h"
+#include "FirmaFicheros.h"
 #include "FormKavoInstala.h"
 #include "FormatoTexto.h"
 #include "Ini.h"
@@ -142,6 +143,7 @@ void TEfectosWin32::DescargarFichero(const std::string& base, const std::string&
 }
 
 void TEfectosWin32::AvisarServidor(const std::string& url) { f_.AvisarServidor(url); }
+void TEfectosWin32::ComprobarFirma(const std::string& ruta) { firma::ComprobarConClavesDeLaVersion(ruta); }
 std::string TEfectosWin32::Servidor() { return ::Servidor(); }
 
 void TEfectosWin32::FijarDestinoExtraccion(const std::string& carpeta) { f_.Extractor1.ExtractPath = carpeta; }

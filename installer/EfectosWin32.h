@@ -35,6 +35,7 @@ public:
     void DescargarFichero(const std::string& base, const std::string& nombre, const std::string& carpeta,
                           const Progreso& progreso) override;
     void AvisarServidor(const std::string& url) override;
+    void ComprobarFirma(const std::string& ruta) override;
     std::string Servidor() override;
     void FijarDestinoExtraccion(const std::string& carpeta) override;
     std::string DestinoExtraccion() override;

@@ -222,7 +222,7 @@ void TEjecucion::Limpiar() {
 // --- downloads --------------------------------------------------------------------
 
 bool TEjecucion::Descargar() {
-    if (d_.ModoLocal) return true;
+    if (d_.ModoLocal) return ComprobarFirmasLocales();
     if (!e_.HayConexionInternet()) {
         Mensaje("Imposible realizar conexión con el Servidor de KAVO.\n\rRevisa tu configuración de Conexión a "
                    "Internet.",
@@ -258,6 +258,22 @@ bool TEjecucion::Descargar() {
     }
     reposo();
     return resultado;
+}
+
+// The archives of a local run come from a folder the user filled: each is
+// checked as a download would be, before anything of the installation is
+// touched.
+bool TEjecucion::ComprobarFirmasLocales() {
+    try {
+        for (int p = peMotor; p <= pePrograma; ++p) {
+            const std::string ruta = DirDescargas() + ArchivoDelPaso(static_cast<TPasoExtraccion>(p));
+            if (e_.FicheroExiste(ruta)) e_.ComprobarFirma(ruta);
+        }
+    } catch (const Exception& e) {
+        Mensaje(e.what(), TipoMensaje::Error, BotonesMensaje::Ok);
+        return false;
+    }
+    return true;
 }
 
 void TEjecucion::DescargarArchivo(const std::string& base, const std::string& nombre, const std::string& etiqueta) {

@@ -69,6 +69,10 @@ public:
     virtual void DescargarFichero(const std::string& base, const std::string& nombre, const std::string& carpeta,
                                   const Progreso& progreso) = 0;
     virtual void AvisarServidor(const std::string& url) = 0;
+    // Checks a release file taken from a folder against its signature beside
+    // it, when the build carries the vendor's keys; raises naming the file.
+    // Downloads are checked by the download itself.
+    virtual void ComprobarFirma(const std::string& ruta) = 0;
     virtual std::string Servidor() = 0;  // without a final "/"
 
     // The extractor.
@@ -193,6 +197,7 @@ private:
     // The user's dialogs, written to the log as they are shown.
     int Mensaje(const std::string& texto, TipoMensaje tipo, BotonesMensaje botones);
     void MensajePlano(const std::string& texto);
+    bool ComprobarFirmasLocales();
     bool ExtraerPasos();
     void ComprobarInstalado(int& primerPaso);
     void ComprobarArchivos(int primerPaso);

@@ -33,7 +33,7 @@ say "building the Windows program, the demo's stand-ins and the tools"
 cmake --preset windows >/dev/null
 cmake --build --preset windows --target Actualizador ContaDemo MotorDemo ConducirDemo
 cmake --preset native >/dev/null
-cmake --build --preset native --target kavmake kavsfx
+cmake --build --preset native --target kavmake kavsfx firma
 
 demo=$root/build/demo
 win=$root/build/win
@@ -206,6 +206,12 @@ installer=$demo/installer/INSTALAR_KAVO.EXE
 cp "$rel/QTR_1205.KAV" "$srv/Conta/QTR.KAV"
 printf '[ACTUALIZACION]\r\nULTIMA_BETA=0\r\n[12.07]\r\nSERIES=120\r\n' > "$srv/Conta/QTRBETA.INI"
 
+# Every file published is signed, as the vendor does, with the tests' key:
+# the demo build carries its public key and checks each file it downloads.
+firmar() { "$root/build/native/tools/firma/firma" firmar "$root/tests/support/claves/prueba.secreta" "$1" >/dev/null; }
+firmar "$demo/server"
+firmar "$demo/installer"
+
 # --- the vendor's server ----------------------------------------------------------
 rm -f "$demo/port" "$demo/server.log"
 python3 tools/testserver/testserver.py --root "$demo/server" --port 0 --port-file "$demo/port" \
@@ -242,6 +248,7 @@ say "2. release 12.06 published; the accounting program starts the update"
 cp "$rel/QTR_1206.KAV" "$srv/Conta/QTR.KAV"
 cp "$rel/QTRACT_1206.KAV" "$srv/Conta/QTRACT.KAV"
 cp "$rel/CLI4711_1206.VER" "$srv/Conta/clientes/CLI4711.VER"
+firmar "$demo/server"
 if [ $auto = 1 ]; then
     wine_run "$conducir" actualizar 'C:\Kavo\Conta\Programa\' "$cap_win" ||
         fail "the update did not go through (screenshots in $capturas)"

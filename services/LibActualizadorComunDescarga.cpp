@@ -8,6 +8,10 @@
 // scheme has none) and the file on disk has exactly the announced size. A
 // content-encoded answer announces its encoded size, which the decoded file
 // need not match, so its size is not compared.
+//
+// A build that carries the vendor's public keys fetches each file's signature
+// beside it and checks it before the caller can open the file; a file that
+// fails is deleted with its signature.
 #include <windows.h>
 #include <urlmon.h>
 #include <wininet.h>
@@ -16,8 +20,11 @@
 #include <cctype>
 #include <exception>
 #include <memory>
+#include <vector>
 
 #include "Exception.h"
+#include "FirmaFicheros.h"
+#include "Ficheros.h"
 #include "LibActualizadorComun.h"
 #include "LibActualizadorComunRed.h"
 #include "ProcessMessages.h"
@@ -198,12 +205,8 @@ std::string RutaLocal(const std::string& carpeta, const std::string& fichero) {
     return (last == '\\' || last == '/') ? carpeta + fichero : carpeta + "\\" + fichero;
 }
 
-}  // namespace
-
-void DescargarFichero(const std::string& urlBase, const std::string& fichero,
-                      const std::string& carpetaDestino, const TProgresoDescarga& progreso) {
-    const std::string url = urlBase + fichero;
-    const std::string ruta = RutaLocal(carpetaDestino, fichero);
+// One transfer of url into ruta, as DescargarFichero promises it.
+void Transferir(const std::string& url, const std::string& ruta, const TProgresoDescarga& progreso) {
     const std::wstring urlW = text::Wide(url);
     const std::wstring rutaW = text::Wide(ruta);
 
@@ -225,4 +228,37 @@ void DescargarFichero(const std::string& urlBase, const std::string& fichero,
         if (accion->EstadoHttp() == HTTP_STATUS_NOT_FOUND) throw EDescargaNoEncontrada("Error descargando URL: " + url);
         throw Exception("Error descargando URL: " + url);
     }
+}
+
+// Fetches the signature of the file at ruta and checks the file against it,
+// under the name the server published it with; on any failure both are
+// deleted. The signature is not kept: the file was checked before anyone
+// opened it.
+void ComprobarDescarga(const std::string& url, const std::string& ruta, const std::vector<std::string>& claves) {
+    const std::string publicado = url.substr(url.find_last_of('/') + 1);
+    const std::string rutaFirma = ruta + firma::kExtensionFirma;
+    try {
+        try {
+            Transferir(url + firma::kExtensionFirma, rutaFirma, {});
+        } catch (const EDescargaNoEncontrada&) {
+            throw firma::EFirmaRechazada("Fichero " + publicado + " rechazado: falta su firma.");
+        }
+        firma::ComprobarFichero(ruta, claves, publicado);
+    } catch (...) {
+        BorrarFichero(ruta, false);
+        BorrarFichero(rutaFirma, false);
+        throw;
+    }
+    BorrarFichero(rutaFirma, false);
+}
+
+}  // namespace
+
+void DescargarFichero(const std::string& urlBase, const std::string& fichero,
+                      const std::string& carpetaDestino, const TProgresoDescarga& progreso) {
+    const std::string url = urlBase + fichero;
+    const std::string ruta = RutaLocal(carpetaDestino, fichero);
+    Transferir(url, ruta, progreso);
+    static const std::vector<std::string> claves = firma::ClavesDeLaVersion();
+    if (!claves.empty()) ComprobarDescarga(url, ruta, claves);
 }

@@ -190,6 +190,10 @@ public:
         log.push_back("Avisar:" + url);
         if (informeFalla) throw Exception("sin respuesta");
     }
+    void ComprobarFirma(const std::string& r) override {
+        log.push_back("Firma:" + r);
+        if (firmasMalas.count(r)) throw Exception("Fichero " + r + " rechazado: falta su firma.");
+    }
     std::string Servidor() override { return "http://v"; }
     void FijarDestinoExtraccion(const std::string& c) override { destino = c; }
     std::string DestinoExtraccion() override { return destino; }
@@ -315,7 +319,7 @@ public:
     void RegistrarCodigoCliente(uint32_t c) override { log.push_back("Registrar:" + std::to_string(c)); }
     uint32_t CodigoClienteRegistrado() override { return codigoRegistrado; }
 
-    std::set<std::string> soloLectura, enUso, carpetas;
+    std::set<std::string> soloLectura, enUso, carpetas, firmasMalas;
     std::set<std::string> enEjecucion;  // images of running programs: renamed, never deleted
     bool conexion = true;
 };
@@ -931,6 +935,34 @@ TEST(Actualizacion, ComprobacionesDelProgramaInstalado) {
         EXPECT_EQ(f.Vio("Extraer:" + f.run.DirDescargas() + "QTR.KAV"), c.extrae) << c.nombre;
         EXPECT_EQ(f.Vio("Bloquear"), f.Vio("Desbloquear")) << c.nombre;
     }
+}
+
+// A local run takes its archives from the folder: one that fails its
+// signature stops the run before the installation is touched.
+TEST(Actualizacion, LocalConArchivoSinFirmaNoTocaNada) {
+    Falso f = Actualizacion();
+    f.servidor["QTR.KAV"] = {{"Conta\\Programa\\CONTA.EXE", 1, "nuevo"}};
+    f.d.ModoLocal = true;
+    f.d.DirEjecutable = kPrograma;
+    f.ficheros[kPrograma + "QTR.KAV"] = "x";
+    f.firmasMalas.insert(kPrograma + "QTR.KAV");
+    const auto antes = f.ficheros;
+    f.run.Instalar();
+    EXPECT_TRUE(f.Vio("Mensaje:Fichero " + kPrograma + "QTR.KAV rechazado: falta su firma."));
+    EXPECT_FALSE(f.Vio("Extraer:" + kPrograma + "QTR.KAV"));
+    EXPECT_TRUE(std::none_of(f.log.begin(), f.log.end(), [](const std::string& l) { return l.rfind("Ini:", 0) == 0; }));
+    for (const auto& [ruta, bytes] : antes)
+        if (ruta != kPrograma + "QTR.KAV") EXPECT_EQ(f.ficheros[ruta], bytes) << ruta;
+    EXPECT_EQ(f.Vio("Bloquear"), f.Vio("Desbloquear"));
+
+    // Signed, the same run goes on.
+    Falso g = Actualizacion();
+    g.servidor["QTR.KAV"] = {{"Conta\\Programa\\CONTA.EXE", 1, "nuevo"}};
+    g.d.ModoLocal = true;
+    g.d.DirEjecutable = kPrograma;
+    g.ficheros[kPrograma + "QTR.KAV"] = "x";
+    g.run.Instalar();
+    EXPECT_LT(g.Indice("Firma:" + kPrograma + "QTR.KAV"), g.Indice("Extraer:" + kPrograma + "QTR.KAV"));
 }
 
 TEST(Extraccion, ActualizadorNuevoSeRecuerdaUnaVez) {

@@ -4,11 +4,13 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <stdexcept>
 #include <string>
 #include <vector>
 
 #include "Exception.h"
+#include "FirmaFicheros.h"
 #include "LibActualizadorComun.h"
 #include "LibActualizadorComunRed.h"
 #include "ProcessMessages.h"
@@ -107,6 +109,7 @@ TEST_F(Descarga, FetchesFromTheServerEveryTimeNeverFromTheCache) {
 
 TEST_F(Descarga, LargeBodyArrivesIntact) {
     const size_t size = 6 * 1024 * 1024;
+    server_.Put("grande.kav", GeneratedBody(size));  // signed as the server will send it
     server_.SetFault("/grande.kav", "large:" + std::to_string(size));
     int calls = 0;
     DescargarFichero(server_.Url(), "grande.kav", dir_,
@@ -170,6 +173,66 @@ TEST_F(Descarga, EveryFailureRaisesAndLeavesNoFile) {
             EXPECT_EQ(dynamic_cast<const EDescargaNoEncontrada*>(&e) != nullptr, c.noEncontrado);
         }
         EXPECT_FALSE(FileExists(local));
+    }
+}
+
+// The test build carries the tests' keys: a file comes out of the download
+// only with its own signature, whole, under one of them; otherwise it is
+// refused naming it, and neither it nor its signature stays.
+TEST_F(Descarga, AcceptsOnlyTheFileItsSignatureVouchesFor) {
+    const std::string body = Pattern(200000, 5);
+    const std::string revocada = firma::NuevoParClaves().secreta;
+    struct Caso {
+        const char* nombre;
+        std::function<void(const TestServer&)> preparar;
+        const char* motivo;  // nullptr: accepted
+    };
+    const Caso casos[] = {
+        {"firmado.kav", [&](const TestServer& s) { s.Put("firmado.kav", body); }, nullptr},
+        {"rotada.kav",
+         [&](const TestServer& s) {
+             s.PutUnsigned("rotada.kav", body);
+             s.SignWith("rotada.kav", RotatedSecretKey());
+         },
+         nullptr},
+        {"alterado.kav",
+         [&](const TestServer& s) {
+             s.Put("alterado.kav", body);
+             std::string cambiado = body;
+             cambiado[150000] ^= 0x20;
+             s.PutUnsigned("alterado.kav", cambiado);
+         },
+         "no coincide con su firma"},
+        {"sin-firma.kav", [&](const TestServer& s) { s.PutUnsigned("sin-firma.kav", body); }, "falta su firma"},
+        {"ajeno.kav",
+         [&](const TestServer& s) {
+             s.Put("otro.kav", body);
+             s.PutUnsigned("ajeno.kav", body);
+             s.PutUnsigned("ajeno.kav.firma", ReadFile(s.Root() + "\\otro.kav.firma"));
+         },
+         "es la de otro fichero (otro.kav)"},
+        {"revocada.kav",
+         [&](const TestServer& s) {
+             s.PutUnsigned("revocada.kav", body);
+             s.SignWith("revocada.kav", revocada);
+         },
+         "no es de ninguna clave reconocida"},
+    };
+    for (const Caso& c : casos) {
+        SCOPED_TRACE(c.nombre);
+        c.preparar(server_);
+        const std::string local = dir_ + c.nombre;
+        try {
+            DescargarFichero(server_.Url(), c.nombre, dir_);
+            EXPECT_EQ(c.motivo, nullptr) << "accepted";
+            EXPECT_TRUE(ReadFile(local) == body);
+        } catch (const firma::EFirmaRechazada& e) {
+            ASSERT_NE(c.motivo, nullptr) << e.what();
+            EXPECT_EQ(e.Message().rfind(std::string("Fichero ") + c.nombre + " rechazado: ", 0), 0u) << e.what();
+            EXPECT_NE(e.Message().find(c.motivo), std::string::npos) << e.what();
+            EXPECT_FALSE(FileExists(local));
+        }
+        EXPECT_FALSE(FileExists(local + ".firma"));
     }
 }
 

@@ -11,6 +11,7 @@
 
 #include <gtest/gtest.h>
 
+#include "FirmaFicheros.h"
 #include "TextCodec.h"
 #include "Win32Handle.h"
 
@@ -45,11 +46,25 @@ const TestServer& TestServer::Get() {
 }
 
 std::string TestServer::Put(const std::string& name, const std::string& bytes) const {
+    PutUnsigned(name, bytes);
+    SignWith(name, TestSecretKey());
+    return Url(name);
+}
+
+std::string TestServer::PutUnsigned(const std::string& name, const std::string& bytes) const {
     std::filesystem::path file(text::Wide(root_ + "\\" + name));
     std::filesystem::create_directories(file.parent_path());
     WriteFile(root_ + "\\" + name, bytes);
     return Url(name);
 }
+
+void TestServer::SignWith(const std::string& name, const std::string& secretKey) const {
+    const std::string path = root_ + "\\" + name;
+    WriteFile(path + firma::kExtensionFirma, firma::Firmar(firma::DeclararFichero(path), secretKey));
+}
+
+std::string TestSecretKey() { return firma::DesdeHex(KV_TEST_SECRET_KEY, firma::kBytesClaveSecreta); }
+std::string RotatedSecretKey() { return firma::DesdeHex(KV_ROTATED_SECRET_KEY, firma::kBytesClaveSecreta); }
 
 void TestServer::Control(const std::string& query) const {
     win::InternetHandle session(::InternetOpenW(L"kv-tests", INTERNET_OPEN_TYPE_DIRECT, nullptr, nullptr, 0));

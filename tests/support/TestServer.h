@@ -13,9 +13,17 @@ public:
 
     // "http://127.0.0.1:PORT/" + path (path without a leading "/").
     std::string Url(const std::string& path = {}) const { return base_ + path; }
+    // The served folder as a Windows path.
+    const std::string& Root() const { return root_; }
     // Writes a file into the served folder (creating its folders; the name
-    // may hold "/") and returns its URL.
+    // may hold "/") with its signature under the tests' release key, and
+    // returns its URL.
     std::string Put(const std::string& name, const std::string& bytes) const;
+    // The same without a signature: a file the vendor never signed, or one
+    // changed after signing when it replaces a signed one.
+    std::string PutUnsigned(const std::string& name, const std::string& bytes) const;
+    // The file's signature replaced by one under another secret key (raw bytes).
+    void SignWith(const std::string& name, const std::string& secretKey) const;
     // Fault of one path ("/x.bin"): "404", "500", "short", "slow[:ms]", "large:N".
     void SetFault(const std::string& path, const std::string& mode) const;
     void Reset() const;
@@ -28,6 +36,11 @@ private:
     void Control(const std::string& query) const;
     std::string base_, root_, log_;  // root_ and log_ as Windows paths
 };
+
+// The tests' release keys: the build carries both public keys, the second
+// being a rotation of the first.
+std::string TestSecretKey();
+std::string RotatedSecretKey();
 
 // A byte pattern of the given size that shows truncation and reordering.
 std::string Pattern(size_t size, unsigned seed = 1);

@@ -110,6 +110,41 @@ INSTANTIATE_TEST_SUITE_P(Motores, PrimeraInstalacion,
                                            CasoPrimera{"psql", 0, "PSQL.KAV", "PSQL.TXT", "BTRV6.TXT"}),
                          [](const auto& info) { return std::string(info.param.nombre); });
 
+// An archive changed on its way from the vendor: the run refuses it, naming
+// it, before a single file of the installation is written.
+TEST(PrimeraInstalacionFirmada, ArchivoAlteradoSeRechazaSinEscribirNada) {
+    Vendedor vendedor;
+    ArchiveBuilder qtr;
+    qtr.AddFile("Conta\\Programa\\CONTA.EXE", "programa", Tipo(1));
+    vendedor.Conta("QTR.KAV", qtr.Bytes());
+    ArchiveBuilder alterado;
+    alterado.AddFile("Conta\\Programa\\CONTA.EXE", "programa hostil", Tipo(1));
+    vendedor.http.PutUnsigned("_descargas_/externos/Conta/QTR.KAV", alterado.Bytes());
+    ArchiveBuilder motor;
+    motor.AddFile("Externos\\Motor\\BTRV6.TXT", "btrieve 6", Tipo(3));
+    vendedor.Externo("BTRIEVE6.KAV", motor.Bytes());
+    ArchiveBuilder soporte;
+    soporte.AddFile("Conta\\Soporte\\LEEME.TXT", "soporte", Tipo(11));
+    vendedor.Externo("SOPORTE.KAV", soporte.Bytes());
+
+    std::string carpeta = CarpetaNueva("firma_alterada");
+    std::string instalador = carpeta + "INSTALAR.EXE";
+    ConstruirInstalador(Programa(), instalador, DatosLanzamiento(2026, 11, 20, 4711, 10, 5, 2));
+    Ventana v = Arrancar(instalador, {}, carpeta);
+    ASSERT_NE(v.h, nullptr);
+    const std::string destino = carpeta + "Mis Programas";
+    Escribir(Control(v.h, "eDirPrograma"), destino);
+    Pulsar(Control(v.h, "bInstalar"));
+    Dialogo d = Contestar(v, "Vale");
+    EXPECT_EQ(d.texto, "Fichero QTR.KAV rechazado: no coincide con su firma (dañado o alterado).");
+    EXPECT_TRUE(Esperar([&] { return !Existe(destino + "\\KAVO.KAVO"); }));
+    EXPECT_FALSE(Existe(destino + "\\Conta"));
+    EXPECT_FALSE(Existe(destino + "\\Externos"));
+    EXPECT_FALSE(Existe(CarpetaTemporalWindows() + "Kavo\\Conta\\QTR.KAV")) << "the refused download is deleted";
+    EXPECT_FALSE(vendedor.Informado("instalacion.php"));
+    GuardarCaptura(v.h, carpeta + "fin.bmp");
+}
+
 // --- updates of an installed copy ---------------------------------------------------------
 
 TEST(Actualizacion, ReemplazaConCopiaInformaYRelanza) {

@@ -1,0 +1,12 @@
+#include "FirmaFicheros.h"
+
+#ifndef KV_CLAVES_PUBLICAS
+#error "KV_CLAVES_PUBLICAS must come from the build"
+#endif
+
+std::vector<std::string> firma::ClavesDeLaVersion() { return LeerClavesPublicas(KV_CLAVES_PUBLICAS); }
+
+void firma::ComprobarConClavesDeLaVersion(const std::string& ruta) {
+    static const std::vector<std::string> claves = ClavesDeLaVersion();
+    if (!claves.empty()) ComprobarFichero(ruta, claves);
+}
