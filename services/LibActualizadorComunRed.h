@@ -78,7 +78,7 @@ void PosicionBarra(HWND barra, int valor);
 // The same with the look given rather than asked of the system.
 void PosicionBarra(HWND barra, int valor, bool temasVisuales);
 
-// Base address of the vendor's web server, e.g. "http://www.kavo.es": the
+// Base address of the vendor's web server, e.g. "https://www.kavo.es": the
 // environment variable KAVO_SERVIDOR when set, else the build's default.
 std::string ServidorKavo();
 // The host part of a URL ("http://host:8080/x" -> "host").
