@@ -28,6 +28,7 @@
 #include "LibActualizadorComun.h"
 #include "LibActualizadorComunRed.h"
 #include "ProcessMessages.h"
+#include "Registro.h"
 #include "TextCodec.h"
 #include "Win32Handle.h"
 
@@ -205,6 +206,17 @@ std::string RutaLocal(const std::string& carpeta, const std::string& fichero) {
     return (last == '\\' || last == '/') ? carpeta + fichero : carpeta + "\\" + fichero;
 }
 
+// A failure a later attempt may not meet; the reason goes to the log.
+class EDescargaTransitoria : public Exception {
+public:
+    EDescargaTransitoria(const std::string& mensaje, std::string motivo)
+        : Exception(mensaje), motivo_(std::move(motivo)) {}
+    const std::string& Motivo() const { return motivo_; }
+
+private:
+    std::string motivo_;
+};
+
 // One transfer of url into ruta, as DescargarFichero promises it.
 void Transferir(const std::string& url, const std::string& ruta, const TProgresoDescarga& progreso) {
     const std::wstring urlW = text::Wide(url);
@@ -225,8 +237,37 @@ void Transferir(const std::string& url, const std::string& ruta, const TProgreso
         // Nothing that failed may stay behind under the name of a good copy.
         BorrarFichero(ruta, false);
         if (accion->Error()) std::rethrow_exception(accion->Error());
-        if (accion->EstadoHttp() == HTTP_STATUS_NOT_FOUND) throw EDescargaNoEncontrada("Error descargando URL: " + url);
-        throw Exception("Error descargando URL: " + url);
+        const DWORD estado = accion->EstadoHttp();
+        const std::string error = "Error descargando URL: " + url;
+        if (estado == HTTP_STATUS_NOT_FOUND) throw EDescargaNoEncontrada(error);
+        if (accion->Cancelada()) throw Exception(error);
+        // The server's own trouble, a transfer cut short, or no answer from
+        // a web server at all may not happen again a moment later.
+        if (estado >= 500) throw EDescargaTransitoria(error, "HTTP " + std::to_string(estado));
+        if (estado == 200) throw EDescargaTransitoria(error, "transferencia cortada");
+        if (estado == 0 && url.rfind("http", 0) == 0) throw EDescargaTransitoria(error, "sin respuesta del servidor");
+        throw Exception(error);
+    }
+}
+
+// Transferir, again after a growing pause while the failure is transient;
+// each retry goes to the log. The window stays alive during the pause.
+void TransferirConReintentos(const std::string& url, const std::string& ruta, const TProgresoDescarga& progreso) {
+    for (int intento = 1;; ++intento) {
+        try {
+            Transferir(url, ruta, progreso);
+            return;
+        } catch (const EDescargaTransitoria& e) {
+            if (intento > kReintentosDescarga) throw;
+            const DWORD pausa = kPausaPrimerReintentoMs << (intento - 1);
+            Anotar("Descarga fallida (" + e.Motivo() + "): " + url + "; reintento " + std::to_string(intento) +
+                   " de " + std::to_string(kReintentosDescarga) + " en " + std::to_string(pausa) + " ms");
+            const DWORD inicio = ::GetTickCount();
+            while (::GetTickCount() - inicio < pausa) {
+                ui::ProcessMessages();
+                ::Sleep(20);
+            }
+        }
     }
 }
 
@@ -239,7 +280,7 @@ void ComprobarDescarga(const std::string& url, const std::string& ruta, const st
     const std::string rutaFirma = ruta + firma::kExtensionFirma;
     try {
         try {
-            Transferir(url + firma::kExtensionFirma, rutaFirma, {});
+            TransferirConReintentos(url + firma::kExtensionFirma, rutaFirma, {});
         } catch (const EDescargaNoEncontrada&) {
             throw firma::EFirmaRechazada("Fichero " + publicado + " rechazado: falta su firma.");
         }
@@ -258,7 +299,7 @@ void DescargarFichero(const std::string& urlBase, const std::string& fichero,
                       const std::string& carpetaDestino, const TProgresoDescarga& progreso) {
     const std::string url = urlBase + fichero;
     const std::string ruta = RutaLocal(carpetaDestino, fichero);
-    Transferir(url, ruta, progreso);
+    TransferirConReintentos(url, ruta, progreso);
     static const std::vector<std::string> claves = firma::ClavesDeLaVersion();
     if (!claves.empty()) ComprobarDescarga(url, ruta, claves);
 }

@@ -44,10 +44,17 @@ public:
     using Exception::Exception;
 };
 
+// Transient download failures (a 5xx answer, a transfer cut short, no answer
+// from the web server) are tried again this many times, after pauses that
+// double from the first.
+inline constexpr int kReintentosDescarga = 3;
+inline constexpr unsigned kPausaPrimerReintentoMs = 500;
+
 // Downloads urlBase + fichero into carpetaDestino (a delimiter is added when
 // missing; empty means CarpetaTemporal()). Always fetched from the server,
 // never from the Internet cache; an older local copy is deleted first.
-// Returns only with the complete file in place. A failed, refused, cut-short
+// Returns only with the complete file in place. Transient failures are
+// retried (each retry logged); a 404 is not. A failed, refused, cut-short
 // or cancelled transfer raises "Error descargando URL: " + URL (a 404 as
 // EDescargaNoEncontrada) and leaves no file under the local name. What the
 // progress handler raises cancels the transfer and comes out of this call

@@ -14,6 +14,7 @@
 #include "LibActualizadorComun.h"
 #include "LibActualizadorComunRed.h"
 #include "ProcessMessages.h"
+#include "Registro.h"
 #include "TestServer.h"
 #include "TextCodec.h"
 
@@ -234,6 +235,56 @@ TEST_F(Descarga, AcceptsOnlyTheFileItsSignatureVouchesFor) {
         }
         EXPECT_FALSE(FileExists(local + ".firma"));
     }
+}
+
+// A transient failure (the server's error, a cut transfer) is tried again
+// after a pause, each retry in the log; a 404 never is, and a failure that
+// lasts ends as the usual error once the retries are spent.
+TEST_F(Descarga, RetriesTransientFailuresAndLogsEach) {
+    struct Caso {
+        const char* nombre;
+        std::string fault;
+        int peticiones;  // GETs of the file
+        bool llega;
+    };
+    const int todas = 1 + kReintentosDescarga;
+    const Caso casos[] = {
+        {"e500-pasajero.kav", "500*2", 3, true},
+        {"corto-pasajero.kav", "short*1", 2, true},
+        {"reintentos-e500.kav", "500", todas, false},
+        {"reintentos-corto.kav", "short", todas, false},
+        {"reintentos-e404.kav", "404", 1, false},
+    };
+    const std::string registro = dir_ + "registro.log";
+    Registro().FijarRuta(registro);
+    for (const Caso& c : casos) {
+        SCOPED_TRACE(c.nombre);
+        const std::string body = Pattern(100000, 9);
+        server_.Put(c.nombre, body);
+        server_.SetFault(std::string("/") + c.nombre, c.fault);
+        bool llego = true;
+        try {
+            DescargarFichero(server_.Url(), c.nombre, dir_);
+        } catch (const Exception& e) {
+            llego = false;
+            EXPECT_EQ(e.Message(), Error(server_.Url(c.nombre)));
+        }
+        EXPECT_EQ(llego, c.llega);
+        EXPECT_EQ(FileExists(dir_ + c.nombre), c.llega);
+        EXPECT_EQ(server_.Gets(std::string("/") + c.nombre), c.peticiones);
+        const std::string log = ReadFile(registro);
+        for (int r = 1; r < c.peticiones; ++r)
+            EXPECT_NE(log.find(server_.Url(c.nombre) + "; reintento " + std::to_string(r) + " de " +
+                               std::to_string(kReintentosDescarga)),
+                      std::string::npos)
+                << log;
+        EXPECT_EQ(log.find(server_.Url(c.nombre) + "; reintento " + std::to_string(c.peticiones)), std::string::npos);
+    }
+    Registro().FijarRuta("");
+    const std::string log = ReadFile(registro);
+    EXPECT_NE(log.find("Descarga fallida (HTTP 500): " + server_.Url("reintentos-e500.kav")), std::string::npos) << log;
+    EXPECT_NE(log.find("Descarga fallida (transferencia cortada): " + server_.Url("reintentos-corto.kav")), std::string::npos)
+        << log;
 }
 
 // What the progress handler raises must not unwind through the system's

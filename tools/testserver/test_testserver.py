@@ -88,6 +88,14 @@ class TestServerTest(unittest.TestCase):
                 else:
                     self.assertIn(b"Error %d" % status, got_body)
 
+    def test_counted_fault_passes(self):
+        self.assertEqual(self.control("reset"), 200)
+        self.assertEqual(self.control("fault?path=/a.bin&mode=500*2"), 200)
+        self.assertEqual([self.get("/a.bin")[0] for _ in range(3)], [500, 500, 200])
+        for bad in ("500*0", "500*x", "teapot*1"):
+            with self.subTest(bad=bad):
+                self.assertEqual(self.control("fault?path=/a.bin&mode=" + bad), 400)
+
     def test_control_requests(self):
         self.assertEqual(self.control("reset"), 200)
         self.assertEqual(self.control("fault?path=/a.bin&mode=404"), 200)

@@ -12,6 +12,9 @@ request line, and can be told to misbehave per path:
   gzip       send the file gzip-compressed with "Content-Encoding: gzip"
              (Content-Length is then the compressed size, as servers do)
 
+Any mode followed by "*N" (e.g. 500*2) applies to the next N requests of the
+path only, then the path is served normally again: a transient failure.
+
 Faults are set on the command line (--fault /path=MODE, repeatable) or at run
 time with control requests:
 
@@ -50,9 +53,10 @@ class Faults:
         self._by_path = {}
 
     def set(self, path, mode):
+        mode, times = split_times(mode)
         parse_mode(mode)  # reject nonsense before storing it
         with self._lock:
-            self._by_path[path] = mode
+            self._by_path[path] = [mode, times]
 
     def clear(self, path=None):
         with self._lock:
@@ -62,8 +66,28 @@ class Faults:
                 self._by_path.pop(path, None)
 
     def get(self, path):
+        """The fault of this request of path (None: none); a counted fault
+        is used up by it."""
         with self._lock:
-            return self._by_path.get(path)
+            entry = self._by_path.get(path)
+            if entry is None:
+                return None
+            if entry[1] is not None:
+                entry[1] -= 1
+                if entry[1] == 0:
+                    del self._by_path[path]
+            return entry[0]
+
+
+def split_times(mode):
+    """("500", 2) for "500*2", (mode, None) without a count."""
+    base, star, times = mode.partition("*")
+    if not star:
+        return mode, None
+    n = int(times)
+    if n < 1:
+        raise ValueError(mode)
+    return base, n
 
 
 def parse_mode(mode):
