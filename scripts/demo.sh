@@ -263,7 +263,9 @@ grep -q 'GET /roldawindows/actualizarolda.php' "$demo/server.log" || fail "no up
 [ ! -e "$programa/Pais201.txt _ 2014 07 08 _ NO SE USA" ] || fail "the marked Pais201.txt is still there"
 [ -e "$programa/Pais201.txt" ] || fail "Pais201.txt without the marks went too"
 [ ! -e "$programa/MODNUEVO.BPL" ] || fail "the unknown package was installed"
-[ ! -d "$programa/12.05" ] || fail "the backup folder 12.05 was not removed"
+for copias in 12.05 12.06; do
+    [ ! -d "$programa/$copias" ] || fail "the backup folder $copias was not removed"
+done
 (cd "$drive_c/Kavo" && find . -type f -exec md5sum {} + | LC_ALL=C sort) > "$demo/despues.md5"
 actualizados=$(LC_ALL=C comm -13 "$demo/antes.md5" "$demo/despues.md5" | wc -l)
 
