@@ -59,7 +59,10 @@ std::string TestServer::PutUnsigned(const std::string& name, const std::string& 
 }
 
 void TestServer::SignWith(const std::string& name, const std::string& secretKey) const {
-    const std::string path = root_ + "\\" + name;
+    SignFileWith(root_ + "\\" + name, secretKey);
+}
+
+void SignFileWith(const std::string& path, const std::string& secretKey) {
     WriteFile(path + firma::kExtensionFirma, firma::Firmar(firma::DeclararFichero(path), secretKey));
 }
 

@@ -41,6 +41,9 @@ private:
 // being a rotation of the first.
 std::string TestSecretKey();
 std::string RotatedSecretKey();
+// Writes the signature of a file beside it, as the vendor ships a release
+// for local installation.
+void SignFileWith(const std::string& path, const std::string& secretKey);
 
 // A byte pattern of the given size that shows truncation and reordering.
 std::string Pattern(size_t size, unsigned seed = 1);

@@ -145,7 +145,9 @@ struct Instalada {
         SHCreateDirectoryExW(nullptr, text::Wide(temporal).c_str(), nullptr);
         EscribirFichero(temporal + "PRUEBA.VER", RegistroComprimido(2026, 11, 20, 4711, 10, 6));
     }
-    Ventana Arrancar() const { return prueba::Arrancar(programa + ejecutable, {"PRUEBA.VER"}, programa); }
+    Ventana Arrancar(const std::vector<std::string>& args = {"PRUEBA.VER"}) const {
+        return prueba::Arrancar(programa + ejecutable, args, programa);
+    }
     std::string Copias() const { return programa + "10.05"; }
 };
 

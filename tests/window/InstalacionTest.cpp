@@ -38,7 +38,8 @@ TEST_P(PrimeraInstalacion, DescargaExtraeEInforma) {
     const std::string exe_ = ReadFile(Registrador());
     ArchiveBuilder qtr;
     qtr.AddFile("Conta\\Programa\\CONTA.EXE", exe_, Tipo(1));
-    qtr.AddFile("Conta\\Programa\\CONTA.INI", "[ACTUALIZACION]\r\nCOMPROBAR=2\r\n", Tipo(2));
+    qtr.AddFile("Conta\\Programa\\CONTA.INI",
+                "[ACTUALIZACION]\r\nCOMPROBAR=2\r\n[BTRIEVE]\r\nPERVASIVE=0\r\nNAMEDLL=WBTRV32\r\n", Tipo(2));
     qtr.AddFile("Conta\\Datos\\EMPRESAS.TXT", Pattern(150000, 3), Tipo(9));
     qtr.AddFile("Conta\\Datos\\PGC2007.TXT", "cuadro de cuentas", Tipo(8));
     qtr.AddFile("Conta\\Programa\\NUNCA.TXT", "no", Tipo(7));
@@ -91,6 +92,12 @@ TEST_P(PrimeraInstalacion, DescargaExtraeEInforma) {
     EXPECT_FALSE(Existe(programa + "TAMPOCO.TXT"));
     EXPECT_EQ(IniLeer(programa + "CONTA.INI", "ACTUALIZACION", "ULTIMA_BETA"), "0");
     EXPECT_EQ(IniLeer(programa + "CONTA.INI", "ACTUALIZACION", "CODIGOCLIENTE"), "4711");
+    // The engine keys: as the release delivers them for Btrieve 6, the
+    // engine's own for the others.
+    const bool btrieve6 = c.motor == 2;
+    EXPECT_EQ(IniLeer(programa + "CONTA.INI", "BTRIEVE", "PERVASIVE"), btrieve6 ? "0" : "1");
+    EXPECT_EQ(IniLeer(programa + "CONTA.INI", "BTRIEVE", "NAMEDLL"), btrieve6 ? "WBTRV32" : "W3BTRV7");
+    EXPECT_EQ(IniLeer(programa + "CONTA.INI", "BTRIEVE", "FILEVERSION"), btrieve6 ? "<nada>" : "6");
     EXPECT_TRUE(Existe(Escritorio() + "ContaKavo.lnk"));
     DeleteFileW(text::Wide(Escritorio() + "ContaKavo.lnk").c_str());
     EXPECT_GE(vendedor.http.Gets(std::string("/_descargas_/externos/") + c.archivoMotor), 1);

@@ -1,0 +1,166 @@
+// The accounting product's own decisions in a real update, end to end: the
+// real Actualizador.exe under Wine updating an installed copy, started with
+// or without the name of its release record, or in local mode with the
+// archive beside it. Which archive is fetched, which packages and data files
+// are written, which obsolete files go.
+#include <gtest/gtest.h>
+
+#include <cstdio>
+
+#include "InstalacionPrueba.h"
+
+using namespace prueba;
+using kavmake::ArchiveBuilder;
+
+namespace {
+
+const std::string kPaqueteDesconocido =
+    "El Fichero MODNUEVO.BPL no se ha posido instalar correctamente.\n\rEs posible que sea necesario actualizar el "
+    "actualizador.\n\r\n\rPonte en contacto con Kavo";
+
+// Sets the file's modification time to `dias` before the entries' date.
+void FechaAntesDeLasEntradas(const std::string& ruta, int dias) {
+    SYSTEMTIME t{2026, 11, 0, static_cast<WORD>(20 - dias), 9, 0, 0, 0};
+    FILETIME local, utc;
+    SystemTimeToFileTime(&t, &local);
+    LocalFileTimeToFileTime(&local, &utc);
+    HANDLE h = CreateFileW(text::Wide(ruta).c_str(), FILE_WRITE_ATTRIBUTES, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(h, INVALID_HANDLE_VALUE) << ruta;
+    SetFileTime(h, nullptr, nullptr, &utc);
+    CloseHandle(h);
+}
+
+// The closing question, answered No: the window closes without another.
+void TerminarSinAbrir(const Ventana& v) {
+    Dialogo d = Contestar(v, "&No", 120s);
+    EXPECT_EQ(d.texto, "Actualización Correcta\n\r\n\r¿Abrimos la Conta?");
+    EXPECT_TRUE(v.proceso->EsperarFin());
+}
+
+struct CasoConta {
+    const char* nombre;
+    uint16_t instaladaMayor, instaladaMenor;  // the installed CONTA.EXE
+    uint16_t lanzamientoMayor, lanzamientoMenor;  // the release record
+    bool conArgumento;  // started by the accounting program with the record's name
+    const char* archivo;  // the archive fetched
+    bool contaEscrito;   // the archive's CONTA.EXE replaces the installed one
+};
+
+class ActualizacionConta : public ::testing::TestWithParam<CasoConta> {};
+
+TEST_P(ActualizacionConta, ArchivoPaquetesDatosYObsoletos) {
+    const CasoConta& c = GetParam();
+    Vendedor vendedor;
+    Instalada inst(std::string("conta_") + c.nombre);
+    const std::string instalada = ProgramaConVersion(c.instaladaMayor, c.instaladaMenor);
+    EscribirFichero(inst.programa + "CONTA.EXE", instalada);
+    const std::string registro =
+        RegistroComprimido(2026, 12, 10, 4711, c.lanzamientoMayor, c.lanzamientoMenor);
+    EscribirFichero(CarpetaTemporalWindows() + "Kavo\\Conta\\PRUEBA.VER", registro);
+    vendedor.Conta("clientes/CLI4711.VER", registro);
+    // Left by earlier releases: two under the listed names, one that only
+    // looks like them.
+    for (const char* f : {"Conta001.Bpl", "Pais201.txt _ 2014 07 08 _ NO SE USA", "Pais201.txt"})
+        EscribirFichero(inst.programa + f, "de antes");
+    const std::string estructuras = inst.raiz + "Contab\\Datos\\Estructuras\\";
+    const std::string generador = inst.raiz + "Contab\\Datos\\Generador Informes\\";
+    SHCreateDirectoryExW(nullptr, text::Wide(estructuras).c_str(), nullptr);
+    SHCreateDirectoryExW(nullptr, text::Wide(generador).c_str(), nullptr);
+    EscribirFichero(estructuras + "BALANCE.EST", "del cliente");
+    FechaAntesDeLasEntradas(estructuras + "BALANCE.EST", 5);
+    EscribirFichero(generador + "IGUAL.RPT", "del cliente");
+    FechaAntesDeLasEntradas(generador + "IGUAL.RPT", 0);
+    EscribirFichero(generador + "VIEJO.RPT", "del cliente");
+    FechaAntesDeLasEntradas(generador + "VIEJO.RPT", 1);
+
+    const std::string conta = ProgramaConVersion(c.lanzamientoMayor, c.lanzamientoMenor);
+    ArchiveBuilder qtr;
+    qtr.AddFile("Conta\\Programa\\CONTA.EXE", conta, Tipo(5));
+    qtr.AddFile("Conta\\Programa\\MODNUEVO.BPL", "paquete", Tipo(6));
+    qtr.AddFile("Conta\\Programa\\DESPUES.TXT", "sigue", Tipo(1));
+    qtr.AddFile("Conta\\Datos\\BALANCE.EST", "de la versión", Tipo(14));
+    qtr.AddFile("Conta\\Datos\\MEMORIA.EST", "de la versión", Tipo(15));
+    qtr.AddFile("Conta\\Datos\\IGUAL.RPT", "de la versión", Tipo(19));
+    qtr.AddFile("Conta\\Datos\\VIEJO.RPT", "de la versión", Tipo(19));
+    vendedor.Conta("QTR.KAV", qtr.Bytes());
+    vendedor.Conta("QTRACT.KAV", qtr.Bytes());
+
+    // The server's log holds the earlier tests' requests too.
+    const std::string completo = "/_descargas_/externos/Conta/QTR.KAV";
+    const std::string incremental = "/_descargas_/externos/Conta/QTRACT.KAV";
+    const int antesCompleto = vendedor.http.Gets(completo), antesIncremental = vendedor.http.Gets(incremental);
+    Ventana v = inst.Arrancar(c.conArgumento ? std::vector<std::string>{"PRUEBA.VER"} : std::vector<std::string>{});
+    ASSERT_NE(v.h, nullptr);
+    Pulsar(Control(v.h, "bInstalar"));
+    Dialogo d = Contestar(v, "Vale", 120s);
+    EXPECT_EQ(d.titulo, "Error");
+    EXPECT_EQ(d.texto, kPaqueteDesconocido);
+    EXPECT_TRUE(Esperar([&] { return !IsWindow(d.h); }));
+    TerminarSinAbrir(v);
+
+    const bool esIncremental = std::string(c.archivo) == "QTRACT.KAV";
+    EXPECT_EQ(vendedor.http.Gets(incremental) - antesIncremental, esIncremental ? 1 : 0);
+    EXPECT_EQ(vendedor.http.Gets(completo) - antesCompleto, esIncremental ? 0 : 1);
+    EXPECT_TRUE(ReadFile(inst.programa + "CONTA.EXE") == (c.contaEscrito ? conta : instalada));
+    EXPECT_FALSE(Existe(inst.programa + "MODNUEVO.BPL"));
+    EXPECT_EQ(ReadFile(inst.programa + "DESPUES.TXT"), "sigue") << "the extraction goes on";
+    EXPECT_EQ(ReadFile(estructuras + "BALANCE.EST"), "del cliente");
+    EXPECT_EQ(ReadFile(estructuras + "MEMORIA.EST"), "de la versión");
+    EXPECT_EQ(ReadFile(generador + "IGUAL.RPT"), "del cliente");
+    EXPECT_EQ(ReadFile(generador + "VIEJO.RPT"), "de la versión");
+    EXPECT_FALSE(Existe(inst.programa + "Conta001.Bpl"));
+    EXPECT_FALSE(Existe(inst.programa + "Pais201.txt _ 2014 07 08 _ NO SE USA"));
+    EXPECT_EQ(ReadFile(inst.programa + "Pais201.txt"), "de antes");
+    char copias[8];
+    std::snprintf(copias, sizeof copias, "%02u.%02u", c.instaladaMayor, c.instaladaMenor);
+    EXPECT_FALSE(Existe(inst.programa + copias));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Versiones, ActualizacionConta,
+    ::testing::Values(CasoConta{"siguiente_con_argumento", 12, 5, 12, 6, true, "QTRACT.KAV", true},
+                      CasoConta{"siguiente_sin_argumento", 12, 5, 12, 6, false, "QTR.KAV", true},
+                      CasoConta{"cambio_de_mayor", 12, 99, 13, 0, true, "QTR.KAV", true},
+                      CasoConta{"lanzamiento_anterior", 12, 5, 12, 4, true, "QTR.KAV", false},
+                      CasoConta{"lanzamiento_igual", 12, 5, 12, 5, true, "QTR.KAV", true}),
+    [](const auto& info) { return std::string(info.param.nombre); });
+
+// No recorded customer: the local installation dialog; accepted with the
+// archive beside the updater, the update runs from it, with no download, and
+// the archive goes afterwards.
+TEST(ActualizacionContaLocal, AceptadaConElArchivoAlLado) {
+    Vendedor vendedor;
+    Instalada inst("conta_local");
+    EscribirFichero(inst.programa + "CONTA.INI", "[ACTUALIZACION]\r\n");
+    const std::string conta = ProgramaConVersion(10, 6);
+    kavmake::ArchiveOptions opciones;
+    const auto lanzamiento = DatosLanzamiento(2026, 12, 1, 4711, 10, 6, 0);
+    std::copy(lanzamiento.begin(), lanzamiento.end(), opciones.userData.Bytes.begin());
+    ArchiveBuilder qtr(opciones);
+    qtr.AddFile("Conta\\Programa\\CONTA.EXE", conta, Tipo(5));
+    qtr.WriteTo(inst.programa + "QTR.KAV");
+    SignFileWith(inst.programa + "QTR.KAV", TestSecretKey());
+
+    const int antes = vendedor.http.Gets("/_descargas_/externos/Conta/QTR.KAV");
+    Proceso p(inst.programa + inst.ejecutable, {}, inst.programa);
+    HWND dialogo = EsperarVentana(p.Id(), L"KvDialogo");
+    ASSERT_NE(dialogo, nullptr);
+    Pulsar(Control(dialogo, "btnLocal"));
+    Pulsar(Control(dialogo, "BtIniciar"));
+    HWND h = EsperarVentana(p.Id(), L"KvFormulario");
+    ASSERT_NE(h, nullptr);
+    EXPECT_TRUE(Esperar([&] { return TextoDe(h, "LabelVersion") == "Versión 10.06"; })) << TextoDe(h, "LabelVersion");
+    Pulsar(Control(h, "bInstalar"));
+    auto d = EsperarDialogo(p.Id(), 120s);
+    ASSERT_TRUE(d);
+    EXPECT_EQ(d->texto, "Actualización Correcta\n\r\n\r¿Abrimos la Conta?");
+    Responder(*d, "&No");
+    EXPECT_TRUE(p.EsperarFin());
+
+    EXPECT_TRUE(ReadFile(inst.programa + "CONTA.EXE") == conta);
+    EXPECT_EQ(vendedor.http.Gets("/_descargas_/externos/Conta/QTR.KAV"), antes) << "nothing downloaded";
+    EXPECT_FALSE(Existe(inst.programa + "QTR.KAV"));
+    EXPECT_FALSE(Existe(inst.Copias()));
+}
+
+}  // namespace
