@@ -1,0 +1,60 @@
+// Unattended installs and updates, for offices that deploy from a script:
+// the switches administrators know from other Windows installers, the safe
+// answer to every question, and the process exit code that tells the script
+// what happened. Portable: the window's side only applies these decisions.
+//
+//   /SILENT            the window and its progress show, nothing is asked
+//   /VERYSILENT        nothing shows
+//   /DIR="folder"      the installation folder
+//   /LOG="file"        the log goes there instead of the temporary folder
+//   /MOTOR=servidor|cliente|no   the database engine's installation
+#pragma once
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "DialogSeam.h"
+
+namespace desatendido {
+
+enum class Silencio { Ninguno, Silencioso, MuySilencioso };
+enum class Motor { Servidor, Cliente, No };
+
+struct Opciones {
+    Silencio silencio = Silencio::Ninguno;
+    std::optional<std::string> carpeta;  // /DIR
+    std::optional<std::string> registro;  // /LOG
+    std::optional<Motor> motor;          // /MOTOR
+    bool Desatendido() const { return silencio != Silencio::Ninguno; }
+};
+
+// Switches are the arguments beginning with "/", in any case; the others are
+// left to the program. An unknown switch is ignored (the updater's own
+// /XPOS, /YPOS, /ACT pass through); a known one with a bad value throws
+// Exception with the reason.
+Opciones InterpretarSwitches(const std::vector<std::string>& argumentos);
+
+// The process exit codes of an unattended run (documented in the README).
+enum CodigoSalida : int {
+    csHecho = 0,
+    csCancelado = 1,
+    csSinConexion = 2,
+    csDescargaFallida = 3,
+    csArchivoDanado = 4,
+    csFirmaRechazada = 5,
+    csFicheroEnUso = 6,
+    csVersionMasNueva = 7,
+    csBloqueado = 8,
+    csOtroError = 9,
+};
+
+// The exit code an error message stands for (csOtroError when none).
+CodigoSalida CodigoDeMensaje(const std::string& texto);
+
+// The safe answer to a dialog: go on only where going on cannot lose
+// anything. A plain message is acknowledged; a question is answered with
+// its negative (Cancelar, No); a folder picker gets the /DIR folder; any
+// other input is refused.
+ui::DialogAnswer RespuestaSegura(const ui::DialogRequest& pedido, const Opciones& opciones);
+
+}  // namespace desatendido
