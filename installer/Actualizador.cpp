@@ -10,6 +10,5 @@ ComHiloPrincipal g_com;
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
     ProgramaInstalador programa;
-    programa.Ejecutar();
-    return 0;
+    return programa.Ejecutar();
 }

@@ -1,18 +1,32 @@
 #include "ProgramaInstalador.h"
 
 #include "Application.h"
+#include "ProgramaPropio.h"
+#include "Registro.h"
 #include "Unit_Win7Taskbar.h"
 
 ProgramaInstalador::ProgramaInstalador() {
     forms::TApplication& app = forms::Application();
     app.Initialize();
     app.SetTitle("Instalación Contabilidad Kavo");
+    try {
+        opciones_ = desatendido::InterpretarSwitches(ArgumentosPrograma());
+    } catch (const std::exception& e) {
+        // A script with a bad switch must not end up asking someone.
+        opciones_.silencio = desatendido::Silencio::MuySilencioso;
+        Anotar(std::string("Argumentos: ") + e.what());
+        fallo_ = desatendido::csOtroError;
+        return;
+    }
+    if (opciones_.registro) Registro().FijarRuta(*opciones_.registro);
+    // Installed before the window starts: its start-up asks and tells too.
+    if (opciones_.Desatendido()) ui::SetDialogScript([this](const ui::DialogRequest& p) { return Contestar(p); });
     app.Proteger([&] {
         form_ = std::make_unique<TFMain>();
         app.SetMainForm(form_.get());
         form_->FormCreate();
     });
-    if (!FormularioListo) return;
+    if (!FormularioListo || opciones_.silencio == desatendido::Silencio::MuySilencioso) return;
     form_->Show();
     // A window shown while another program holds the foreground is not
     // activated; without this it would stay at opacity 0, invisible.
@@ -26,6 +40,26 @@ ProgramaInstalador::~ProgramaInstalador() {
     FinalizarTaskbar();
 }
 
-void ProgramaInstalador::Ejecutar() {
-    if (FormularioListo) forms::Application().Run();
+ui::DialogAnswer ProgramaInstalador::Contestar(const ui::DialogRequest& pedido) {
+    const ui::DialogAnswer respuesta = desatendido::RespuestaSegura(pedido, opciones_);
+    Anotar("Desatendido: " + pedido.kind + " \"" + pedido.caption + "\": " + pedido.text + " -> " +
+           std::to_string(respuesta.result));
+    const desatendido::CodigoSalida codigo = desatendido::CodigoDeMensaje(pedido.text);
+    const bool error = pedido.caption == "Error" || pedido.kind == "ErrorAplicacion" || pedido.kind == "MostrarMensaje";
+    if (!fallo_ && (codigo != desatendido::csOtroError || error)) fallo_ = codigo;
+    return respuesta;
+}
+
+int ProgramaInstalador::Ejecutar() {
+    if (!opciones_.Desatendido()) {
+        if (FormularioListo) forms::Application().Run();
+        return 0;
+    }
+    if (FormularioListo && !fallo_) {
+        if (opciones_.carpeta) form_->PaginaDirectorio->eDirPrograma->SetText(*opciones_.carpeta);
+        forms::Application().Proteger([&] { form_->Instalar(); });
+    }
+    const int codigo = fallo_.value_or(FormularioListo ? desatendido::csHecho : desatendido::csOtroError);
+    Anotar("Desatendido: fin, código de salida " + std::to_string(codigo));
+    return codigo;
 }

@@ -5,7 +5,9 @@
 #include <objbase.h>
 
 #include <memory>
+#include <optional>
 
+#include "Desatendido.h"
 #include "main.h"
 
 // COM for the main thread, held for the life of the module (a global).
@@ -24,9 +26,16 @@ public:
     // The main window when its start-up succeeded, nullptr otherwise.
     TFMain* Ventana() const { return FormularioListo ? form_.get() : nullptr; }
     // Runs the message loop until the application ends; nothing when the
-    // start-up failed.
-    void Ejecutar();
+    // start-up failed. Unattended (/SILENT, /VERYSILENT), runs the
+    // installation instead, with no one asked. Returns the process exit code.
+    int Ejecutar();
 
 private:
+    // The dialog script of an unattended run: each message to the log, the
+    // safe answer, and the first failure kept for the exit code.
+    ui::DialogAnswer Contestar(const ui::DialogRequest& pedido);
+
     std::unique_ptr<TFMain> form_;
+    desatendido::Opciones opciones_;
+    std::optional<desatendido::CodigoSalida> fallo_;
 };

@@ -82,6 +82,15 @@ struct Vendedor {
     void Externo(const std::string& nombre, const std::string& bytes) const {
         http.Put("_descargas_/externos/" + nombre, bytes);
     }
+    // The engine and support archives of a Btrieve 6 installation, one file each.
+    void ExternosBtrieve6() const {
+        kavmake::ArchiveBuilder motor;
+        motor.AddFile("Externos\\Motor\\BTRV6.TXT", "btrieve 6", Tipo(3));
+        Externo("BTRIEVE6.KAV", motor.Bytes());
+        kavmake::ArchiveBuilder soporte;
+        soporte.AddFile("Conta\\Soporte\\LEEME.TXT", "soporte", Tipo(11));
+        Externo("SOPORTE.KAV", soporte.Bytes());
+    }
     bool Informado(const std::string& peticion) const {
         for (const std::string& r : http.Requests())
             if (r.find(peticion) != std::string::npos) return true;

@@ -7,6 +7,7 @@
 #include <shlobj.h>
 
 #include <algorithm>
+#include <functional>
 #include <map>
 
 #include "ArchiveBuilder.h"
@@ -127,12 +128,7 @@ TEST(PrimeraInstalacionFirmada, ArchivoAlteradoSeRechazaSinEscribirNada) {
     ArchiveBuilder alterado;
     alterado.AddFile("Conta\\Programa\\CONTA.EXE", "programa hostil", Tipo(1));
     vendedor.http.PutUnsigned("_descargas_/externos/Conta/QTR.KAV", alterado.Bytes());
-    ArchiveBuilder motor;
-    motor.AddFile("Externos\\Motor\\BTRV6.TXT", "btrieve 6", Tipo(3));
-    vendedor.Externo("BTRIEVE6.KAV", motor.Bytes());
-    ArchiveBuilder soporte;
-    soporte.AddFile("Conta\\Soporte\\LEEME.TXT", "soporte", Tipo(11));
-    vendedor.Externo("SOPORTE.KAV", soporte.Bytes());
+    vendedor.ExternosBtrieve6();
 
     std::string carpeta = CarpetaNueva("firma_alterada");
     std::string instalador = carpeta + "INSTALAR.EXE";
@@ -152,6 +148,57 @@ TEST(PrimeraInstalacionFirmada, ArchivoAlteradoSeRechazaSinEscribirNada) {
     GuardarCaptura(v.h, carpeta + "fin.bmp");
 }
 
+// --- unattended ---------------------------------------------------------------------
+
+// The installer started by a deployment script: no window, no question, the
+// folder and the log from the switches, and an exit code per outcome.
+TEST(Desatendida, PrimeraInstalacionConCodigoDeSalidaYRegistro) {
+    struct Caso {
+        const char* nombre;
+        std::function<void(const Vendedor&, const std::string& qtr)> publicar;
+        DWORD codigo;
+        const char* enRegistro;
+    };
+    const Caso casos[] = {
+        {"correcta", [](const Vendedor& v, const std::string& qtr) { v.Conta("QTR.KAV", qtr); }, 0,
+         "Instalación Correcta"},
+        {"firma", [](const Vendedor& v, const std::string& qtr) {
+             v.Conta("QTR.KAV", qtr);
+             v.http.PutUnsigned("_descargas_/externos/Conta/QTR.KAV", qtr + "x");
+         },
+         5, "Fichero QTR.KAV rechazado: no coincide con su firma"},
+        {"descarga",
+         [](const Vendedor& v, const std::string& qtr) {
+             v.Conta("QTR.KAV", qtr);
+             v.http.SetFault("/_descargas_/externos/Conta/QTR.KAV", "404");
+         },
+         3, "Error descargando URL: "},
+    };
+    for (const Caso& c : casos) {
+        SCOPED_TRACE(c.nombre);
+        Vendedor vendedor;
+        ArchiveBuilder qtr;
+        qtr.AddFile("Conta\\Programa\\CONTA.EXE", "programa", Tipo(1));
+        c.publicar(vendedor, qtr.Bytes());
+        vendedor.ExternosBtrieve6();
+
+        std::string carpeta = CarpetaNueva(std::string("desatendida_") + c.nombre);
+        std::string instalador = carpeta + "INSTALAR.EXE";
+        ConstruirInstalador(Programa(), instalador, DatosLanzamiento(2026, 11, 20, 4711, 10, 5, 2));
+        const std::string destino = carpeta + "Mis Programas";
+        const std::string registro = carpeta + "instalacion.log";
+        Proceso p(instalador, {"/VERYSILENT", "/DIR=" + destino, "/LOG=" + registro}, carpeta);
+        ASSERT_TRUE(p.EsperarFin(120s));
+        EXPECT_EQ(p.CodigoSalida(), c.codigo);
+        const std::string log = ReadFile(registro);
+        EXPECT_NE(log.find(c.enRegistro), std::string::npos) << log;
+        EXPECT_NE(log.find("código de salida " + std::to_string(c.codigo)), std::string::npos) << log;
+        EXPECT_EQ(Existe(destino + "\\Conta\\Programa\\CONTA.EXE"), c.codigo == 0);
+        EXPECT_FALSE(Existe(destino + "\\KAVO.KAVO"));
+    }
+    DeleteFileW(text::Wide(Escritorio() + "ContaKavo.lnk").c_str());
+}
+
 // --- updates of an installed copy ---------------------------------------------------------
 
 TEST(Actualizacion, ReemplazaConCopiaInformaYRelanza) {
@@ -166,6 +213,8 @@ TEST(Actualizacion, ReemplazaConCopiaInformaYRelanza) {
     act.AddFile("Conta\\Programa\\NOTAS.TXT", "de la versión", Tipo(2));
     act.AddFile("Conta\\Programa\\Actualizador.exe", nuevo, Tipo(10));
     vendedor.Conta("QTRACT.KAV", act.Bytes());
+    // The server's log spans the program's tests: earlier installations fetched it.
+    const int soporteAntes = vendedor.http.Gets("/_descargas_/externos/SOPORTE.KAV");
 
     Ventana v = inst.Arrancar();
     ASSERT_NE(v.h, nullptr);
@@ -188,7 +237,7 @@ TEST(Actualizacion, ReemplazaConCopiaInformaYRelanza) {
     EXPECT_EQ(IniLeer(ini, "ACTUALIZACION", "COMPROBAR"), "0");
     EXPECT_EQ(IniLeer(ini, "ACTUALIZACION", "ULTIMA_BETA"), "0");
     EXPECT_GE(vendedor.http.Gets("/_descargas_/externos/Conta/QTRACT.KAV"), 1);
-    EXPECT_EQ(vendedor.http.Gets("/_descargas_/externos/SOPORTE.KAV"), 0);
+    EXPECT_EQ(vendedor.http.Gets("/_descargas_/externos/SOPORTE.KAV"), soporteAntes);
     EXPECT_TRUE(
         vendedor.Informado("GET /roldawindows/actualizarolda.php?filename=PRUEBA.VER&codcli=4711&kavoversion=10.06 "));
     // The stand-in for the newer updater wrote down how it was started.
