@@ -48,6 +48,19 @@ Opciones InterpretarSwitches(const std::vector<std::string>& argumentos) {
     return o;
 }
 
+std::string SwitchesParaRelanzar(const Opciones& o) {
+    if (!o.Desatendido()) return {};
+    auto argumento = [](const std::string& a) {
+        return a.find(' ') == std::string::npos ? " " + a : " \"" + a + "\"";
+    };
+    std::string r = argumento(o.silencio == Silencio::MuySilencioso ? "/VERYSILENT" : "/SILENT");
+    if (o.registro) r += argumento("/LOG=" + *o.registro);
+    if (o.motor) r += argumento(std::string("/MOTOR=") + (*o.motor == Motor::Servidor  ? "servidor"
+                                                         : *o.motor == Motor::Cliente ? "cliente"
+                                                                                      : "no"));
+    return r;
+}
+
 CodigoSalida CodigoDeMensaje(const std::string& texto) {
     if (Contiene(texto, " rechazado: ")) return csFirmaRechazada;
     if (Contiene(texto, "Imposible realizar conexión")) return csSinConexion;

@@ -34,6 +34,10 @@ struct Opciones {
 // Exception with the reason.
 Opciones InterpretarSwitches(const std::vector<std::string>& argumentos);
 
+// The switches a relaunched updater must get to stay unattended (with a
+// leading blank, each quoted when it holds one); empty for an attended run.
+std::string SwitchesParaRelanzar(const Opciones& opciones);
+
 // The process exit codes of an unattended run (documented in the README).
 enum CodigoSalida : int {
     csHecho = 0,

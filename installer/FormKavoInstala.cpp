@@ -1,6 +1,7 @@
 #include "FormKavoInstala.h"
 
 #include "Application.h"
+#include "Desatendido.h"
 #include "LibActualizadorComun.h"
 #include "LibActualizadorConta.h"
 #include "Exception.h"
@@ -322,7 +323,15 @@ void TFFormKavoInstala::RelanzarActualizador() {
     if (NuevoActualizador.empty()) return;
     if (!VersionMayor(VersionEnDisco(NuevoActualizador), VersionPrevia, true)) return;
     Limites p = PosicionEnPantalla();
-    IniciarPrograma(NuevoActualizador, "/ACT /YPOS" + std::to_string(p.y) + " /XPOS" + std::to_string(p.x));
+    // An unattended update stays unattended in the updater it brought; the
+    // switches were checked at start-up.
+    std::string switches;
+    try {
+        switches = desatendido::SwitchesParaRelanzar(desatendido::InterpretarSwitches(ArgumentosPrograma()));
+    } catch (const std::exception&) {
+    }
+    IniciarPrograma(NuevoActualizador,
+                    "/ACT /YPOS" + std::to_string(p.y) + " /XPOS" + std::to_string(p.x) + switches);
     TerminarSinPregunta();
 }
 

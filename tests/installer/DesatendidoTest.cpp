@@ -28,6 +28,17 @@ TEST(Desatendido, ReadsTheSwitchesInAnyCaseAndLeavesTheRest) {
         EXPECT_THROW(InterpretarSwitches({malo}), Exception) << malo;
 }
 
+// The newer updater an update brings is started again unattended, with the
+// same log; the switches survive the round trip through its command line.
+TEST(Desatendido, RelaunchedUpdaterStaysUnattended) {
+    EXPECT_EQ(SwitchesParaRelanzar(InterpretarSwitches({"CLI.VER"})), "");
+    const Opciones o = InterpretarSwitches({"/SILENT", "/LOG=C:\\Mis Datos\\act.log", "/MOTOR=no", "/DIR=C:\\x"});
+    EXPECT_EQ(SwitchesParaRelanzar(o), " /SILENT \"/LOG=C:\\Mis Datos\\act.log\" /MOTOR=no");
+    const Opciones vuelta = InterpretarSwitches({"/SILENT", "/LOG=C:\\Mis Datos\\act.log", "/MOTOR=no"});
+    EXPECT_EQ(vuelta.registro, o.registro);
+    EXPECT_EQ(SwitchesParaRelanzar(InterpretarSwitches({"/VERYSILENT"})), " /VERYSILENT");
+}
+
 TEST(Desatendido, AnswersEveryQuestionSafely) {
     Opciones o;
     struct Caso {

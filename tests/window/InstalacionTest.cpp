@@ -199,6 +199,47 @@ TEST(Desatendida, PrimeraInstalacionConCodigoDeSalidaYRegistro) {
     DeleteFileW(text::Wide(Escritorio() + "ContaKavo.lnk").c_str());
 }
 
+// An unattended update: done, or stopped with the code of the reason and the
+// installed copy as it was.
+TEST(Desatendida, ActualizacionConCodigoDeSalida) {
+    struct Caso {
+        const char* nombre;
+        bool alterado;  // the archive changed after the vendor signed it
+        bool relanza;   // the archive brings a newer updater (the stand-in)
+        DWORD codigo;
+        const char* enRegistro;
+    };
+    const Caso casos[] = {
+        {"correcta", false, false, 0, "Actualización Correcta"},
+        {"relanza", false, true, 0, "Desatendido: fin, código de salida 0"},
+        {"firma", true, false, 5, "Fichero QTRACT.KAV rechazado: no coincide con su firma"},
+    };
+    for (const Caso& c : casos) {
+        SCOPED_TRACE(c.nombre);
+        Vendedor vendedor;
+        Instalada inst(std::string("desatendida_act_") + c.nombre);
+        ArchiveBuilder act;
+        act.AddFile("Conta\\Programa\\CONTA.EXE", ProgramaConVersion(10, 6), Tipo(1));
+        if (c.relanza) act.AddFile("Conta\\Programa\\Actualizador.exe", ProgramaConVersion(2, 0), Tipo(10));
+        vendedor.Conta("QTRACT.KAV", act.Bytes());
+        if (c.alterado) vendedor.http.PutUnsigned("_descargas_/externos/Conta/QTRACT.KAV", act.Bytes() + "x");
+        const std::string registro = inst.raiz + "actualizacion.log";
+        Proceso p(inst.programa + inst.ejecutable, {"PRUEBA.VER", "/VERYSILENT", "/LOG=" + registro}, inst.programa);
+        ASSERT_TRUE(p.EsperarFin(120s));
+        EXPECT_EQ(p.CodigoSalida(), c.codigo);
+        const std::string log = ReadFile(registro);
+        EXPECT_NE(log.find(c.enRegistro), std::string::npos) << log;
+        EXPECT_EQ(ReadFile(inst.programa + "CONTA.EXE") == ProgramaConVersion(10, 6), c.codigo == 0);
+        EXPECT_FALSE(Existe(inst.raiz + "KAVO.KAVO"));
+        if (!c.relanza) continue;
+        // The newer updater (the stand-in writes down its command line) is
+        // started unattended, with the same log.
+        std::string orden;
+        for (int i = 0; i < 100 && orden.empty(); ++i, Sleep(100)) orden = ReadFile(inst.programa + "REGISTRO.TXT");
+        EXPECT_NE(orden.find(" /VERYSILENT /LOG=" + registro), std::string::npos) << orden;
+    }
+}
+
 // --- updates of an installed copy ---------------------------------------------------------
 
 TEST(Actualizacion, ReemplazaConCopiaInformaYRelanza) {
