@@ -206,13 +206,15 @@ TEST(Desatendida, ActualizacionConCodigoDeSalida) {
         const char* nombre;
         bool alterado;  // the archive changed after the vendor signed it
         bool relanza;   // the archive brings a newer updater (the stand-in)
+        bool ocupada;   // another updater holds the installation's lock
         DWORD codigo;
         const char* enRegistro;
     };
     const Caso casos[] = {
-        {"correcta", false, false, 0, "Actualización Correcta"},
-        {"relanza", false, true, 0, "Desatendido: fin, código de salida 0"},
-        {"firma", true, false, 5, "Fichero QTRACT.KAV rechazado: no coincide con su firma"},
+        {"correcta", false, false, false, 0, "Actualización Correcta"},
+        {"relanza", false, true, false, 0, "Desatendido: fin, código de salida 0"},
+        {"firma", true, false, false, 5, "Fichero QTRACT.KAV rechazado: no coincide con su firma"},
+        {"bloqueo", false, false, true, 8, "Ya hay otro usuario Actualizando el programa."},
     };
     for (const Caso& c : casos) {
         SCOPED_TRACE(c.nombre);
@@ -224,8 +226,15 @@ TEST(Desatendida, ActualizacionConCodigoDeSalida) {
         vendedor.Conta("QTRACT.KAV", act.Bytes());
         if (c.alterado) vendedor.http.PutUnsigned("_descargas_/externos/Conta/QTRACT.KAV", act.Bytes() + "x");
         const std::string registro = inst.raiz + "actualizacion.log";
+        HANDLE bloqueo = c.ocupada ? CreateFileW(text::Wide(inst.raiz + "KAVO.KAVO").c_str(), GENERIC_WRITE, 0, nullptr,
+                                                 CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr)
+                                   : INVALID_HANDLE_VALUE;
         Proceso p(inst.programa + inst.ejecutable, {"PRUEBA.VER", "/VERYSILENT", "/LOG=" + registro}, inst.programa);
         ASSERT_TRUE(p.EsperarFin(120s));
+        if (bloqueo != INVALID_HANDLE_VALUE) {
+            CloseHandle(bloqueo);
+            DeleteFileW(text::Wide(inst.raiz + "KAVO.KAVO").c_str());
+        }
         EXPECT_EQ(p.CodigoSalida(), c.codigo);
         const std::string log = ReadFile(registro);
         EXPECT_NE(log.find(c.enRegistro), std::string::npos) << log;
