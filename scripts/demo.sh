@@ -48,9 +48,12 @@ mkdir -p "$demo/server" "$demo/release" "$demo/installer" "$capturas"
 # Wine shows its windows on the display its first program found: the display
 # comes before anything runs under Wine.
 pids=()
+# Wine's programs end before the display does, so nothing of theirs speaks
+# after the script's last line.
 cleanup() {
-    for p in "${pids[@]}"; do kill "$p" 2>/dev/null || true; done
     WINEPREFIX=$KV_WINEPREFIX wineserver -k 2>/dev/null || true
+    WINEPREFIX=$KV_WINEPREFIX wineserver -w 2>/dev/null || true
+    for p in "${pids[@]}"; do kill "$p" 2>/dev/null || true; done
 }
 trap cleanup EXIT
 if [ -n "${DISPLAY:-}" ] && xdpyinfo >/dev/null 2>&1; then
@@ -272,4 +275,6 @@ actualizados=$(LC_ALL=C comm -13 "$demo/antes.md5" "$demo/despues.md5" | wc -l)
 for b in "$capturas"/*.bmp; do [ -e "$b" ] && convert "$b" "${b%.bmp}.png" && rm "$b"; done
 say "screenshots: $capturas"
 say "server log: $demo/server.log"
+cleanup
+trap - EXIT
 echo "$programa: $instalados ficheros instalados, $actualizados actualizados"

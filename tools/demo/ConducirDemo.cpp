@@ -54,7 +54,13 @@ auto AtenderHasta(F hecho, const Respuesta& responder, std::chrono::seconds limi
     auto fin = std::chrono::steady_clock::now() + limite;
     for (;;) {
         if (auto r = hecho()) return r;
-        if (auto d = EsperarDialogo(0, 200ms)) {
+        auto d = EsperarDialogo(0, 200ms);
+        // A message box on its way out has lost its texts and buttons.
+        if (d && d->titulo.empty() && d->botones.empty()) {
+            d.reset();
+            Sleep(50);
+        }
+        if (d) {
             Decir("mensaje \"" + d->titulo + "\": " + UnaLinea(d->texto));
             Captura(d->h, "mensaje");
             std::string boton = responder(*d);
@@ -63,7 +69,7 @@ auto AtenderHasta(F hecho, const Respuesta& responder, std::chrono::seconds limi
                 PostMessageW(d->h, WM_COMMAND, IDOK, 0);
             else
                 Responder(*d, boton);
-            Sleep(500);
+            for (int i = 0; i < 100 && IsWindow(d->h); ++i) Sleep(100);
         }
         if (std::chrono::steady_clock::now() > fin) Fallo("no llega: " + que);
     }
