@@ -1,16 +1,7 @@
 // What the installer asks the vendor's web server: the release descriptions
 // that choose a beta or V2 release, and the report after a successful run.
-#include <windows.h>
-#include <wininet.h>
-
 #include "Application.h"
-#include "Exception.h"
 #include "FormKavoInstala.h"
-#include "ProcessMessages.h"
-#include "TextCodec.h"
-
-using text::Narrow;
-using text::Wide;
 
 namespace {
 
@@ -79,57 +70,4 @@ bool TFFormKavoInstala::HayV2() {
     return EnListaClientes(LeerIniTexto(descripcion, "PROGRAMA", "SERIES", ""), codigo);
 }
 
-namespace {
-
-// One asynchronous request: WinInet reports on its own threads; the UI
-// thread only waits for the event while it keeps the window alive.
-struct PeticionEnCurso {
-    win::KernelHandle terminada{CreateEventW(nullptr, TRUE, FALSE, nullptr)};
-    HINTERNET respuesta = nullptr;
-    DWORD error = 0;
-};
-
-void CALLBACK AlCambiarEstado(HINTERNET, DWORD_PTR contexto, DWORD estado, LPVOID info, DWORD) {
-    if (estado != INTERNET_STATUS_REQUEST_COMPLETE) return;
-    auto* p = reinterpret_cast<PeticionEnCurso*>(contexto);
-    auto* r = static_cast<INTERNET_ASYNC_RESULT*>(info);
-    p->respuesta = reinterpret_cast<HINTERNET>(r->dwResult);
-    p->error = r->dwError;
-    SetEvent(p->terminada.get());
-}
-
-struct Internet {
-    HINTERNET h = nullptr;
-    ~Internet() {
-        if (h) {
-            InternetSetStatusCallbackW(h, nullptr);
-            InternetCloseHandle(h);
-        }
-    }
-};
-
-}  // namespace
-
-void TFFormKavoInstala::AvisarServidor(const std::string& url) { PeticionInforme(url); }
-
-void PeticionInforme(const std::string& url) {
-    Internet sesion{InternetOpenW(L"Actualizador", INTERNET_OPEN_TYPE_PRECONFIG, nullptr, nullptr, INTERNET_FLAG_ASYNC)};
-    if (!sesion.h) throw Exception("Error descargando URL: " + url);
-    InternetSetStatusCallbackW(sesion.h, &AlCambiarEstado);
-    PeticionEnCurso peticion;
-    Internet respuesta{InternetOpenUrlW(sesion.h, Wide(url).c_str(), nullptr, 0,
-                                        INTERNET_FLAG_RELOAD | INTERNET_FLAG_NO_CACHE_WRITE,
-                                        reinterpret_cast<DWORD_PTR>(&peticion))};
-    if (!respuesta.h) {
-        if (GetLastError() != ERROR_IO_PENDING) throw Exception("Error descargando URL: " + url);
-        forms::Application().ProcessMessages();
-        HANDLE evento = peticion.terminada.get();
-        while (WaitForSingleObject(evento, 0) == WAIT_TIMEOUT) {
-            MsgWaitForMultipleObjects(1, &evento, FALSE, INFINITE, QS_ALLINPUT);
-            forms::Application().ProcessMessages();
-        }
-        respuesta.h = peticion.respuesta;
-        if (peticion.error != 0 && !respuesta.h) throw Exception("Error descargando URL: " + url);
-    }
-    // The answer is not read: the request itself is the report.
-}
+void TFFormKavoInstala::AvisarServidor(const std::string& url) { EnviarPeticion(url); }

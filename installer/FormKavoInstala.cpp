@@ -6,6 +6,7 @@
 #include "LibActualizadorConta.h"
 #include "Exception.h"
 #include "Mensajes.h"
+#include "Rutas.h"
 #include "Registro.h"
 #include "TextCodec.h"
 #include "Unit_Win7Taskbar.h"
@@ -43,9 +44,8 @@ TFFormKavoInstala::TFFormKavoInstala() : TForm("FFormKavoInstala", 586, 481, "Co
     const std::string ruta = RutaProgramaPropio();
     ProgramaPropio = ruta;
     BorrarProgramaApartado();
-    const size_t p = ruta.find_last_of('\\');
-    DirEjecutable = ruta.substr(0, p + 1);
-    NombreEjecutable = Mayusculas(ruta.substr(p + 1));
+    DirEjecutable = CarpetaDe(ruta);
+    NombreEjecutable = Mayusculas(NombreDe(ruta));
     PosicionArchivo = PosicionArchivoPropio(RutaEjecutable());
     ModoActualizacion = PosicionArchivo == 0;
     // The window owns its taskbar button; a run's progress shows there too.
@@ -338,7 +338,7 @@ void TFFormKavoInstala::RelanzarActualizador() {
 void TFFormKavoInstala::eDirProgramaChange() {
     TCheckBox& cb = *PaginaDirectorio->cbComprobarActualizaciones;
     std::string f = IniPrograma();
-    std::string carpeta = f.substr(0, f.find_last_of('\\') + 1);
+    std::string carpeta = CarpetaDe(f);
     if (DirectorioExiste(carpeta) && FicheroExiste(f) && ExisteClaveIni(f, "ACTUALIZACION", "COMPROBAR")) {
         cb.SetVisible(LeerIniEntero(f, "ACTUALIZACION", "COMPROBAR", 0) == 2);
         return;

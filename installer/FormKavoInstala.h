@@ -185,7 +185,3 @@ private:
 // The vendor's server address without a final "/" (the paths bring it).
 std::string Servidor();
 
-// One report request: a plain GET whose answer is not read; the window
-// stays alive while it waits. Raises when the request cannot be made.
-void PeticionInforme(const std::string& url);
-

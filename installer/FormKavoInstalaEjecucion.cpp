@@ -4,6 +4,7 @@
 #include "Application.h"
 #include "EfectosWin32.h"
 #include "FormKavoInstala.h"
+#include "Rutas.h"
 #include "LibActualizadorComun.h"
 
 namespace {
@@ -79,10 +80,7 @@ public:
 
 private:
     TFFrameInstalar& Pagina() { return *f_.PaginaInstalacion; }
-    std::string CarpetaPrograma() {
-        const std::string p = f_.RutaProgramaInstalado();
-        return p.substr(0, p.find_last_of('\\') + 1);
-    }
+    std::string CarpetaPrograma() { return CarpetaDe(f_.RutaProgramaInstalado()); }
     TFFormKavoInstala& f_;
 };
 

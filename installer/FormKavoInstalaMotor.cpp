@@ -2,14 +2,10 @@
 // the start of the engine's installer and the once-a-second watch over it.
 #include "FormKavoInstala.h"
 
-#include <shellapi.h>
-
+#include "AbrirShell.h"
 #include "Application.h"
 #include "Mensajes.h"
 #include "MotorSistema.h"
-#include "TextCodec.h"
-
-using text::Wide;
 
 void TFFormKavoInstala::OfrecerMotor() {
     Estado = esTerminado;
@@ -25,18 +21,11 @@ void TFFormKavoInstala::OfrecerMotor() {
 
 void TFFormKavoInstala::LanzarInstaladorMotor() {
     bool servidor = PaginaMotor->RadioGroup1->ItemIndex() == 0;
-    std::wstring fichero = Wide(RutaInstaladorMotor(Extractor1.ExtractPath, TipoMotor, servidor));
     // Not awaited and no message when it cannot start: the watch simply never
     // sees its window, and the user can still close ours.
-    SHELLEXECUTEINFOW sei{};
-    sei.cbSize = sizeof sei;
-    sei.fMask = SEE_MASK_FLAG_NO_UI;
-    sei.hwnd = Handle();
-    sei.lpVerb = L"open";
-    sei.lpFile = fichero.c_str();
-    sei.lpParameters = L"\"/s\"";
-    sei.nShow = SW_SHOWNORMAL;
-    ShellExecuteExW(&sei);
+    PeticionShell p{Handle(), RutaInstaladorMotor(Extractor1.ExtractPath, TipoMotor, servidor), "\"/s\"", ""};
+    p.sinAvisos = true;
+    AbrirConShell(p);
     Timer3.SetEnabled(true);
     bInstalar->SetEnabled(false);
 }

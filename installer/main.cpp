@@ -1,20 +1,13 @@
 #include "main.h"
 
 #include "Exception.h"
+#include "Rutas.h"
 #include "FrameProgramaConta.h"
 #include "Mensajes.h"
 #include "MotorSistema.h"
 #include "ProgramaPropio.h"
 
 namespace {
-
-// The file-name part of an archive entry's stored path.
-std::string NombreDeFichero(const std::string& ruta) {
-    size_t i = ruta.find_last_of("\\/");
-    return i == std::string::npos ? ruta : ruta.substr(i + 1);
-}
-
-std::string CarpetaDe(const std::string& ruta) { return ruta.substr(0, ruta.find_last_of('\\') + 1); }
 
 conta::EstadoFichero ConsultarFichero(const std::string& ruta) {
     conta::EstadoFichero e;
@@ -151,7 +144,7 @@ bool TFMain::AceptarFichero(uint8_t tipo, const std::string& nombre, double fech
 }
 
 void TFMain::Extractor1FileExtracted(const kav::TFileEntry& entrada, const std::string& carpeta) {
-    if (Mayusculas(NombreDeFichero(entrada.Name)) == NombreIniPrograma())
+    if (Mayusculas(NombreDe(entrada.Name)) == NombreIniPrograma())
         IniExtraido();
     else
         TFFormKavoInstala::Extractor1FileExtracted(entrada, carpeta);

@@ -21,8 +21,14 @@ bool AbrirConShell(const PeticionShell& p) {
     if (Sustituto()) return Sustituto()(p);
     const std::wstring fichero = text::Wide(p.fichero), parametros = text::Wide(p.parametros),
                        carpeta = text::Wide(p.carpeta);
-    HINSTANCE r = ShellExecuteW(p.propietario, L"open", fichero.c_str(), parametros.empty() ? nullptr : parametros.c_str(),
-                                carpeta.empty() ? nullptr : carpeta.c_str(), SW_SHOWNORMAL);
-    // ShellExecute reports success as a value above 32.
-    return reinterpret_cast<INT_PTR>(r) > 32;
+    SHELLEXECUTEINFOW sei{};
+    sei.cbSize = sizeof sei;
+    sei.fMask = p.sinAvisos ? SEE_MASK_FLAG_NO_UI : 0;
+    sei.hwnd = p.propietario;
+    sei.lpVerb = L"open";
+    sei.lpFile = fichero.c_str();
+    sei.lpParameters = parametros.empty() ? nullptr : parametros.c_str();
+    sei.lpDirectory = carpeta.empty() ? nullptr : carpeta.c_str();
+    sei.nShow = SW_SHOWNORMAL;
+    return ShellExecuteExW(&sei) != FALSE;
 }

@@ -12,6 +12,9 @@ struct PeticionShell {
     std::string fichero;     // what to open
     std::string parametros;  // empty: none
     std::string carpeta;     // working folder; empty: none
+    // No message box of the system's own when it cannot be opened (the
+    // caller has its own way to notice).
+    bool sinAvisos = false;
 };
 
 // True when the shell accepted the request.

@@ -217,8 +217,18 @@ private:
     std::string motivo_;
 };
 
-// One transfer of url into ruta, as DescargarFichero promises it.
-void Transferir(const std::string& url, const std::string& ruta, const TProgresoDescarga& progreso) {
+// What one transfer of a URL into a local file came to.
+struct Transferencia {
+    bool completa = false;     // the whole answer is in the file, status 200
+    bool cancelada = false;    // the progress handler stopped it
+    DWORD estadoHttp = 0;      // 0: no answer from a server (or a scheme without one)
+    std::exception_ptr error;  // what the progress handler raised
+};
+
+// Fetches url into ruta, bypassing the cache and replacing an older copy.
+// Whatever did not complete is removed: nothing that failed may stay behind
+// under the name of a good copy.
+Transferencia Intentar(const std::string& url, const std::string& ruta, const TProgresoDescarga& progreso) {
     const std::wstring urlW = text::Wide(url);
     const std::wstring rutaW = text::Wide(ruta);
 
@@ -230,24 +240,31 @@ void Transferir(const std::string& url, const std::string& ruta, const TProgreso
     HRESULT hr = descargar(nullptr, urlW.c_str(), rutaW.c_str(), 0, accion.get());
 
     uint64_t tamano = 0;
-    bool completa = SUCCEEDED(hr) && !accion->Cancelada() && TamanoFichero(rutaW, tamano) &&
-                    (accion->EstadoHttp() == 0 || accion->EstadoHttp() == 200) &&
-                    (accion->TamanoAnunciado() == 0 || tamano == accion->TamanoAnunciado());
-    if (!completa) {
-        // Nothing that failed may stay behind under the name of a good copy.
-        BorrarFichero(ruta, false);
-        if (accion->Error()) std::rethrow_exception(accion->Error());
-        const DWORD estado = accion->EstadoHttp();
-        const std::string error = "Error descargando URL: " + url;
-        if (estado == HTTP_STATUS_NOT_FOUND) throw EDescargaNoEncontrada(error);
-        if (accion->Cancelada()) throw Exception(error);
-        // The server's own trouble, a transfer cut short, or no answer from
-        // a web server at all may not happen again a moment later.
-        if (estado >= 500) throw EDescargaTransitoria(error, "HTTP " + std::to_string(estado));
-        if (estado == 200) throw EDescargaTransitoria(error, "transferencia cortada");
-        if (estado == 0 && url.rfind("http", 0) == 0) throw EDescargaTransitoria(error, "sin respuesta del servidor");
-        throw Exception(error);
-    }
+    Transferencia t;
+    t.estadoHttp = accion->EstadoHttp();
+    t.cancelada = accion->Cancelada();
+    t.error = accion->Error();
+    t.completa = SUCCEEDED(hr) && !t.cancelada && TamanoFichero(rutaW, tamano) &&
+                 (t.estadoHttp == 0 || t.estadoHttp == 200) &&
+                 (accion->TamanoAnunciado() == 0 || tamano == accion->TamanoAnunciado());
+    if (!t.completa) BorrarFichero(ruta, false);
+    return t;
+}
+
+// One transfer of url into ruta, as DescargarFichero promises it.
+void Transferir(const std::string& url, const std::string& ruta, const TProgresoDescarga& progreso) {
+    const Transferencia t = Intentar(url, ruta, progreso);
+    if (t.completa) return;
+    if (t.error) std::rethrow_exception(t.error);
+    const std::string error = "Error descargando URL: " + url;
+    if (t.estadoHttp == HTTP_STATUS_NOT_FOUND) throw EDescargaNoEncontrada(error);
+    if (t.cancelada) throw Exception(error);
+    // The server's own trouble, a transfer cut short, or no answer from
+    // a web server at all may not happen again a moment later.
+    if (t.estadoHttp >= 500) throw EDescargaTransitoria(error, "HTTP " + std::to_string(t.estadoHttp));
+    if (t.estadoHttp == 200) throw EDescargaTransitoria(error, "transferencia cortada");
+    if (t.estadoHttp == 0 && url.rfind("http", 0) == 0) throw EDescargaTransitoria(error, "sin respuesta del servidor");
+    throw Exception(error);
 }
 
 // Transferir, again after a growing pause while the failure is transient;
@@ -302,4 +319,22 @@ void DescargarFichero(const std::string& urlBase, const std::string& fichero,
     TransferirConReintentos(url, ruta, progreso);
     static const std::vector<std::string> claves = firma::ClavesDeLaVersion();
     if (!claves.empty()) ComprobarDescarga(url, ruta, claves);
+}
+
+void EnviarPeticion(const std::string& url) {
+    // The answer lands in a temporary file of its own and goes at once.
+    wchar_t nombre[MAX_PATH];
+    if (!::GetTempFileNameW(text::Wide(CarpetaTemporal()).c_str(), L"kav", 0, nombre))
+        throw Exception("Error descargando URL: " + url);
+    const std::string ruta = text::Narrow(nombre);
+    Transferencia t;
+    try {
+        t = Intentar(url, ruta, {});
+    } catch (...) {
+        BorrarFichero(ruta, false);
+        throw;
+    }
+    BorrarFichero(ruta, false);
+    // A server that answered has the request, whatever it answered.
+    if (!t.completa && t.estadoHttp == 0) throw Exception("Error descargando URL: " + url);
 }

@@ -62,6 +62,11 @@ inline constexpr unsigned kPausaPrimerReintentoMs = 500;
 void DescargarFichero(const std::string& urlBase, const std::string& fichero,
                       const std::string& carpetaDestino, const TProgresoDescarga& progreso = {});
 
+// One GET of the URL whose answer is not wanted (a report to the vendor's
+// server); the window stays alive meanwhile. Raises "Error descargando URL: "
+// + URL only when no server answered; any answer counts as received.
+void EnviarPeticion(const std::string& url);
+
 // Probe results of ComprobarURL.
 enum : uint8_t { urlNoResponde = 0, urlCorrecta = 1, urlSinServidor = 2 };
 

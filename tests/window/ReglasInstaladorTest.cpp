@@ -111,9 +111,9 @@ TEST(Bloqueo, CarpetaImposible) {
 TEST(Informe, UnaPeticionGet) {
     const TestServer& servidor = TestServer::Get();
     std::string ruta = RutaInformeInstalacion(4711, "10.05");
-    PeticionInforme(servidor.Url(ruta.substr(1)));
+    EnviarPeticion(servidor.Url(ruta.substr(1)));
     EXPECT_EQ(servidor.Gets(ruta), 1);
-    EXPECT_THROW(PeticionInforme("http://127.0.0.1:1/nadie"), Exception);
+    EXPECT_THROW(EnviarPeticion("http://127.0.0.1:1/nadie"), Exception);
 }
 
 }  // namespace
