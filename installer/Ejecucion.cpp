@@ -231,23 +231,32 @@ bool TEjecucion::Descargar() {
     }
     d_.CancelarPedido = false;
     d_.Resultado = rsNinguno;
+    // Busy before the first pump: a close asked for now must cancel the run,
+    // not close the window under it.
+    d_.Estado = esDescargando;
     v_.PaginaDescargando();
     e_.ProcesarMensajes();
     bool resultado = false;
     auto reposo = [&] { v_.PaginaEnReposo(d_.CancelarPedido); };
     try {
-        d_.Estado = esDescargando;
         const bool externos = !d_.ModoActualizacion && !d_.HayExternos;
         const std::string motor = PalabraMotor(d_.TipoMotor);
         try {
             if (externos) DescargarArchivo(d_.UrlBaseExternos, motor + ".KAV", motor);
             DescargarArchivo(d_.UrlBaseProgramas, d_.ArchivoPrincipal, d_.TextoProgramaMayusculas());
             if (externos) DescargarArchivo(d_.UrlBaseExternos, "SOPORTE.KAV", "SOPORTE KAVO");
-            v_.TrasDescargar();
-            resultado = true;
+            // A cancel confirmed while the last transfer was ending came too
+            // late to stop it, but the user still asked to stop the run.
+            e_.ProcesarMensajes();
+            if (!d_.CancelarPedido) {
+                v_.TrasDescargar();
+                resultado = true;
+            }
         } catch (const std::exception& e) {
             // A cancelled transfer fails too; the user asked for it.
             if (!d_.CancelarPedido) MensajePlano(e.what());
+        }
+        if (!resultado) {
             d_.CancelarPedido = true;
             const std::string parcial = DirDescargas() + NombreDe(d_.ArchivoPrincipal);
             if (e_.FicheroExiste(parcial)) e_.BorrarFichero(parcial, true);

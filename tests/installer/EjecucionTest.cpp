@@ -185,6 +185,8 @@ public:
         }
         if (fallosDescarga.count(nombre)) throw Exception(fallosDescarga[nombre]);
         if (servidor.count(nombre)) ficheros[carpeta + nombre] = "archivo " + nombre;
+        // The user's cancel lands once the transfer has ended.
+        if (cancelarEn == static_cast<int>(progresos.size()) && nombre == d.ArchivoPrincipal) d.CancelarPedido = true;
     }
     void AvisarServidor(const std::string& url) override {
         log.push_back("Avisar:" + url);
@@ -252,7 +254,10 @@ public:
         terminada = true;
         log.push_back("Terminar");
     }
-    void ProcesarMensajes() override {}
+    std::function<void()> alProcesar;  // what the user does while messages are processed
+    void ProcesarMensajes() override {
+        if (alProcesar) alProcesar();
+    }
     void Bloquear(bool activar) override { log.push_back(activar ? "Bloquear" : "Desbloquear"); }
     void BarraTareas(EstadoBarraTareas e) override {
         log.push_back(e == EstadoBarraTareas::Normal ? "Tareas:normal" : "Tareas:ninguno");
@@ -481,6 +486,37 @@ TEST(Descargas, FallosYCancelaciones) {
     }
 }
 
+// The last transfer has ended when the cancel is confirmed: the run stops
+// all the same, and the archive it fetched goes.
+TEST(Descargas, CancelarAlTerminarLaUltimaTransferencia) {
+    Falso f;
+    f.d.DescargarExternos = false;
+    f.carpetas.insert("C:\\Kavo\\Externos\\");  // only the program archive is fetched
+    f.servidor["QTR.KAV"] = {{"Conta\\Programa\\CONTA.EXE", 1, "x"}};
+    f.progresos = {{0, 0}, {1000000, 1000000}};
+    f.cancelarEn = 2;
+    f.run.Instalar();
+    EXPECT_FALSE(f.Vio("Extraer:" + kTemporal + "QTR.KAV"));
+    EXPECT_FALSE(f.ficheros.count(kTemporal + "QTR.KAV"));
+    EXPECT_TRUE(f.Bajo("C:\\Kavo\\").empty());
+    EXPECT_EQ(f.d.Estado, esReposo);
+    EXPECT_TRUE(f.Vio("Desbloquear"));
+    for (const auto& l : f.log) EXPECT_NE(l.rfind("Mensaje:", 0), 0u) << l;
+}
+
+// Whenever the run lets the window handle the user, it counts as busy: a
+// close asked for then cancels, and never closes the window under the run.
+TEST(Descargas, OcupadoEnCadaEsperaDeMensajes) {
+    Falso f;
+    f.d.TipoMotor = tmBtrieve6;
+    f.servidor["QTR.KAV"] = {{"Conta\\Programa\\CONTA.EXE", 1, "x"}};
+    std::vector<TEstado> vistos;
+    f.alProcesar = [&] { vistos.push_back(f.d.Estado); };
+    f.run.Descargar();
+    ASSERT_FALSE(vistos.empty());
+    for (TEstado e : vistos) EXPECT_EQ(e, esDescargando);
+}
+
 TEST(Descargas, SinConexion) {
     Falso f;
     f.conexion = false;
@@ -497,15 +533,17 @@ TEST(Descargas, ProgresoPorPasosDeCienMil) {
         uint32_t progreso, maximo;
         int barra, maximoBarra;
         bool etiqueta;
+        const char* tareas;  // what the taskbar button is told
     };
     const Paso pasos[] = {
-        {0, 0, 0, 100, false},              // size unknown: nothing moves
-        {50000, 250000, 0, 250000, false},  // the maximum is taken, the bar stays
-        {99999, 250000, 0, 250000, false},
-        {100000, 250000, 100000, 250000, true},
-        {199999, 250000, 100000, 250000, false},
-        {250000, 250000, 250000, 250000, true},
-        {250000, 250000, 250000, 250000, false},  // at the end: no further report
+        {0, 0, 0, 100, false, ""},  // size unknown: nothing moves
+        // The maximum is taken, the bar stays, the button shows progress.
+        {50000, 250000, 0, 250000, false, "Tareas:normal|Tareas:0/250000"},
+        {99999, 250000, 0, 250000, false, ""},
+        {100000, 250000, 100000, 250000, true, "Tareas:100000/250000"},
+        {199999, 250000, 100000, 250000, false, ""},
+        {250000, 250000, 250000, 250000, true, "Tareas:250000/250000"},
+        {250000, 250000, 250000, 250000, false, ""},  // at the end: no further report
     };
     Falso f;
     for (const Paso& p : pasos) {
@@ -517,6 +555,10 @@ TEST(Descargas, ProgresoPorPasosDeCienMil) {
         EXPECT_EQ(f.maximo, p.maximoBarra) << p.progreso;
         EXPECT_EQ(f.Vio("Descargado:" + std::to_string(p.progreso) + "/" + std::to_string(p.maximo)), p.etiqueta)
             << p.progreso;
+        std::string tareas;
+        for (const auto& l : f.log)
+            if (l.rfind("Tareas:", 0) == 0) tareas += (tareas.empty() ? "" : "|") + l;
+        EXPECT_EQ(tareas, p.tareas) << p.progreso;
     }
     f.d.CancelarPedido = true;
     bool cancelar = false;

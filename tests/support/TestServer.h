@@ -24,7 +24,8 @@ public:
     std::string PutUnsigned(const std::string& name, const std::string& bytes) const;
     // The file's signature replaced by one under another secret key (raw bytes).
     void SignWith(const std::string& name, const std::string& secretKey) const;
-    // Fault of one path ("/x.bin"): "404", "500", "short", "slow[:ms]", "large:N".
+    // Fault of one path ("/x.bin"): "404", "500", "short", "slow[:ms]", "large:N",
+    // "gzip", "hold:N" (stands still after N bytes until the fault is cleared).
     void SetFault(const std::string& path, const std::string& mode) const;
     void Reset() const;
     // Every request line received so far ("GET /x.bin HTTP/1.1").

@@ -10,6 +10,8 @@
 #include <memory>
 #include <stdexcept>
 
+#include <gtest/gtest.h>
+
 #include "ArchiveBuilder.h"
 #include "Automatizacion.h"
 #include "TestServer.h"
@@ -119,11 +121,25 @@ inline bool Esperar(F condicion) {
     return condicion();
 }
 
+// Presses the button and waits until the box is gone, so that the next one
+// looked for is not this one on its way out.
+inline void ResponderYCerrar(const Dialogo& d, const std::string& boton) {
+    Responder(d, boton);
+    for (int i = 0; i < 100 && IsWindow(d.h); ++i) Sleep(50);
+}
+
 // Answers the next message box and returns it.
 inline Dialogo Contestar(const Ventana& v, const std::string& boton, std::chrono::milliseconds limite = 60s) {
     auto d = EsperarDialogo(v.Pid(), limite);
     if (!d) return {};
-    Responder(*d, boton);
+    try {
+        ResponderYCerrar(*d, boton);
+    } catch (const std::exception&) {
+        std::string botones;
+        for (const std::string& b : d->botones) botones += " [" + b + "]";
+        ADD_FAILURE() << "\"" << d->titulo << "\": " << d->texto << " has no button " << boton << ", only" << botones;
+        throw;
+    }
     return *d;
 }
 

@@ -14,6 +14,7 @@
 #include "InstalacionPrueba.h"
 #include "TestServer.h"
 #include "TextCodec.h"
+#include "Win32Handle.h"
 
 using namespace prueba;
 using kavmake::ArchiveBuilder;
@@ -317,11 +318,22 @@ TEST(Actualizacion, SiAbreElPrograma) {
 }
 
 // An update that fails after files were replaced puts every replaced file
-// back, byte for byte, and removes the backup.
-TEST(Actualizacion, FalloDespuesDeReemplazarRestaura) {
+// back, byte for byte, and removes the backup: an entry that cannot be
+// written (a folder has its name), or a file to replace that another program
+// holds open.
+struct CasoFallo {
+    const char* nombre;
+    bool abierto;           // MEDIO.DLL is held open without sharing
+    const char* titulo;     // of the one message: the engine's error, or the application's error display
+    const char* enMensaje;  // the file it names
+};
+
+class FalloTrasReemplazar : public ::testing::TestWithParam<CasoFallo> {};
+
+TEST_P(FalloTrasReemplazar, Restaura) {
+    const CasoFallo& c = GetParam();
     Vendedor vendedor;
-    Instalada inst("actualizacion_fallida");
-    // The last entry cannot be written: a folder has its name.
+    Instalada inst(std::string("actualizacion_fallida_") + c.nombre);
     CreateDirectoryW(text::Wide(inst.programa + "FINAL.TXT").c_str(), nullptr);
     ArchiveBuilder act;
     act.AddFile("Conta\\Programa\\CONTA.EXE", ProgramaConVersion(10, 6), Tipo(1));
@@ -330,26 +342,78 @@ TEST(Actualizacion, FalloDespuesDeReemplazarRestaura) {
     act.AddFile("Conta\\Programa\\MEDIO.DLL", Pattern(5000, 23), Tipo(1));
     act.AddFile("Conta\\Programa\\FINAL.TXT", "nunca", Tipo(1));
     vendedor.Conta("QTRACT.KAV", act.Bytes());
+    win::FileHandle abierto;
+    if (c.abierto) {
+        abierto.reset(CreateFileW(text::Wide(inst.programa + "MEDIO.DLL").c_str(), GENERIC_READ, 0, nullptr,
+                                  OPEN_EXISTING, 0, nullptr));
+        ASSERT_TRUE(abierto);
+    }
 
     Ventana v = inst.Arrancar();
     ASSERT_NE(v.h, nullptr);
     Pulsar(Control(v.h, "bInstalar"));
     Dialogo d = Contestar(v, "Vale");
-    EXPECT_EQ(d.titulo, "Error");
-    EXPECT_NE(d.texto.find("FINAL.TXT"), std::string::npos) << d.texto;
+    EXPECT_EQ(d.titulo, c.titulo);
+    EXPECT_NE(d.texto.find(c.enMensaje), std::string::npos) << d.texto;
+    if (auto otro = EsperarDialogo(v.Pid(), 2s)) {
+        ADD_FAILURE() << "one message is enough, then came " << otro->titulo << ": " << otro->texto;
+        ResponderYCerrar(*otro, "Vale");
+    }
     EXPECT_TRUE(Esperar([&] { return !Existe(inst.raiz + "KAVO.KAVO"); }));
+    abierto.reset();
     // Every file as it was, the settings too: the update never happened.
     for (const auto& [f, bytes] : inst.ficheros) EXPECT_TRUE(ReadFile(inst.programa + f) == bytes) << f;
     EXPECT_EQ(IniLeer(inst.programa + "CONTA.INI", "ACTUALIZACION", "ACTUALIZAR"), "<nada>");
     EXPECT_TRUE(GetFileAttributesW(text::Wide(inst.programa + "FINAL.TXT").c_str()) & FILE_ATTRIBUTE_DIRECTORY);
     EXPECT_FALSE(Existe(inst.Copias()));
-    EXPECT_FALSE(Existe(inst.raiz + "KAVO.KAVO"));
     // The window stays, idle, and "Cancelar" leaves through the exit question.
     EXPECT_TRUE(IsWindowEnabled(Control(v.h, "bCancelar")));
     Pulsar(Control(v.h, "bCancelar"));
     d = Contestar(v, "Vale");
     EXPECT_EQ(d.texto, "Confirma Salida del Actualizador");
     EXPECT_TRUE(v.proceso->EsperarFin());
+}
+
+INSTANTIATE_TEST_SUITE_P(Actualizacion, FalloTrasReemplazar,
+                         ::testing::Values(CasoFallo{"carpeta", false, "Error", "FINAL.TXT"},
+                                           CasoFallo{"abierto", true, "Actualización Conta Kavo", "MEDIO.DLL"}),
+                         [](const auto& info) { return std::string(info.param.nombre); });
+
+// A download moves the progress of the window's taskbar button through the
+// system's taskbar object. Wine's object reports each call on its debug
+// channel, which Wine writes to the Unix standard error; the ctest entry
+// window_taskbar_run_tests runs this test with that error in a file
+// (KV_REGISTRO_WINE) and the channel on.
+TEST(BarraDeTareas, UnaDescargaMueveElProgreso) {
+    const char* unix = std::getenv("KV_REGISTRO_WINE");
+    if (!unix) {
+        GTEST_SKIP() << "runs as window_taskbar_run_tests";
+    }
+    std::string registro = std::string("Z:") + unix;
+    std::replace(registro.begin(), registro.end(), '/', '\\');
+
+    Vendedor vendedor;
+    Instalada inst("barra_de_tareas_descarga");
+    ArchiveBuilder act;
+    act.AddFile("Conta\\Programa\\CONTA.EXE", ProgramaConVersion(10, 6), Tipo(1));
+    act.AddFile("Conta\\Programa\\LIB.DLL", Pattern(450000, 31), Tipo(1));
+    const std::string archivo = act.Bytes();
+    vendedor.Conta("QTRACT.KAV", archivo);
+    Ventana v = inst.Arrancar();
+    ASSERT_NE(v.h, nullptr);
+    Pulsar(Control(v.h, "bInstalar"));
+    Dialogo d = Contestar(v, "&No");
+    EXPECT_EQ(d.texto, "Actualización Correcta\n\r\n\r¿Abrimos la Conta?");
+    EXPECT_TRUE(v.proceso->EsperarFin());
+
+    // Wine's object is a stub that says so once per method: the first state
+    // the run gives the button, and the first value with the transfer's size.
+    std::string log = ReadFile(registro);
+    char total[32];
+    std::snprintf(total, sizeof total, "ullTotal %llx ", static_cast<unsigned long long>(archivo.size()));
+    EXPECT_NE(log.find(":explorerframe:taskbar_list_SetProgressState"), std::string::npos) << log;
+    EXPECT_NE(log.find("flags 2 "), std::string::npos) << "normal progress";
+    EXPECT_NE(log.find(std::string("ullCompleted 0, ") + total), std::string::npos) << total;
 }
 
 }  // namespace
