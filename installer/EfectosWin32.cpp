@@ -1,6 +1,7 @@
 #include "EfectosWin32.h"
 
 #include <windows.h>
+#include <restartmanager.h>
 
 #include "Application.h"
 #include "Exception.h"
@@ -45,6 +46,57 @@ std::optional<double> TEfectosWin32::FechaFichero(const std::string& ruta) {
 }
 
 int64_t TEfectosWin32::TamanoFichero(const std::string& ruta) { return kav::os::FileSize(ruta); }
+
+int64_t TEfectosWin32::EspacioLibre(const std::string& carpeta) {
+    ULARGE_INTEGER libre;
+    // The folder may not exist yet: its drive answers the same.
+    for (std::string c = QuitarBarraFinal(carpeta); !c.empty(); c = QuitarBarraFinal(c.substr(0, c.find_last_of('\\') + 1))) {
+        if (GetDiskFreeSpaceExW(Wide(ConBarraFinal(c)).c_str(), &libre, nullptr, nullptr))
+            return static_cast<int64_t>(libre.QuadPart);
+        if (c.find('\\') == std::string::npos) break;
+    }
+    return -1;
+}
+
+bool TEfectosWin32::CarpetaEscribible(const std::string& carpeta) {
+    const std::string prueba = ConBarraFinal(carpeta) + "~kavo" + std::to_string(GetCurrentProcessId()) + ".tmp";
+    win::FileHandle f(CreateFileW(Wide(prueba).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                                  FILE_ATTRIBUTE_TEMPORARY | FILE_FLAG_DELETE_ON_CLOSE, nullptr));
+    return static_cast<bool>(f);
+}
+
+std::string TEfectosWin32::ProgramasQueUsan(const std::string& ruta) {
+    // The Restart Manager, where the system has one (loaded from System32
+    // only); without it the message names just the file.
+    win::Library rm(LoadLibraryExW(L"rstrtmgr.dll", nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32));
+    if (!rm) return {};
+    using Inicio = DWORD(WINAPI*)(DWORD*, DWORD, WCHAR*);
+    using Registrar = DWORD(WINAPI*)(DWORD, UINT, LPCWSTR*, UINT, RM_UNIQUE_PROCESS*, UINT, LPCWSTR*);
+    using Lista = DWORD(WINAPI*)(DWORD, UINT*, UINT*, RM_PROCESS_INFO*, DWORD*);
+    using Fin = DWORD(WINAPI*)(DWORD);
+    auto inicio = reinterpret_cast<Inicio>(reinterpret_cast<void*>(GetProcAddress(rm.get(), "RmStartSession")));
+    auto registrar =
+        reinterpret_cast<Registrar>(reinterpret_cast<void*>(GetProcAddress(rm.get(), "RmRegisterResources")));
+    auto lista = reinterpret_cast<Lista>(reinterpret_cast<void*>(GetProcAddress(rm.get(), "RmGetList")));
+    auto fin = reinterpret_cast<Fin>(reinterpret_cast<void*>(GetProcAddress(rm.get(), "RmEndSession")));
+    if (!inicio || !registrar || !lista || !fin) return {};
+    DWORD sesion = 0;
+    WCHAR clave[CCH_RM_SESSION_KEY + 1] = {};
+    if (inicio(&sesion, 0, clave) != ERROR_SUCCESS) return {};
+    std::string nombres;
+    const std::wstring w = Wide(ruta);
+    LPCWSTR ficheros[] = {w.c_str()};
+    RM_PROCESS_INFO procesos[8];
+    UINT necesarios = 0, cuantos = 8;
+    DWORD razones = 0;
+    if (registrar(sesion, 1, ficheros, 0, nullptr, 0, nullptr) == ERROR_SUCCESS &&
+        lista(sesion, &necesarios, &cuantos, procesos, &razones) == ERROR_SUCCESS) {
+        for (UINT i = 0; i < cuantos && i < 8; ++i)
+            nombres += (nombres.empty() ? "" : ", ") + text::Narrow(procesos[i].strAppName);
+    }
+    fin(sesion);
+    return nombres;
+}
 
 TypeVersion TEfectosWin32::VersionFichero(const std::string& ruta, bool lanzar) {
     if (lanzar) {

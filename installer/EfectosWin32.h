@@ -16,6 +16,9 @@ public:
     bool FicheroEnUso(const std::string& ruta) override;
     std::optional<double> FechaFichero(const std::string& ruta) override;
     int64_t TamanoFichero(const std::string& ruta) override;
+    int64_t EspacioLibre(const std::string& carpeta) override;
+    bool CarpetaEscribible(const std::string& carpeta) override;
+    std::string ProgramasQueUsan(const std::string& ruta) override;
     TypeVersion VersionFichero(const std::string& ruta, bool lanzar) override;
     void CrearCarpeta(const std::string& carpeta) override;
     void MoverFichero(const std::string& origen, const std::string& destino) override;

@@ -1,9 +1,12 @@
 #include "Ejecucion.h"
 
+#include <set>
+
 #include "Exception.h"
 #include "FormatoTexto.h"
 #include "Registro.h"
 #include "Rutas.h"
+#include "CustExtractor.h"
 #include "ReglasInstalador.h"
 #include "platform/Platform.h"
 
@@ -32,6 +35,25 @@ const char* NombreRespuesta(int respuesta) {
     case mrNo: return "No";
     }
     return "ninguna";
+}
+
+// Sizes for the user, rounded up: never less than what is needed.
+std::string Tamano(int64_t bytes) {
+    if (bytes < 10240) return std::to_string(bytes) + " bytes";
+    if (bytes < 10485760) return std::to_string((bytes + 1023) / 1024) + " KB";
+    const int64_t decimas = (bytes * 10 + 1048575) / 1048576;
+    return std::to_string(decimas / 10) + "," + std::to_string(decimas % 10) + " MB";
+}
+
+// "C:" of a drive path, "\\servidor\recurso" of a network path.
+std::string Unidad(const std::string& ruta) {
+    if (ruta.size() >= 2 && ruta[1] == ':') return ruta.substr(0, 2);
+    if (ruta.rfind("\\\\", 0) == 0) {
+        const size_t servidor = ruta.find('\\', 2);
+        const size_t recurso = servidor == std::string::npos ? servidor : ruta.find('\\', servidor + 1);
+        return ruta.substr(0, recurso);
+    }
+    return ruta;
 }
 
 std::string Segundos(uint32_t milisegundos) {
@@ -425,6 +447,7 @@ void TEjecucion::PrepararCopias() {
 // A damaged or cut download must be found before the first file changes,
 // not halfway through the extraction.
 void TEjecucion::ComprobarArchivos(int primerPaso) {
+    entradas_.clear();
     for (int p = primerPaso; p <= pePrograma; ++p) {
         const std::string archivo = ArchivoDelPaso(static_cast<TPasoExtraccion>(p));
         const std::string ruta = DirDescargas() + archivo;
@@ -441,6 +464,7 @@ void TEjecucion::ComprobarArchivos(int primerPaso) {
         }
         int64_t bytes = 0;
         for (const kav::TFileEntry& entrada : entradas) bytes += entrada.Size;
+        entradas_.insert(entradas_.end(), entradas.begin(), entradas.end());
         Anotar("Archivo comprobado: " + ruta + ", " + std::to_string(entradas.size()) + " entradas, " +
                std::to_string(bytes) + " bytes");
     }
@@ -459,9 +483,10 @@ bool TEjecucion::ExtraerPasos() {
     e_.FijarDestinoExtraccion(v_.DirPrograma());
     int primerPaso = peMotor;
     ComprobarInstalado(primerPaso);
+    v_.LeerRutasDatos();  // the data folder is a destination the check must know
     ComprobarArchivos(primerPaso);
+    ComprobarDestino();
     PrepararCopias();
-    v_.LeerRutasDatos();
     d_.Estado = esExtrayendo;
     for (int p = primerPaso; p <= pePrograma; ++p) {
         const auto paso = static_cast<TPasoExtraccion>(p);
@@ -511,6 +536,69 @@ bool TEjecucion::ExtraerPasos() {
     return resultado;
 }
 
+// Decidir without asking the product: its decisions may tell the user or
+// change files, which must happen once, during the extraction. Kinds the
+// base rules decide are decided so; the product's own kinds count as
+// written, which at worst asks for room or a free file it did not need.
+bool TEjecucion::PodriaEscribirse(uint8_t tipo, const std::string& nombre, double fecha, std::string& carpeta) {
+    switch (tipo) {
+    case 1:
+    case 2:
+    case 8:
+    case 9: return ReglaAceptarFichero(e_, d_.DirDatos, tipo, nombre, fecha, carpeta);
+    case 3:
+    case 4:
+    case 7:
+    case 10:
+    case 11:
+    case 12: return Decidir(tipo, nombre, fecha, carpeta);
+    default: return true;
+    }
+}
+
+// Every file this run will write, checked before the first one changes:
+// none held open or read-only, the program folder writable, and room on the
+// drive for the new files beside the backup of the old ones.
+void TEjecucion::ComprobarDestino() {
+    const std::string base = ConBarraFinal(e_.DestinoExtraccion());
+    const std::string cancelada = d_.TextoOperacion() + " Cancelada";
+    int64_t necesario = 0;
+    std::set<std::string> vistos;
+    for (const kav::TFileEntry& entrada : entradas_) {
+        for (bool alternativo : {false, true}) {
+            const std::string guardado = alternativo ? entrada.AltName : entrada.Name;
+            if (guardado.empty()) continue;
+            std::string carpeta =
+                CarpetaDestino(kav::EntryDestinationFolder(guardado, e_.DestinoExtraccion(), true));
+            const std::string nombre = NombreDe(guardado);
+            if (!PodriaEscribirse(alternativo ? entrada.AltFileType : entrada.FileType, nombre, entrada.Date, carpeta))
+                continue;
+            const std::string ruta = ConBarraFinal(carpeta) + nombre;
+            if (!vistos.insert(Minusculas(ruta)).second) continue;
+            necesario += entrada.Size;
+            if (!e_.FicheroExiste(ruta)) continue;
+            if (d_.ModoActualizacion) necesario += e_.TamanoFichero(ruta);
+            if (e_.FicheroSoloLectura(ruta))
+                throw Exception("El Fichero " + ruta + "\r\n\r\nes de Sólo Lectura. " + cancelada);
+            // The running updater's own file is in use by this very run, and
+            // is set aside rather than overwritten.
+            if (!MismaRuta(ruta, d_.ProgramaPropio) && e_.FicheroEnUso(ruta)) {
+                const std::string programas = e_.ProgramasQueUsan(ruta);
+                throw Exception("El Fichero " + ruta + "\r\n\r\nestá en Uso" +
+                                (programas.empty() ? "" : " por " + programas) + ". " + cancelada);
+            }
+        }
+    }
+    const std::string programa = d_.ModoActualizacion ? CarpetaDe(v_.RutaProgramaInstalado()) : std::string();
+    if (!programa.empty() && !e_.CarpetaEscribible(programa))
+        throw Exception("No se puede escribir en la carpeta " + programa + "\r\n\r\n" + cancelada);
+    const int64_t libre = e_.EspacioLibre(base);
+    Anotar("Espacio necesario: " + Tamano(necesario) + "; libre: " + (libre < 0 ? "desconocido" : Tamano(libre)));
+    if (libre >= 0 && libre < necesario)
+        throw Exception("No hay espacio suficiente en la unidad " + Unidad(base) + "\r\n\r\nSe necesitan " +
+                        Tamano(necesario) + " y quedan libres " + Tamano(libre) + ". " + cancelada);
+}
+
 // --- the extractor's events ---------------------------------------------------------
 
 bool TEjecucion::NingunoMasViejo(const std::string& ruta, double fecha) {
@@ -518,45 +606,44 @@ bool TEjecucion::NingunoMasViejo(const std::string& ruta, double fecha) {
     return !actual || *actual >= fecha;
 }
 
-void TEjecucion::ExtraerFichero(const kav::TFileEntry& entrada, std::string& carpeta, bool& aceptar) {
-    // Archives store the program under the product's word; the entries land
-    // in the folder the user chose.
+// Archives store the program under the product's word; the entries land in
+// the folder the user chose.
+std::string TEjecucion::CarpetaDestino(std::string carpeta) {
     const std::string destino = ConBarraFinal(e_.DestinoExtraccion());
     const std::string producto = destino + v_.NombreProducto();
     if (carpeta.compare(0, producto.size(), producto) == 0)
         carpeta = ReemplazarSinMayusculas(carpeta, producto, destino + d_.CarpetaPrograma);
-    const std::string nombre = NombreDe(entrada.Name);
+    return carpeta;
+}
+
+// Whether an entry is written, and where; asks only, changes nothing.
+bool TEjecucion::Decidir(uint8_t tipo, const std::string& nombre, double fecha, std::string& carpeta) {
     const std::string ruta = ConBarraFinal(carpeta) + nombre;
-    switch (entrada.FileType) {
-    case 3:
-        aceptar = d_.TipoMotor == tmBtrieve6 && NingunoMasViejo(ruta, entrada.Date);
-        break;
-    case 4:
-        aceptar = (d_.TipoMotor == tmPsql12 || d_.TipoMotor == tmBtrieve12) && NingunoMasViejo(ruta, entrada.Date);
-        break;
-    case 11:
-        aceptar = NingunoMasViejo(ruta, entrada.Date);
-        break;
+    switch (tipo) {
+    case 3: return d_.TipoMotor == tmBtrieve6 && NingunoMasViejo(ruta, fecha);
+    case 4: return (d_.TipoMotor == tmPsql12 || d_.TipoMotor == tmBtrieve12) && NingunoMasViejo(ruta, fecha);
+    case 11: return NingunoMasViejo(ruta, fecha);
     case 5:
-    case 6:
-        aceptar = v_.AceptarPaquete(nombre);
-        break;
-    case 13:
-        aceptar = v_.AceptarPaqueteAdicional(nombre);
-        break;
+    case 6: return v_.AceptarPaquete(nombre);
+    case 13: return v_.AceptarPaqueteAdicional(nombre);
     case 7:
-    case 12:
-        aceptar = false;
-        break;
-    case 10:
+    case 12: return false;
+    case 10: return true;  // the engine's proposal
+    default: return v_.AceptarFichero(tipo, nombre, fecha, carpeta);
+    }
+}
+
+void TEjecucion::ExtraerFichero(const kav::TFileEntry& entrada, std::string& carpeta, bool& aceptar) {
+    carpeta = CarpetaDestino(carpeta);
+    const std::string nombre = NombreDe(entrada.Name);
+    if (entrada.FileType == 10) {
+        const std::string ruta = ConBarraFinal(carpeta) + nombre;
         if (d_.NuevoActualizador.empty()) {
             d_.NuevoActualizador = ruta;
             d_.VersionPrevia = e_.VersionFichero(ruta, false);
         }
-        break;
-    default:
-        aceptar = v_.AceptarFichero(entrada.FileType, nombre, entrada.Date, carpeta);
-        break;
+    } else {
+        aceptar = Decidir(entrada.FileType, nombre, entrada.Date, carpeta);
     }
     const std::string fichero = ConBarraFinal(carpeta) + nombre;
     const bool existia = aceptar && e_.FicheroExiste(fichero);

@@ -36,6 +36,13 @@ public:
     // The modification time (days since 30 Dec 1899, local); none when missing.
     virtual std::optional<double> FechaFichero(const std::string& ruta) = 0;
     virtual int64_t TamanoFichero(const std::string& ruta) = 0;  // 0 when missing
+    // Bytes this user may still write on the folder's drive; -1 when unknown.
+    virtual int64_t EspacioLibre(const std::string& carpeta) = 0;
+    // True when a file can be created in the folder (tried, then removed).
+    virtual bool CarpetaEscribible(const std::string& carpeta) = 0;
+    // The programs that hold the file open, as the system names them;
+    // empty when it cannot tell.
+    virtual std::string ProgramasQueUsan(const std::string& ruta) = 0;
     // Major.minor of a program's version resource; raises the system's text
     // + "\r\n\r\n" + path when it has none (or is missing) and `lanzar`,
     // otherwise zeros.
@@ -201,6 +208,10 @@ private:
     bool ExtraerPasos();
     void ComprobarInstalado(int& primerPaso);
     void ComprobarArchivos(int primerPaso);
+    void ComprobarDestino();
+    std::string CarpetaDestino(std::string carpeta);
+    bool Decidir(uint8_t tipo, const std::string& nombre, double fecha, std::string& carpeta);
+    bool PodriaEscribirse(uint8_t tipo, const std::string& nombre, double fecha, std::string& carpeta);
     void PrepararCopias();
     std::string ArchivoDelPaso(TPasoExtraccion paso);
     void Completar();
@@ -210,6 +221,8 @@ private:
     TDatosControlador& d_;
     TVentanaEjecucion& v_;
     TEfectos& e_;
+    // The entries of the archives this run extracts, as the check read them.
+    std::vector<kav::TFileEntry> entradas_;
     // The backup folder of this update, before the first change.
     std::string copiasPorHacer_;
     TCopiaSeguridad copia_;

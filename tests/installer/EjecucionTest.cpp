@@ -39,6 +39,9 @@ public:
     std::map<std::string, std::string> corruptos;          // archive name -> the engine's text on reading it
     std::set<std::string> sinCopia;                        // CopiarFichero fails for these
     std::set<std::string> sinMover;                        // MoverFichero fails onto these
+    int64_t libre = -1;                                  // the drive's free bytes (-1: unknown)
+    std::set<std::string> sinEscritura;                  // folders that refuse new files
+    std::map<std::string, std::string> programasQueUsan;  // what the system says holds a file
     std::string diarioFallaEn;  // the journal cannot be written once it names this path
     // Every state of the files after each change, when asked: where the
     // process could be ended from outside.
@@ -84,10 +87,15 @@ public:
                carpetas.count(c) > 0;
     }
     bool FicheroSoloLectura(const std::string& r) override { return soloLectura.count(r) > 0; }
-    bool FicheroEnUso(const std::string& r) override { return enUso.count(r) > 0; }
+    bool FicheroEnUso(const std::string& r) override { return enUso.count(r) > 0 || enEjecucion.count(r) > 0; }
     std::optional<double> FechaFichero(const std::string& r) override {
         if (!ficheros.count(r)) return std::nullopt;
         return fechas.count(r) ? fechas[r] : 0.0;
+    }
+    int64_t EspacioLibre(const std::string&) override { return libre; }
+    bool CarpetaEscribible(const std::string& c) override { return !sinEscritura.count(c); }
+    std::string ProgramasQueUsan(const std::string& r) override {
+        return programasQueUsan.count(r) ? programasQueUsan[r] : "";
     }
     int64_t TamanoFichero(const std::string& r) override {
         return ficheros.count(r) ? static_cast<int64_t>(ficheros[r].size()) : 0;
@@ -833,6 +841,68 @@ TEST(Comprobacion, ArchivoDanadoNoTocaNada) {
         }
         EXPECT_EQ(f.d.Resultado, rsError) << c.nombre;
         EXPECT_TRUE(f.Vio("Desbloquear")) << c.nombre;
+    }
+}
+
+// Before anything changes: every file the release writes is free to
+// replace, the program folder takes new files, and the drive has room for
+// the new files beside the backup of the replaced ones.
+TEST(Comprobacion, DestinoAntesDeCambiarNada) {
+    // The release writes 11 + 13 + 12 bytes over files of 11 + 7 + 5
+    // (CONTA.EXE, A.DLL, NOTAS.TXT) and adds 1 (N.TXT); B.DLL, of kind 2,
+    // stays as it is.
+    const int64_t necesario = 11 + 13 + 12 + 1 + 11 + 7 + 5;
+    struct Caso {
+        const char* nombre;
+        std::function<void(Falso&)> preparar;
+        const char* error;  // nullptr: the update runs
+    };
+    const Caso casos[] = {
+        {"sólo lectura", [](Falso& f) { f.soloLectura.insert(kPrograma + "NOTAS.TXT"); },
+         "El Fichero C:\\Kavo\\Conta\\Programa\\NOTAS.TXT\r\n\r\nes de Sólo Lectura. Actualización Cancelada"},
+        {"en uso, se sabe por quién",
+         [](Falso& f) {
+             f.enUso.insert(kPrograma + "A.DLL");
+             f.programasQueUsan[kPrograma + "A.DLL"] = "Contabilidad Kavo";
+         },
+         "El Fichero C:\\Kavo\\Conta\\Programa\\A.DLL\r\n\r\nestá en Uso por Contabilidad Kavo. Actualización "
+         "Cancelada"},
+        {"en uso", [](Falso& f) { f.enUso.insert(kPrograma + "A.DLL"); },
+         "El Fichero C:\\Kavo\\Conta\\Programa\\A.DLL\r\n\r\nestá en Uso. Actualización Cancelada"},
+        {"sólo lectura pero no se reemplaza", [](Falso& f) { f.soloLectura.insert(kPrograma + "B.DLL"); }, nullptr},
+        {"sin permiso de escritura", [](Falso& f) { f.sinEscritura.insert(kPrograma); },
+         "No se puede escribir en la carpeta C:\\Kavo\\Conta\\Programa\\\r\n\r\nActualización Cancelada"},
+        {"sin espacio", [&](Falso& f) { f.libre = necesario - 1; },
+         "No hay espacio suficiente en la unidad C:\r\n\r\nSe necesitan 60 bytes y quedan libres 59 bytes. "
+         "Actualización Cancelada"},
+        {"espacio justo", [&](Falso& f) { f.libre = necesario; }, nullptr},
+    };
+    for (const Caso& c : casos) {
+        Falso f = Actualizacion();
+        f.servidor["QTR.KAV"] = {{"Conta\\Programa\\CONTA.EXE", 1, "conta 10.06"},
+                                 {"Conta\\Programa\\A.DLL", 1, "a nuevo nuevo"},
+                                 {"Conta\\Programa\\NOTAS.TXT", 1, "notas nuevas"},
+                                 {"Conta\\Programa\\B.DLL", 2, "b nunca"},
+                                 {"Conta\\Programa\\Nueva\\N.TXT", 1, "n"}};
+        c.preparar(f);
+        const auto antes = f.Bajo("C:\\Kavo\\");
+        f.respuestas = {mrNo};
+        std::string error;
+        try {
+            f.run.Instalar();
+        } catch (const std::exception& e) {
+            error = e.what();
+        }
+        EXPECT_EQ(error, c.error ? c.error : "") << c.nombre;
+        if (!c.error) {
+            EXPECT_EQ(f.ficheros[kPrograma + "Nueva\\N.TXT"], "n") << c.nombre;
+            continue;
+        }
+        EXPECT_EQ(f.Bajo("C:\\Kavo\\"), antes) << c.nombre;
+        for (const std::string& l : f.log) {
+            EXPECT_NE(l.rfind("Extraer:", 0), 0u) << c.nombre << ": " << l;
+            EXPECT_NE(l.rfind("Ini:", 0), 0u) << c.nombre << ": " << l;
+        }
     }
 }
 

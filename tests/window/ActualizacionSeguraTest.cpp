@@ -7,15 +7,15 @@
 #include <functional>
 
 #include "InstalacionPrueba.h"
+#include "Win32Handle.h"
 
 using namespace prueba;
 using kavmake::ArchiveBuilder;
 
 namespace {
 
-// Every file and folder below `carpeta` (relative path -> bytes; folders as
-// "<carpeta>"), the lock file and the updater's own copy left out: they are
-// the run's, not the installation's.
+// Every file and folder below `carpeta`: relative path -> size and hash of
+// the bytes (folders: "<carpeta>").
 std::map<std::string, std::string> Arbol(const std::string& carpeta, const std::string& relativa = {}) {
     std::map<std::string, std::string> r;
     WIN32_FIND_DATAW d;
@@ -29,7 +29,8 @@ std::map<std::string, std::string> Arbol(const std::string& carpeta, const std::
             r[ruta + "\\"] = "<carpeta>";
             r.merge(Arbol(carpeta, ruta + "\\"));
         } else {
-            r[ruta] = ReadFile(carpeta + ruta);
+            const std::string bytes = ReadFile(carpeta + ruta);
+            r[ruta] = std::to_string(bytes.size()) + " bytes, " + std::to_string(std::hash<std::string>()(bytes));
         }
     } while (FindNextFileW(h, &d));
     FindClose(h);
@@ -115,5 +116,174 @@ INSTANTIATE_TEST_SUITE_P(
                                      return a.substr(0, a.size() * 2 / 3);
                                  }}),
     [](const auto& info) { return std::string(info.param.nombre); });
+
+
+// --- faults while the files change -------------------------------------------------------
+
+// Answers every message box the run shows until the window is idle again,
+// and returns their texts.
+std::vector<std::string> ContestarHastaReposo(const Ventana& v, const Instalada& inst) {
+    std::vector<std::string> textos;
+    for (Dialogo d = Contestar(v, "Vale"); d.h; d = Contestar(v, "Vale", 5s)) {
+        textos.push_back(d.texto);
+        Esperar([&] { return !IsWindow(d.h) || !IsWindowVisible(d.h); });  // not the same box again
+    }
+    Esperar([&] { return !Existe(inst.raiz + "KAVO.KAVO"); });
+    return textos;
+}
+
+std::string Todos(const std::vector<std::string>& textos) {
+    std::string r;
+    for (const std::string& t : textos) r += "[" + t + "] ";
+    return r;
+}
+
+enum class Obstaculo { SoloLectura, Abierto, Carpeta };
+
+struct CasoObstaculo {
+    const char* nombre;
+    Obstaculo obstaculo;
+    const char* fichero;  // below Contab\Programa
+};
+
+class FalloAlEscribir : public ::testing::TestWithParam<CasoObstaculo> {};
+
+// The tree is as it was after the run, and the message names the file.
+TEST_P(FalloAlEscribir, DejaElArbolComoEstaba) {
+    const CasoObstaculo& c = GetParam();
+    Vendedor vendedor;
+    Instalada inst(std::string("obstaculo_") + c.nombre);
+    const std::string ruta = inst.programa + c.fichero;
+    win::FileHandle abierto;
+    switch (c.obstaculo) {
+    case Obstaculo::SoloLectura: SetFileAttributesW(text::Wide(ruta).c_str(), FILE_ATTRIBUTE_READONLY); break;
+    case Obstaculo::Abierto:
+        abierto.reset(CreateFileW(text::Wide(ruta).c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr));
+        ASSERT_TRUE(abierto);
+        break;
+    case Obstaculo::Carpeta: SHCreateDirectoryExW(nullptr, text::Wide(ruta).c_str(), nullptr); break;
+    }
+    const auto antes = Arbol(inst.raiz);
+    vendedor.Conta("QTRACT.KAV", Archivo(""));
+    // A program held open hides its version: the full archive is asked for.
+    vendedor.Conta("QTR.KAV", Archivo(""));
+
+    Ventana v = inst.Arrancar();
+    ASSERT_NE(v.h, nullptr);
+    Pulsar(Control(v.h, "bInstalar"));
+    const std::vector<std::string> textos = ContestarHastaReposo(v, inst);
+    EXPECT_NE(Todos(textos).find(c.fichero), std::string::npos) << Todos(textos);
+    const auto despues = Arbol(inst.raiz);  // as `antes`, with the file still held
+    abierto.reset();
+    EXPECT_EQ(despues, antes) << Diferencias(antes, despues);
+    SetFileAttributesW(text::Wide(ruta).c_str(), FILE_ATTRIBUTE_NORMAL);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Casos, FalloAlEscribir,
+    ::testing::Values(CasoObstaculo{"solo_lectura_primera", Obstaculo::SoloLectura, "CONTA.EXE"},
+                      CasoObstaculo{"solo_lectura_media", Obstaculo::SoloLectura, "NOTAS.TXT"},
+                      CasoObstaculo{"solo_lectura_ultima", Obstaculo::SoloLectura, "MEDIO.DLL"},
+                      CasoObstaculo{"abierto_primera", Obstaculo::Abierto, "CONTA.EXE"},
+                      CasoObstaculo{"abierto_media", Obstaculo::Abierto, "Util\\LIB.DLL"},
+                      CasoObstaculo{"abierto_ultima", Obstaculo::Abierto, "MEDIO.DLL"},
+                      CasoObstaculo{"carpeta_media", Obstaculo::Carpeta, "Nueva\\Dentro\\NUEVO.TXT"},
+                      CasoObstaculo{"carpeta_ultima", Obstaculo::Carpeta, "AYUDA.CHM"}),
+    [](const auto& info) { return std::string(info.param.nombre); });
+
+// --- the run stopped halfway ---------------------------------------------------------------
+
+// The release with enough data that the extraction takes a while: the
+// files above, then large ones.
+std::string ArchivoGrande() {
+    ArchiveBuilder act;
+    for (const Entrada& e : Lanzamiento()) act.AddFile("Conta\\Programa\\" + e.nombre, e.bytes, Tipo(1));
+    for (int i = 0; i < 8; ++i)
+        act.AddFile("Conta\\Programa\\Datos" + std::to_string(i) + "\\GRANDE.DAT",
+                    kavmake::MixedData(3 << 20, static_cast<uint32_t>(i + 7)), Tipo(1));
+    return act.Bytes();
+}
+
+std::string RutaRegistro() { return CarpetaTemporalWindows() + "Kavo\\Conta\\Actualizador.log"; }
+
+// How many files the run has started to write since the log had `desde` bytes.
+int FicherosEmpezados(size_t desde) {
+    const std::string log = ReadFile(RutaRegistro());
+    int n = 0;
+    for (size_t p = desde; p < log.size();) {
+        size_t fin = log.find('\n', p);
+        if (fin == std::string::npos) fin = log.size();
+        const std::string linea = log.substr(p, fin - p);
+        if (linea.find("  Reemplazando ") != std::string::npos || linea.find("  Escribiendo ") != std::string::npos) ++n;
+        p = fin + 1;
+    }
+    return n;
+}
+
+// Starts the update of `inst` to the large release and returns once the run
+// has started to write `ficheros` files (no window when it did not get there).
+Ventana ActualizarHasta(const Vendedor& vendedor, const Instalada& inst, int ficheros) {
+    vendedor.Conta("QTRACT.KAV", ArchivoGrande());
+    const size_t desde = ReadFile(RutaRegistro()).size();
+    Ventana v = inst.Arrancar();
+    if (!v.h) return v;
+    Pulsar(Control(v.h, "bInstalar"));
+    if (!Esperar([&] { return FicherosEmpezados(desde) >= ficheros; })) v.h = nullptr;
+    return v;
+}
+
+// A cancel through the close query in the middle of the extraction.
+TEST(Detenida, CancelarEnMitadDeLaExtraccion) {
+    Vendedor vendedor;
+    Instalada inst("detenida_cancelar");
+    const auto antes = Arbol(inst.raiz);
+    Ventana v = ActualizarHasta(vendedor, inst, 3);
+    ASSERT_NE(v.h, nullptr);
+    PostMessageW(v.h, WM_CLOSE, 0, 0);
+    Dialogo d = Contestar(v, "Vale");
+    EXPECT_EQ(d.texto, "Cancelar Actualización");
+    Esperar([&] { return !IsWindow(d.h) || !IsWindowVisible(d.h); });
+    const std::vector<std::string> textos = ContestarHastaReposo(v, inst);
+    const auto despues = Arbol(inst.raiz);
+    EXPECT_EQ(despues, antes) << Diferencias(antes, despues) << Todos(textos);
+}
+
+class Terminada : public ::testing::TestWithParam<int> {};
+
+// The process ended from outside after N files were started; the next
+// start puts the installation back and says so, and an update then runs
+// to its end.
+TEST_P(Terminada, ElSiguienteArranqueRestaura) {
+    const int ficheros = GetParam();
+    Vendedor vendedor;
+    Instalada inst("terminada_" + std::to_string(ficheros));
+    const auto antes = Arbol(inst.raiz);
+    ASSERT_NE(ActualizarHasta(vendedor, inst, ficheros).h, nullptr);  // ended here, without any clean-up
+    EXPECT_NE(Arbol(inst.raiz), antes) << "ended before it changed anything";
+    EXPECT_TRUE(Existe(inst.Copias() + "\\Actualizacion.diario"));
+
+    // The next start: the message comes before the window.
+    Ventana v;
+    v.proceso = std::make_unique<Proceso>(inst.programa + inst.ejecutable, std::vector<std::string>{"PRUEBA.VER"},
+                                          inst.programa);
+    auto d = EsperarDialogo(v.Pid(), 30s);
+    ASSERT_TRUE(d);
+    EXPECT_EQ(d->texto, "La última Actualización no terminó.\r\n\r\nSe ha restaurado la instalación tal como "
+                        "estaba antes. Ya puedes actualizar de nuevo.");
+    Responder(*d, "Vale");
+    v.h = EsperarVentana(v.Pid(), L"KvFormulario");
+    ASSERT_NE(v.h, nullptr);
+    auto despues = Arbol(inst.raiz);
+    despues.erase("KAVO.KAVO");  // the lock of the ended run stays behind, released
+    EXPECT_EQ(despues, antes) << Diferencias(antes, despues);
+
+    Pulsar(Control(v.h, "bInstalar"));
+    Contestar(v, "&No");
+    EXPECT_TRUE(v.proceso->EsperarFin());
+    for (const Entrada& e : Lanzamiento()) EXPECT_TRUE(ReadFile(inst.programa + e.nombre) == e.bytes) << e.nombre;
+    EXPECT_FALSE(Existe(inst.Copias()));
+}
+
+INSTANTIATE_TEST_SUITE_P(Puntos, Terminada, ::testing::Values(1, 5, 11));
 
 }  // namespace
