@@ -3,6 +3,7 @@
 #include <set>
 
 #include "Exception.h"
+#include "FirmaFicheros.h"
 #include "FormatoTexto.h"
 #include "Registro.h"
 #include "Rutas.h"
@@ -234,8 +235,12 @@ void TEjecucion::Limpiar() {
                 TipoMensaje::Error, BotonesMensaje::Ok);
     }
     if (d_.ModoActualizacion && d_.ModoLocal) {
-        e_.BorrarFichero(d_.DirEjecutable + d_.ArchivoPrincipal, false);
-        e_.BorrarFichero(d_.DirEjecutable + d_.NombreFicheroCliente, false);
+        // Their signatures go with them: left behind, they would be taken
+        // for a release waiting beside the updater.
+        for (const std::string& nombre : {d_.ArchivoPrincipal, d_.NombreFicheroCliente}) {
+            e_.BorrarFichero(d_.DirEjecutable + nombre, false);
+            e_.BorrarFichero(d_.DirEjecutable + nombre + firma::kExtensionFirma, false);
+        }
     }
     e_.Bloquear(false);
     e_.BarraTareas(EstadoBarraTareas::Ninguno);

@@ -1073,8 +1073,12 @@ TEST(Actualizacion, LocalConArchivoSinFirmaNoTocaNada) {
     g.d.ModoLocal = true;
     g.d.DirEjecutable = kPrograma;
     g.ficheros[kPrograma + "QTR.KAV"] = "x";
+    g.ficheros[kPrograma + "QTR.KAV.firma"] = "firma";
     g.run.Instalar();
     EXPECT_LT(g.Indice("Firma:" + kPrograma + "QTR.KAV"), g.Indice("Extraer:" + kPrograma + "QTR.KAV"));
+    // Nothing of the local release stays beside the updater.
+    EXPECT_FALSE(g.ficheros.count(kPrograma + "QTR.KAV"));
+    EXPECT_FALSE(g.ficheros.count(kPrograma + "QTR.KAV.firma"));
 }
 
 TEST(Extraccion, ActualizadorNuevoSeRecuerdaUnaVez) {
