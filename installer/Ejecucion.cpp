@@ -249,7 +249,17 @@ void TEjecucion::Limpiar() {
 // --- downloads --------------------------------------------------------------------
 
 bool TEjecucion::Descargar() {
-    if (d_.ModoLocal) return ComprobarFirmasLocales();
+    if (d_.ModoLocal) {
+        // Busy from here, as a download would be: a close asked for in a
+        // pump before the extraction must cancel the run, not close the
+        // window under it.
+        d_.CancelarPedido = false;
+        d_.Resultado = rsNinguno;
+        d_.Estado = esDescargando;
+        if (ComprobarFirmasLocales()) return true;
+        v_.PaginaEnReposo(true);
+        return false;
+    }
     if (!e_.HayConexionInternet()) {
         Mensaje("Imposible realizar conexión con el Servidor de KAVO.\n\rRevisa tu configuración de Conexión a "
                    "Internet.",
@@ -490,6 +500,12 @@ bool TEjecucion::ExtraerPasos() {
     ComprobarInstalado(primerPaso);
     v_.LeerRutasDatos();  // the data folder is a destination the check must know
     ComprobarArchivos(primerPaso);
+    // A cancel confirmed while the archives were read stops the run before
+    // the first file changes.
+    if (d_.CancelarPedido) {
+        d_.Resultado = rsCancelado;
+        return false;
+    }
     ComprobarDestino();
     PrepararCopias();
     d_.Estado = esExtrayendo;

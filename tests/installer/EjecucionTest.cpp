@@ -1081,6 +1081,36 @@ TEST(Actualizacion, LocalConArchivoSinFirmaNoTocaNada) {
     EXPECT_FALSE(g.ficheros.count(kPrograma + "QTR.KAV.firma"));
 }
 
+// A close confirmed while the archives are checked, before the first file
+// changes: the run is busy at every pump, stops without extracting, and
+// leaves the installation as it was and the page idle, whether the archives
+// were downloaded or taken from the folder.
+TEST(Actualizacion, CancelarMientrasSeComprueban) {
+    for (bool local : {false, true}) {
+        Falso f = Actualizacion();
+        f.servidor["QTR.KAV"] = {{"Conta\\Programa\\CONTA.EXE", 1, "nuevo"}};
+        if (local) {
+            f.d.ModoLocal = true;
+            f.d.DirEjecutable = kPrograma;
+            f.ficheros[kPrograma + "QTR.KAV"] = "x";
+        }
+        std::vector<TEstado> vistos;
+        f.alProcesar = [&] {
+            vistos.push_back(f.d.Estado);
+            if (!f.log.empty() && f.log.back().rfind("De:Comprobando: ", 0) == 0) f.d.CancelarPedido = true;
+        };
+        const auto antes = f.ficheros;
+        f.run.Instalar();
+        ASSERT_TRUE(f.d.CancelarPedido) << local;
+        for (TEstado e : vistos) EXPECT_NE(e, esReposo) << local;
+        EXPECT_FALSE(f.Vio("Extraer:" + f.run.DirDescargas() + "QTR.KAV")) << local;
+        for (const auto& [ruta, bytes] : antes)
+            if (ruta.find("QTR.KAV") == std::string::npos) EXPECT_EQ(f.ficheros[ruta], bytes) << local << " " << ruta;
+        EXPECT_EQ(f.d.Estado, esReposo) << local;
+        EXPECT_EQ(f.Vio("Bloquear"), f.Vio("Desbloquear")) << local;
+    }
+}
+
 TEST(Extraccion, ActualizadorNuevoSeRecuerdaUnaVez) {
     Falso f = Actualizacion();
     f.ficheros[kPrograma + "Actualizador.exe"] = "viejo";
