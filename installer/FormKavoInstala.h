@@ -6,12 +6,14 @@
 #include <array>
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <set>
 #include <string>
 #include <vector>
 
 #include "Bloqueo.h"
 #include "DatosControlador.h"
+#include "Desatendido.h"
 #include "Ejecucion.h"
 #include "ExtractorInstalador.h"
 #include "Form.h"
@@ -151,6 +153,11 @@ public:
     TFFrameInstalar* PaginaInstalacion = nullptr;
     TFFramepsql* PaginaMotor = nullptr;
     bool EsperandoMotor = false;
+    // An unattended run's engine choice (/MOTOR): the engine page is answered
+    // by it, and its installer watched until it ends, with no one to ask.
+    std::optional<desatendido::Motor> MotorDesatendido;
+    // Whether an engine installer is still being watched.
+    bool InstalandoMotor() const { return Timer3.Enabled(); }
 
     // The run of the install button, and the side effects it goes through
     // (tests of the window give it other ones).
@@ -180,6 +187,8 @@ private:
     std::unique_ptr<TEjecucion> ejecucion_;
     void FundidoSalida();
     bool cierreSinPregunta_ = false;
+    // Ticks of the watch while the installer's window has not come up.
+    int segundosSinInstalador_ = 0;
 };
 
 // The vendor's server address without a final "/" (the paths bring it).

@@ -6,9 +6,20 @@
 #include "Application.h"
 #include "Mensajes.h"
 #include "MotorSistema.h"
+#include "Registro.h"
+
+namespace {
+// How long an unattended run waits for the installer's window to come up
+// before it takes the start as failed: nobody would press Cancelar.
+constexpr int kSegundosHastaVerInstalador = 120;
+}  // namespace
 
 void TFFormKavoInstala::OfrecerMotor() {
     Estado = esTerminado;
+    if (MotorDesatendido == desatendido::Motor::No) {
+        Anotar("Motor de la base de datos: no se instala");
+        return;
+    }
     // A server belongs on the computer that holds the data: a folder on
     // another one's share (also through a mapped drive) gets no engine page.
     std::string error = ErrorServidorMotor(RutaUniversal(Extractor1.ExtractPath), NombreEquipo(), Mayusculas);
@@ -17,6 +28,10 @@ void TFFormKavoInstala::OfrecerMotor() {
         return;
     }
     MostrarPaginaMotor();
+    if (!MotorDesatendido) return;
+    PaginaMotor->RadioGroup1->SetItemIndex(*MotorDesatendido == desatendido::Motor::Servidor ? 0 : 1);
+    PaginaMotor->RadioGroup1Click();
+    LanzarInstaladorMotor();
 }
 
 void TFFormKavoInstala::LanzarInstaladorMotor() {
@@ -25,7 +40,13 @@ void TFFormKavoInstala::LanzarInstaladorMotor() {
     // sees its window, and the user can still close ours.
     PeticionShell p{Handle(), RutaInstaladorMotor(Extractor1.ExtractPath, TipoMotor, servidor), "\"/s\"", ""};
     p.sinAvisos = true;
-    AbrirConShell(p);
+    const bool iniciado = AbrirConShell(p);
+    Anotar("Instalador del motor" + std::string(iniciado ? " iniciado: " : " no iniciado: ") + p.fichero);
+    if (!iniciado && MotorDesatendido) {
+        MensajeError("No se ha podido iniciar el instalador del motor de la base de datos: " + p.fichero);
+        return;
+    }
+    segundosSinInstalador_ = 0;
     Timer3.SetEnabled(true);
     bInstalar->SetEnabled(false);
 }
@@ -35,6 +56,11 @@ void TFFormKavoInstala::Timer3Timer() {
     VentanasEscritorio escritorio;
     switch (VigilarInstalador(Timer3.Enabled(), TipoMotor, servidor, EsperandoMotor, escritorio)) {
     case PasoVigilancia::Nada:
+        if (MotorDesatendido && Timer3.Enabled() && !EsperandoMotor &&
+            ++segundosSinInstalador_ >= kSegundosHastaVerInstalador) {
+            Timer3.SetEnabled(false);
+            MensajeError("El instalador del motor de la base de datos no ha aparecido.");
+        }
         return;
     case PasoVigilancia::MotorNoSoportado:
         // The modal message lets the timer tick on: stopped first, or every
@@ -51,10 +77,14 @@ void TFFormKavoInstala::Timer3Timer() {
         EsperandoMotor = false;
         PaginaMotor->LbMotor->SetCaption("");
         bInstalar->SetEnabled(true);
+        Anotar("El instalador del motor terminó sin cambios");
+        // Attended, the user may try again; unattended, that is the end.
+        if (MotorDesatendido) MensajeError("La instalación del motor de la base de datos no se ha completado.");
         return;
     case PasoVigilancia::InstaladorTerminado:
         Timer3.SetEnabled(false);
         PaginaMotor->LbMotor->SetCaption(kTextoMotorCompletado);
+        Anotar(kTextoMotorCompletado);
         if (servidor) FinInstalacionServidor();
         return;
     }

@@ -57,7 +57,15 @@ int ProgramaInstalador::Ejecutar() {
     }
     if (FormularioListo && !fallo_) {
         if (opciones_.carpeta) form_->PaginaDirectorio->eDirPrograma->SetText(*opciones_.carpeta);
+        // No engine unless the script asks for one: an engine is installed
+        // once per computer, and the safe answer is to leave it alone.
+        form_->MotorDesatendido = opciones_.motor.value_or(desatendido::Motor::No);
         forms::Application().Proteger([&] { form_->Instalar(); });
+        // The engine's installer is watched by a timer, which needs the loop.
+        while (form_->InstalandoMotor() && !forms::Application().Terminated()) {
+            WaitMessage();
+            forms::Application().ProcessMessages();
+        }
     }
     const int codigo = fallo_.value_or(FormularioListo ? desatendido::csHecho : desatendido::csOtroError);
     Anotar("Desatendido: fin, código de salida " + std::to_string(codigo));

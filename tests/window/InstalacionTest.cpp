@@ -200,6 +200,70 @@ TEST(Desatendida, PrimeraInstalacionConCodigoDeSalidaYRegistro) {
     DeleteFileW(text::Wide(Escritorio() + "ContaKavo.lnk").c_str());
 }
 
+// An unattended first installation with an engine that brings its own
+// installer: none unless /MOTOR asks for one; asked for, its installer is
+// started silently and watched to the end, and one that gives up fails the run.
+TEST(Desatendida, MotorSegunElSwitch) {
+    struct Caso {
+        const char* nombre;
+        const char* motor;      // the switch, or nothing
+        bool servidor;          // which installer the case looks at
+        const char* orden;      // what the stand-in installer is told
+        DWORD codigo;
+        const char* enRegistro;
+        bool arrancado;
+    };
+    const Caso casos[] = {
+        {"sin_switch", nullptr, true, "segundos=1\r\n", 0, "Motor de la base de datos: no se instala", false},
+        {"no", "/MOTOR=no", false, "segundos=1\r\n", 0, "Motor de la base de datos: no se instala", false},
+        {"servidor", "/MOTOR=servidor", true, "segundos=1\r\n", 0,
+         "Instalación del motor del base de datos completada.", true},
+        {"cliente", "/MOTOR=cliente", false, "segundos=1\r\n", 0,
+         "Instalación del motor del base de datos completada.", true},
+        {"sin_cambios", "/MOTOR=cliente", false, "accion=segundo\r\nsegundos=1\r\nvida=20\r\n", 9,
+         "La instalación del motor de la base de datos no se ha completado.", true},
+    };
+    const std::string simulador = ReadFile(RutaWindows(KV_SIMULADOR_EXE));
+    const char* servidorExe = "Install_PSQL_Workgroup_Engine.exe";
+    const char* clienteExe = "Install_PSQL_Client.exe";
+    for (const Caso& c : casos) {
+        SCOPED_TRACE(c.nombre);
+        Vendedor vendedor;
+        ArchiveBuilder qtr;
+        qtr.AddFile("Conta\\Programa\\CONTA.EXE", "programa", Tipo(1));
+        vendedor.Conta("QTR.KAV", qtr.Bytes());
+        ArchiveBuilder motor;
+        for (const char* exe : {servidorExe, clienteExe}) {
+            motor.AddFile(std::string("Externos\\PSQL12\\") + exe, simulador, Tipo(4));
+            motor.AddFile(std::string("Externos\\PSQL12\\") + exe + ".orden", c.orden, Tipo(4));
+        }
+        vendedor.Externo("PSQL.KAV", motor.Bytes());
+        ArchiveBuilder soporte;
+        soporte.AddFile("Conta\\Soporte\\LEEME.TXT", "soporte", Tipo(11));
+        vendedor.Externo("SOPORTE.KAV", soporte.Bytes());
+
+        std::string carpeta = CarpetaNueva(std::string("desatendida_motor_") + c.nombre);
+        std::string instalador = carpeta + "INSTALAR.EXE";
+        ConstruirInstalador(Programa(), instalador, DatosLanzamiento(2026, 11, 20, 4711, 10, 5, 0));
+        const std::string destino = carpeta + "Mis Programas";
+        const std::string registro = carpeta + "instalacion.log";
+        std::vector<std::string> args{"/VERYSILENT", "/DIR=" + destino, "/LOG=" + registro};
+        if (c.motor) args.push_back(c.motor);
+        Proceso p(instalador, args, carpeta);
+        ASSERT_TRUE(p.EsperarFin(120s));
+        EXPECT_EQ(p.CodigoSalida(), c.codigo);
+        const std::string log = ReadFile(registro);
+        EXPECT_NE(log.find(c.enRegistro), std::string::npos) << log;
+        const std::string motores = destino + "\\Externos\\PSQL12\\";
+        const std::string elegido = motores + (c.servidor ? servidorExe : clienteExe);
+        const std::string otro = motores + (c.servidor ? clienteExe : servidorExe);
+        EXPECT_EQ(ReadFile(elegido + ".args"), c.arrancado ? "\"/s\"\n" : "");
+        EXPECT_FALSE(Existe(otro + ".args"));
+        EXPECT_EQ(ReadFile(destino + "\\Conta\\Programa\\CONTA.EXE"), "programa");
+    }
+    DeleteFileW(text::Wide(Escritorio() + "ContaKavo.lnk").c_str());
+}
+
 // An unattended update: done, or stopped with the code of the reason and the
 // installed copy as it was.
 TEST(Desatendida, ActualizacionConCodigoDeSalida) {
