@@ -1,6 +1,7 @@
 #include "main.h"
 
 #include "Exception.h"
+#include "FirmaFicheros.h"
 #include "Rutas.h"
 #include "FrameProgramaConta.h"
 #include "Mensajes.h"
@@ -97,10 +98,15 @@ void TFMain::ObtenerFicheroCliente() {
 // A local update reads the per-installation file beside the updater when the
 // user saved it there; the local dialog only asks for the program archive,
 // so without it the archive's own header tells the release.
+// Either is read here before the run checks the release, so each is checked
+// against its signature first, as a download would be.
 TypeVersionesConta TFMain::RegistroLocal() {
-    if (!NombreFicheroCliente.empty() && FicheroExiste(DirEjecutable + NombreFicheroCliente))
+    if (!NombreFicheroCliente.empty() && FicheroExiste(DirEjecutable + NombreFicheroCliente)) {
+        firma::ComprobarConClavesDeLaVersion(DirEjecutable + NombreFicheroCliente);
         return LeerVersionesComprimidas(DirEjecutable + NombreFicheroCliente);
+    }
     NombreFicheroCliente.clear();
+    firma::ComprobarConClavesDeLaVersion(DirEjecutable + ArchivoPrincipal);
     Extractor1.SetFileName(DirEjecutable + ArchivoPrincipal);
     Extractor1.SFXSize = 0;
     Extractor1.Open();

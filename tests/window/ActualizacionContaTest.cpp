@@ -6,6 +6,8 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <filesystem>
+#include <fstream>
 
 #include "InstalacionPrueba.h"
 
@@ -161,6 +163,54 @@ TEST(ActualizacionContaLocal, AceptadaConElArchivoAlLado) {
     EXPECT_EQ(vendedor.http.Gets("/_descargas_/externos/Conta/QTR.KAV"), antes) << "nothing downloaded";
     EXPECT_FALSE(Existe(inst.programa + "QTR.KAV"));
     EXPECT_FALSE(Existe(inst.Copias()));
+}
+
+// The archive beside the updater is checked against its signature before the
+// updater reads the release from it: unsigned or changed, it is refused by
+// name and nothing of the installation changes; the user's file stays.
+TEST(ActualizacionContaLocal, ArchivoAlLadoSinFirmaBuenaSeRechaza) {
+    struct Caso {
+        const char* nombre;
+        bool firmado;
+        const char* texto;
+    };
+    const Caso casos[] = {
+        {"sin_firma", false, "Fichero QTR.KAV rechazado: falta su firma."},
+        {"alterado", true, "Fichero QTR.KAV rechazado: no coincide con su firma (dañado o alterado)."},
+    };
+    for (const Caso& c : casos) {
+        SCOPED_TRACE(c.nombre);
+        Vendedor vendedor;
+        Instalada inst(std::string("conta_local_") + c.nombre);
+        EscribirFichero(inst.programa + "CONTA.INI", "[ACTUALIZACION]\r\n");
+        const std::string antes = ReadFile(inst.programa + "CONTA.EXE");
+        kavmake::ArchiveOptions opciones;
+        const auto lanzamiento = DatosLanzamiento(2026, 12, 1, 4711, 10, 6, 0);
+        std::copy(lanzamiento.begin(), lanzamiento.end(), opciones.userData.Bytes.begin());
+        ArchiveBuilder qtr(opciones);
+        qtr.AddFile("Conta\\Programa\\CONTA.EXE", ProgramaConVersion(10, 6), Tipo(5));
+        qtr.WriteTo(inst.programa + "QTR.KAV");
+        if (c.firmado) {
+            SignFileWith(inst.programa + "QTR.KAV", TestSecretKey());
+            std::ofstream(std::filesystem::path(text::Wide(inst.programa + "QTR.KAV")), std::ios::app) << "x";
+        }
+        const std::string archivo = ReadFile(inst.programa + "QTR.KAV");
+
+        Proceso p(inst.programa + inst.ejecutable, {}, inst.programa);
+        HWND dialogo = EsperarVentana(p.Id(), L"KvDialogo");
+        ASSERT_NE(dialogo, nullptr);
+        Pulsar(Control(dialogo, "btnLocal"));
+        Pulsar(Control(dialogo, "BtIniciar"));
+        auto d = EsperarDialogo(p.Id(), 60s);
+        ASSERT_TRUE(d);
+        EXPECT_EQ(d->texto, c.texto);
+        Responder(*d, "Vale");
+        EXPECT_TRUE(p.EsperarFin());
+
+        EXPECT_TRUE(ReadFile(inst.programa + "CONTA.EXE") == antes);
+        EXPECT_TRUE(ReadFile(inst.programa + "QTR.KAV") == archivo) << "the user's file stays as it was";
+        EXPECT_FALSE(Existe(inst.Copias()));
+    }
 }
 
 }  // namespace
