@@ -24,4 +24,17 @@ export WINEARCH=win64
 # other tests use the prefix, so ctest would wait for the pipe to close and
 # time out a test that had already passed. A no-op when one is running.
 wineserver </dev/null >/dev/null 2>&1 || true
+# Wine's own processes (services, the desktop) inherit the standard error of
+# the program that first needs them and live while the prefix is in use; on a
+# pipe, ctest would wait for them. So on a pipe the program's standard error
+# goes to a file, passed on when it ends. A file (the debug-channel tests
+# read theirs while the program runs) or a terminal is used directly.
+if [ -p /dev/stderr ]; then
+    errores=$(mktemp)
+    codigo=0
+    wine "$@" 2>"$errores" || codigo=$?
+    cat "$errores" >&2
+    rm -f "$errores"
+    exit $codigo
+fi
 exec wine "$@"
