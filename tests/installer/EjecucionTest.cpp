@@ -1064,7 +1064,9 @@ TEST(Actualizacion, LocalConArchivoSinFirmaNoTocaNada) {
     EXPECT_FALSE(f.Vio("Extraer:" + kPrograma + "QTR.KAV"));
     EXPECT_TRUE(std::none_of(f.log.begin(), f.log.end(), [](const std::string& l) { return l.rfind("Ini:", 0) == 0; }));
     for (const auto& [ruta, bytes] : antes)
-        if (ruta != kPrograma + "QTR.KAV") EXPECT_EQ(f.ficheros[ruta], bytes) << ruta;
+        if (ruta != kPrograma + "QTR.KAV") {
+            EXPECT_EQ(f.ficheros[ruta], bytes) << ruta;
+        }
     EXPECT_EQ(f.Vio("Bloquear"), f.Vio("Desbloquear"));
 
     // Signed, the same run goes on.
@@ -1105,7 +1107,9 @@ TEST(Actualizacion, CancelarMientrasSeComprueban) {
         for (TEstado e : vistos) EXPECT_NE(e, esReposo) << local;
         EXPECT_FALSE(f.Vio("Extraer:" + f.run.DirDescargas() + "QTR.KAV")) << local;
         for (const auto& [ruta, bytes] : antes)
-            if (ruta.find("QTR.KAV") == std::string::npos) EXPECT_EQ(f.ficheros[ruta], bytes) << local << " " << ruta;
+            if (ruta.find("QTR.KAV") == std::string::npos) {
+                EXPECT_EQ(f.ficheros[ruta], bytes) << local << " " << ruta;
+            }
         EXPECT_EQ(f.d.Estado, esReposo) << local;
         EXPECT_EQ(f.Vio("Bloquear"), f.Vio("Desbloquear")) << local;
     }

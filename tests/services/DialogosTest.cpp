@@ -97,7 +97,7 @@ void CALLBACK Responder(HWND, UINT, UINT_PTR temporizador, DWORD) {
     HWND dialogo = nullptr;
     EnumThreadWindows(GetCurrentThreadId(), BuscarDialogo, reinterpret_cast<LPARAM>(&dialogo));
     if (!dialogo) return;
-    if (!g_seleccion.empty() && TextoSeleccionado(dialogo) != g_seleccion && ++g_esperas < 50) return;
+    if (!g_seleccion.empty() && TextoSeleccionado(dialogo) != g_seleccion && ++g_esperas < 200) return;
     KillTimer(nullptr, temporizador);
     wchar_t titulo[128] = L"";
     GetWindowTextW(dialogo, titulo, 128);
@@ -157,7 +157,9 @@ TEST(BuscarCarpeta, RealPickerStartsAtTheGivenFolder) {
         ASSERT_TRUE(g_respondido) << "the picker never showed";
         EXPECT_TRUE(elegida) << estiloNuevo;
         EXPECT_TRUE(prueba::Existe(carpeta)) << carpeta;
-        if (!estiloNuevo) EXPECT_EQ(carpeta, dir / "Kavo\\Conta");
+        if (!estiloNuevo) {
+            EXPECT_EQ(carpeta, dir / "Kavo\\Conta");
+        }
     }
 }
 
