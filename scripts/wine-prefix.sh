@@ -6,12 +6,9 @@
 # then leaves out its drive links, and every program fails with "could not
 # load kernel32.dll"), is wiped and made again. Several tests may start at
 # once: the lock lets one of them make it while the others wait.
-# Wine links the user's Desktop, Documents and the like to the Unix home, so
-# every prefix would share one desktop (and tests would leave shortcuts in
-# the home folder): each prefix gets folders of its own instead.
 set -e
 prefix=$1
-ready="$prefix/.kv-prefix-ready"
+ready="$prefix/.kv-ready"
 [ -f "$ready" ] && exit 0
 mkdir -p "$(dirname "$prefix")"
 exec 9>"$prefix.lock"
@@ -27,9 +24,6 @@ for attempt in 1 2; do
     # test's whole time limit.
     if timeout 300 wineboot -i >"$log" 2>&1 && timeout 120 wineserver -w \
         && [ -e "$prefix/dosdevices/c:" ]; then
-        for folder in "$prefix"/drive_c/users/*/*; do
-            if [ -L "$folder" ]; then rm "$folder" && mkdir "$folder"; fi
-        done
         touch "$ready"
         exit 0
     fi
