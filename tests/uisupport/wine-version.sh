@@ -10,6 +10,8 @@ export KV_WINEPREFIX="$prefix"
 mkdir -p "$(dirname "$prefix")"
 (
     flock 9
+    # Made (or remade) first: a remade prefix has lost its version setting.
+    "$root/scripts/wine-prefix.sh" "$prefix"
     if [ ! -f "$prefix/.kv-version-$version" ]; then
         "$root/scripts/wine-run.sh" winecfg -v "$version"
         WINEPREFIX="$prefix" wineserver -w
