@@ -127,6 +127,17 @@ INSTANTIATE_TEST_SUITE_P(
                       CasoConta{"lanzamiento_igual", 12, 5, 12, 5, true, "QTR.KAV", true}),
     [](const auto& info) { return std::string(info.param.nombre); });
 
+// A release of 10.06 saved beside the updater, as the local installation
+// dialog asks: the archive alone, its release in its header.
+void ArchivoAlLado(const Instalada& inst, const std::string& conta) {
+    kavmake::ArchiveOptions opciones;
+    const auto lanzamiento = DatosLanzamiento(2026, 12, 1, 4711, 10, 6, 0);
+    std::copy(lanzamiento.begin(), lanzamiento.end(), opciones.userData.Bytes.begin());
+    ArchiveBuilder qtr(opciones);
+    qtr.AddFile("Conta\\Programa\\CONTA.EXE", conta, Tipo(5));
+    qtr.WriteTo(inst.programa + "QTR.KAV");
+}
+
 // No recorded customer: the local installation dialog; accepted with the
 // archive beside the updater, the update runs from it, with no download, and
 // the archive goes afterwards.
@@ -135,12 +146,7 @@ TEST(ActualizacionContaLocal, AceptadaConElArchivoAlLado) {
     Instalada inst("conta_local");
     EscribirFichero(inst.programa + "CONTA.INI", "[ACTUALIZACION]\r\n");
     const std::string conta = ProgramaConVersion(10, 6);
-    kavmake::ArchiveOptions opciones;
-    const auto lanzamiento = DatosLanzamiento(2026, 12, 1, 4711, 10, 6, 0);
-    std::copy(lanzamiento.begin(), lanzamiento.end(), opciones.userData.Bytes.begin());
-    ArchiveBuilder qtr(opciones);
-    qtr.AddFile("Conta\\Programa\\CONTA.EXE", conta, Tipo(5));
-    qtr.WriteTo(inst.programa + "QTR.KAV");
+    ArchivoAlLado(inst, conta);
     SignFileWith(inst.programa + "QTR.KAV", TestSecretKey());
 
     const int antes = vendedor.http.Gets("/_descargas_/externos/Conta/QTR.KAV");
@@ -184,12 +190,7 @@ TEST(ActualizacionContaLocal, ArchivoAlLadoSinFirmaBuenaSeRechaza) {
         Instalada inst(std::string("conta_local_") + c.nombre);
         EscribirFichero(inst.programa + "CONTA.INI", "[ACTUALIZACION]\r\n");
         const std::string antes = ReadFile(inst.programa + "CONTA.EXE");
-        kavmake::ArchiveOptions opciones;
-        const auto lanzamiento = DatosLanzamiento(2026, 12, 1, 4711, 10, 6, 0);
-        std::copy(lanzamiento.begin(), lanzamiento.end(), opciones.userData.Bytes.begin());
-        ArchiveBuilder qtr(opciones);
-        qtr.AddFile("Conta\\Programa\\CONTA.EXE", ProgramaConVersion(10, 6), Tipo(5));
-        qtr.WriteTo(inst.programa + "QTR.KAV");
+        ArchivoAlLado(inst, ProgramaConVersion(10, 6));
         if (c.firmado) {
             SignFileWith(inst.programa + "QTR.KAV", TestSecretKey());
             std::ofstream(std::filesystem::path(text::Wide(inst.programa + "QTR.KAV")), std::ios::app) << "x";

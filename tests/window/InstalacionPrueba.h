@@ -89,6 +89,10 @@ struct Vendedor {
         kavmake::ArchiveBuilder motor;
         motor.AddFile("Externos\\Motor\\BTRV6.TXT", "btrieve 6", Tipo(3));
         Externo("BTRIEVE6.KAV", motor.Bytes());
+        Soporte();
+    }
+    // The support archive of a first installation, one file.
+    void Soporte() const {
         kavmake::ArchiveBuilder soporte;
         soporte.AddFile("Conta\\Soporte\\LEEME.TXT", "soporte", Tipo(11));
         Externo("SOPORTE.KAV", soporte.Bytes());

@@ -51,9 +51,7 @@ TEST_P(PrimeraInstalacion, DescargaExtraeEInforma) {
     motor.AddFile("Externos\\Motor\\PSQL.TXT", "psql", Tipo(4));
     motor.AddFile("Externos\\Motor\\BTRV6.TXT", "btrieve 6", Tipo(3));
     vendedor.Externo(c.archivoMotor, motor.Bytes());
-    ArchiveBuilder soporte;
-    soporte.AddFile("Conta\\Soporte\\LEEME.TXT", "soporte", Tipo(11));
-    vendedor.Externo("SOPORTE.KAV", soporte.Bytes());
+    vendedor.Soporte();
 
     std::string carpeta = CarpetaNueva(std::string("primera_") + c.nombre);
     std::string instalador = carpeta + "INSTALAR.EXE";
@@ -238,9 +236,7 @@ TEST(Desatendida, MotorSegunElSwitch) {
             motor.AddFile(std::string("Externos\\PSQL12\\") + exe + ".orden", c.orden, Tipo(4));
         }
         vendedor.Externo("PSQL.KAV", motor.Bytes());
-        ArchiveBuilder soporte;
-        soporte.AddFile("Conta\\Soporte\\LEEME.TXT", "soporte", Tipo(11));
-        vendedor.Externo("SOPORTE.KAV", soporte.Bytes());
+        vendedor.Soporte();
 
         std::string carpeta = CarpetaNueva(std::string("desatendida_motor_") + c.nombre);
         std::string instalador = carpeta + "INSTALAR.EXE";
