@@ -1,6 +1,7 @@
 #include "FormKavoInstala.h"
 
 #include "Application.h"
+#include "Confinamiento.h"
 #include "Desatendido.h"
 #include "LibActualizadorComun.h"
 #include "LibActualizadorConta.h"
@@ -96,7 +97,10 @@ TFFormKavoInstala::~TFFormKavoInstala() {
     if (!ModoLocal && ListaDescargas) {
         for (const auto& f : *ListaDescargas)
             if (FicheroExiste(f)) BorrarFichero(f, false);
-        if (ModoActualizacion && !NombreFicheroCliente.empty()) BorrarFichero(DirDescargas() + NombreFicheroCliente, false);
+        // Only ever a plain name here (refused at start-up otherwise): the
+        // file goes from the folder it was read from and nowhere else.
+        if (ModoActualizacion && NombreSimple(NombreFicheroCliente))
+            BorrarFichero(DirDescargas() + NombreFicheroCliente, false);
     }
     if (ManejadorBloqueo.Tomado()) {
         try {

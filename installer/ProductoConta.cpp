@@ -3,6 +3,8 @@
 #include <cmath>
 #include <cstdlib>
 
+#include "Confinamiento.h"
+#include "Exception.h"
 #include "TablaModulos.h"
 
 namespace conta {
@@ -97,6 +99,8 @@ ArgumentosActualizador InterpretarArgumentos(const std::vector<std::string>& arg
         if (a[0] != '/') {
             // Only the first argument names the release record, as the
             // accounting program starts the updater.
+            if (i == 0 && !NombreSimple(a))
+                throw Exception("El nombre del fichero de la instalación no es válido:\r\n\r\n" + a);
             if (i == 0) r.ficheroCliente = a;
             continue;
         }

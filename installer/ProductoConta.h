@@ -106,7 +106,10 @@ inline constexpr uint8_t kPasoPrograma = 3;
 
 // --- the updater's command line ----------------------------------------------
 // A relaunched updater gets "/ACT /YPOS<top> /XPOS<left>": arguments that
-// begin with "/" are switches, never the release record's name.
+// begin with "/" are switches, never the release record's name. The record
+// is read from, and deleted at exit in, one folder: a name that is not a
+// plain file name there (a path, "..", a drive, a stream, a device) raises
+// "El nombre del fichero de la instalación no es válido:" with the name.
 struct ArgumentosActualizador {
     std::string ficheroCliente;  // the first argument that is no switch
     std::optional<int> x, y;     // the window's position asked for

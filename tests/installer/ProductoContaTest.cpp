@@ -154,7 +154,6 @@ TEST(ArgumentosActualizador, LasBarrasSonOpciones) {
     const Caso casos[] = {
         {{}, "", {}, {}},
         {{"CLI4711.VER"}, "CLI4711.VER", {}, {}},
-        {{"C:\\Temp\\Kavo\\Conta\\CLI4711.VER"}, "C:\\Temp\\Kavo\\Conta\\CLI4711.VER", {}, {}},
         // A relaunched updater: no record named, the window's place given.
         {{"/ACT", "/YPOS120", "/XPOS-8"}, "", -8, 120},
         {{"/ACT"}, "", {}, {}},
@@ -171,6 +170,26 @@ TEST(ArgumentosActualizador, LasBarrasSonOpciones) {
         EXPECT_EQ(a.x, c.x) << todos;
         EXPECT_EQ(a.y, c.y) << todos;
     }
+}
+
+// The record is deleted at exit from the folder it was read from: a name
+// that leads anywhere else is refused before anything is read or deleted.
+TEST(ArgumentosActualizador, NombreDelRegistroConfinado) {
+    for (const char* nombre :
+         {"C:\\Temp\\Kavo\\Conta\\CLI4711.VER", "..\\..\\victima.txt", "sub\\CLI.VER", "../CLI.VER", "C:CLI.VER",
+          "\\\\srv\\recurso\\CLI.VER", "\\\\.\\pipe\\x", "CLI.VER:flujo", "..", "NUL", "con.ver", "COM1.VER",
+          "CLI.VER.", "CLI.VER ", "CLI*.VER"}) {
+        try {
+            InterpretarArgumentos({nombre});
+            ADD_FAILURE() << nombre;
+        } catch (const std::exception& e) {
+            EXPECT_EQ(std::string(e.what()),
+                      std::string("El nombre del fichero de la instalación no es válido:\r\n\r\n") + nombre);
+        }
+    }
+    // A switch in first place is no name, and a later argument is not read.
+    EXPECT_EQ(InterpretarArgumentos({"/ACT", "..\\x"}).ficheroCliente, "");
+    EXPECT_EQ(InterpretarArgumentos({"CLI.VER", "..\\x"}).ficheroCliente, "CLI.VER");
 }
 
 TEST(CarpetasInstalacion, DesdeLaCarpetaDelActualizador) {
