@@ -65,6 +65,8 @@ std::optional<std::string> RutaCanonica(const std::string& original) {
         if (!NombreSimple(parte)) return std::nullopt;
         r += "\\" + parte;
     }
+    // A bare drive or share is no file or folder of an installation.
+    if (r == raiz) return std::nullopt;
     return r;
 }
 

@@ -19,7 +19,8 @@ bool NombreSimple(const std::string& nombre);
 // separators as "\", doubled ones and "." parts dropped, no trailing
 // separator. None when the path is relative or drive-relative ("C:x"), a
 // device or long-path form ("\\.\", "\\?\"), or when one of its parts is
-// "..", or not a plain name (a stream, a device name, a trailing dot).
+// "..", or not a plain name (a stream, a device name, a trailing dot), and
+// for a bare drive or share, which no installation is.
 std::optional<std::string> RutaCanonica(const std::string& ruta);
 
 // True when canonical `ruta` lies strictly below canonical `carpeta`

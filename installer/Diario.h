@@ -9,6 +9,9 @@
 
 // The journal's file name inside the backup folder.
 inline constexpr const char* kFicheroDiario = "Actualizacion.diario";
+// The marker the updater writes in a backup folder it makes, before the
+// journal: a journal without it beside it is not followed.
+inline constexpr const char* kFicheroMarca = "Actualizacion.copia";
 
 enum class TipoAsiento {
     Movido,   // the file was moved into the backup; back: move the copy over it

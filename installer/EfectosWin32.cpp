@@ -120,18 +120,59 @@ void TEfectosWin32::MoverFichero(const std::string& origen, const std::string& d
 }
 
 bool TEfectosWin32::CopiarFichero(const std::string& origen, const std::string& destino) {
-    return ::CopiarFichero(origen, destino, false, false);
+    if (!::CopiarFichero(origen, destino, false, false)) return false;
+    // On disk before the journal names it, or before the next step counts on it.
+    win::FileHandle f(CreateFileW(Wide(destino).c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                                  FILE_ATTRIBUTE_NORMAL, nullptr));
+    return f && FlushFileBuffers(f.get());
 }
 
 bool TEfectosWin32::CopiarDirectorio(const std::string& origen, const std::string& destino) {
     return ::CopiarDirectorio(origen, destino, false);
 }
 
-bool TEfectosWin32::BorrarDirectorio(const std::string& carpeta) { return ::BorrarDirectorio(carpeta, true); }
+bool TEfectosWin32::BorrarDirectorio(const std::string& carpeta) {
+    // A folder that is a link goes as a link, never with what it leads to.
+    if (PuntoDeReparse(QuitarBarraFinal(carpeta))) return RemoveDirectoryW(Wide(QuitarBarraFinal(carpeta)).c_str()) != 0;
+    return ::BorrarDirectorio(carpeta, true);
+}
 bool TEfectosWin32::BorrarFichero(const std::string& ruta, bool lanzar) { return ::BorrarFichero(ruta, lanzar); }
 
 bool TEfectosWin32::BorrarCarpetaVacia(const std::string& carpeta) {
     return RemoveDirectoryW(Wide(carpeta).c_str()) != 0;
+}
+
+void TEfectosWin32::EscribirFichero(const std::string& ruta, const std::string& contenido) {
+    win::FileHandle f(CreateFileW(Wide(ruta).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                  FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
+    DWORD escritos = 0;
+    if (!f || !WriteFile(f.get(), contenido.data(), static_cast<DWORD>(contenido.size()), &escritos, nullptr) ||
+        escritos != contenido.size() || !FlushFileBuffers(f.get()))
+        win::RaiseLastOSError(ruta);
+}
+
+bool TEfectosWin32::PuntoDeReparse(const std::string& ruta) {
+    const DWORD a = GetFileAttributesW(Wide(ruta).c_str());
+    return a != INVALID_FILE_ATTRIBUTES && (a & FILE_ATTRIBUTE_REPARSE_POINT);
+}
+
+void TEfectosWin32::ReemplazarPrograma(const std::string& nuevo, const std::string& programa,
+                                       const std::string& apartado) {
+    const std::wstring n = Wide(nuevo), p = Wide(programa), a = Wide(apartado);
+    // One rename that replaces: the path names the old file or the new one,
+    // never neither. The system refuses it while the old file is a running
+    // image; that one can only be renamed, so it goes aside first and the
+    // path is without a file between two renames, nothing written between.
+    if (MoveFileExW(n.c_str(), p.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) return;
+    if (GetFileAttributesW(a.c_str()) != INVALID_FILE_ATTRIBUTES) DeleteFileW(a.c_str());
+    if (!MoveFileExW(p.c_str(), a.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+        win::RaiseLastOSError(programa);
+    if (!MoveFileExW(n.c_str(), p.c_str(), MOVEFILE_WRITE_THROUGH)) {
+        const DWORD codigo = GetLastError();
+        MoveFileExW(a.c_str(), p.c_str(), MOVEFILE_WRITE_THROUGH);
+        SetLastError(codigo);
+        win::RaiseLastOSError(programa);
+    }
 }
 
 std::string TEfectosWin32::LeerFichero(const std::string& ruta) {
@@ -142,15 +183,24 @@ std::string TEfectosWin32::LeerFichero(const std::string& ruta) {
     return r;
 }
 
+void TEfectosWin32::AbrirManejadorDiario(const std::string& diario, DWORD disposicion) {
+    if (diario_ && rutaDiario_ == diario) return;
+    // Readable by others, but neither writable nor deletable: an updater
+    // starting meanwhile sees it in use and leaves it alone.
+    win::FileHandle h(CreateFileW(Wide(diario).c_str(), GENERIC_READ | GENERIC_WRITE | DELETE, FILE_SHARE_READ,
+                                  nullptr, disposicion, FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT,
+                                  nullptr));
+    if (!h) win::RaiseLastOSError(diario);
+    BY_HANDLE_FILE_INFORMATION info;
+    if (!GetFileInformationByHandle(h.get(), &info)) win::RaiseLastOSError(diario);
+    if (info.dwFileAttributes & (FILE_ATTRIBUTE_REPARSE_POINT | FILE_ATTRIBUTE_DIRECTORY))
+        throw Exception("El diario es un enlace a otro lugar\r\n" + diario);
+    diario_ = std::move(h);
+    rutaDiario_ = diario;
+}
+
 void TEfectosWin32::AnexarDiario(const std::string& diario, const std::string& linea) {
-    if (!diario_ || rutaDiario_ != diario) {
-        // Readable by others, but neither writable nor deletable: an
-        // updater starting meanwhile sees it in use and leaves it alone.
-        diario_.reset(CreateFileW(Wide(diario).c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, OPEN_ALWAYS,
-                                  FILE_ATTRIBUTE_NORMAL, nullptr));
-        if (!diario_) win::RaiseLastOSError(diario);
-        rutaDiario_ = diario;
-    }
+    AbrirManejadorDiario(diario, OPEN_ALWAYS);
     LARGE_INTEGER cero{};
     DWORD escritos = 0;
     if (!SetFilePointerEx(diario_.get(), cero, nullptr, FILE_END) ||
@@ -162,6 +212,29 @@ void TEfectosWin32::AnexarDiario(const std::string& diario, const std::string& l
 void TEfectosWin32::CerrarDiario() {
     diario_.reset();
     rutaDiario_.clear();
+}
+
+std::string TEfectosWin32::AbrirDiario(const std::string& diario) {
+    AbrirManejadorDiario(diario, OPEN_EXISTING);
+    LARGE_INTEGER cero{}, tamano{};
+    if (!GetFileSizeEx(diario_.get(), &tamano) || !SetFilePointerEx(diario_.get(), cero, nullptr, FILE_BEGIN))
+        win::RaiseLastOSError(diario);
+    // A journal holds a line per file of a release: far below this.
+    if (tamano.QuadPart > (64 << 20)) throw Exception("El diario es demasiado grande\r\n" + diario);
+    std::string r(static_cast<size_t>(tamano.QuadPart), '\0');
+    DWORD leidos = 0;
+    if (!r.empty() && !ReadFile(diario_.get(), r.data(), static_cast<DWORD>(r.size()), &leidos, nullptr))
+        win::RaiseLastOSError(diario);
+    r.resize(leidos);
+    return r;
+}
+
+bool TEfectosWin32::BorrarDiario() {
+    if (!diario_) return false;
+    FILE_DISPOSITION_INFO borrar{TRUE};
+    const bool ok = SetFileInformationByHandle(diario_.get(), FileDispositionInfo, &borrar, sizeof borrar) != 0;
+    CerrarDiario();
+    return ok;
 }
 
 std::vector<std::string> TEfectosWin32::BuscarDiarios(const std::string& carpeta) {
@@ -234,6 +307,7 @@ void TEfectosWin32::MensajePlano(const std::string& texto) { MostrarMensaje(text
 void TEfectosWin32::TerminarAplicacion() { f_.TerminarSinPregunta(); }
 void TEfectosWin32::ProcesarMensajes() { forms::Application().ProcessMessages(); }
 void TEfectosWin32::Bloquear(bool activar) { f_.Bloquear(activar); }
+void TEfectosWin32::BloquearCarpeta(const std::string& carpeta) { f_.ManejadorBloqueo.Tomar(carpeta, true); }
 
 void TEfectosWin32::BarraTareas(EstadoBarraTareas estado) {
     HWND barra = f_.PaginaInstalacion->ProgressBar1->Handle();

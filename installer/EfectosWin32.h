@@ -27,9 +27,15 @@ public:
     bool BorrarDirectorio(const std::string& carpeta) override;
     bool BorrarFichero(const std::string& ruta, bool lanzar) override;
     bool BorrarCarpetaVacia(const std::string& carpeta) override;
+    void EscribirFichero(const std::string& ruta, const std::string& contenido) override;
+    bool PuntoDeReparse(const std::string& ruta) override;
+    void ReemplazarPrograma(const std::string& nuevo, const std::string& programa,
+                            const std::string& apartado) override;
     std::string LeerFichero(const std::string& ruta) override;
     void AnexarDiario(const std::string& diario, const std::string& linea) override;
     void CerrarDiario() override;
+    std::string AbrirDiario(const std::string& diario) override;
+    bool BorrarDiario() override;
     std::vector<std::string> BuscarDiarios(const std::string& carpeta) override;
     void EscribirIni(const std::string& fichero, const std::string& seccion, const std::string& clave,
                      const std::string& valor) override;
@@ -51,11 +57,16 @@ public:
     void TerminarAplicacion() override;
     void ProcesarMensajes() override;
     void Bloquear(bool activar) override;
+    void BloquearCarpeta(const std::string& carpeta) override;
     void BarraTareas(EstadoBarraTareas estado) override;
     void ProgresoBarraTareas(int posicion, int maximo) override;
     std::string FechaHoraActual() override;
 
 private:
+    // Opens the journal as it is held: readable by others, neither writable
+    // nor deletable by them, never through a reparse point.
+    void AbrirManejadorDiario(const std::string& diario, DWORD disposicion);
+
     TFFormKavoInstala& f_;
     win::FileHandle diario_;
     std::string rutaDiario_;

@@ -100,23 +100,48 @@ bool ReglaAceptarFichero(TEfectos& efectos, const std::string& dirDatos, uint8_t
 }
 
 void TEjecucion::Recuperar(const std::string& carpetaPrograma) {
-    for (const std::string& diario : e_.BuscarDiarios(carpetaPrograma)) {
-        // Held open: another updater is working on this installation now.
-        if (e_.FicheroEnUso(diario)) {
-            Anotar("Diario en uso por otra actualización: " + diario);
-            continue;
-        }
-        Anotar("Actualización interrumpida encontrada: " + diario);
-        const std::string carpeta = CarpetaDe(diario);
-        if (TCopiaSeguridad::DeshacerDiario(e_, diario))
-            Mensaje("La última " + d_.TextoOperacion() + " no terminó.\r\n\r\nSe ha restaurado la instalación tal "
-                    "como estaba antes. Ya puedes actualizar de nuevo.",
-                    TipoMensaje::Informacion, BotonesMensaje::Ok);
-        else
-            Mensaje("La última " + d_.TextoOperacion() + " no terminó y no se han podido restaurar todos los "
-                    "ficheros.\r\n\r\nLa copia de seguridad se conserva en:\r\n\r\n" + QuitarBarraFinal(carpeta),
-                    TipoMensaje::Error, BotonesMensaje::Ok);
+    if (e_.BuscarDiarios(carpetaPrograma).empty()) return;
+    const TCarpetasInstalacion carpetas = v_.CarpetasInstalacion();
+    // Under the lock, as a run: another updater at work on this installation
+    // keeps its journal and its files, and two never walk one back at once.
+    try {
+        e_.BloquearCarpeta(carpetas.bloqueo);
+    } catch (const std::exception& error) {
+        Anotar(std::string("Actualización interrumpida sin recuperar, la instalación está bloqueada: ") + error.what());
+        return;
     }
+    try {
+        for (const std::string& diario : e_.BuscarDiarios(carpetaPrograma)) {
+            Anotar("Actualización interrumpida encontrada: " + diario);
+            std::string motivo;
+            switch (TCopiaSeguridad::DeshacerDiario(e_, diario, carpetas.permitidas, d_.ProgramaPropio, motivo)) {
+            case ResultadoDeshacer::Restaurada:
+                Mensaje("La última " + d_.TextoOperacion() + " no terminó.\r\n\r\nSe ha restaurado la instalación "
+                        "tal como estaba antes. Ya puedes actualizar de nuevo.",
+                        TipoMensaje::Informacion, BotonesMensaje::Ok);
+                break;
+            case ResultadoDeshacer::Incompleta:
+                Mensaje("La última " + d_.TextoOperacion() + " no terminó y no se han podido restaurar todos los "
+                        "ficheros.\r\n\r\nLa copia de seguridad se conserva en:\r\n\r\n" +
+                            QuitarBarraFinal(CarpetaDe(diario)),
+                        TipoMensaje::Error, BotonesMensaje::Ok);
+                break;
+            case ResultadoDeshacer::Rechazada:
+                Mensaje("Se ha encontrado un diario de actualización que no se ha seguido:\r\n\r\n" + diario +
+                            "\r\n\r\n" + motivo +
+                            ".\r\n\r\nNo se ha cambiado ningún fichero; el diario se conserva para el servicio "
+                            "técnico.",
+                        TipoMensaje::Error, BotonesMensaje::Ok);
+                break;
+            case ResultadoDeshacer::Ocupada:
+                break;
+            }
+        }
+    } catch (...) {
+        SinErrores([&] { e_.Bloquear(false); });
+        throw;
+    }
+    e_.Bloquear(false);
 }
 
 std::string TEjecucion::DirDescargas() { return d_.ModoLocal ? d_.DirEjecutable : e_.CarpetaTemporal(); }
@@ -451,9 +476,15 @@ void TEjecucion::PrepararCopias() {
     if (e_.FicheroExiste(ConBarraFinal(d_.DirCopias) + kFicheroDiario))
         throw Exception("Una actualización anterior no se pudo deshacer y su copia de seguridad sigue en:\r\n\r\n" +
                         d_.DirCopias + "\r\n\r\n" + d_.TextoOperacion() + " Cancelada");
+    // A folder of that name that leads elsewhere is not emptied: what it
+    // leads to is not the installation's.
+    if (e_.PuntoDeReparse(QuitarBarraFinal(d_.DirCopias)))
+        throw Exception(QuitarBarraFinal(d_.DirCopias) + " es un enlace a otro lugar. " + d_.TextoOperacion() +
+                        " Cancelada");
     // Without one, the folder is what a finished update left behind.
     if (e_.DirectorioExiste(d_.DirCopias)) e_.BorrarDirectorio(d_.DirCopias);
-    copia_.Iniciar(d_.DirCopias, CarpetaDe(v_.RutaProgramaInstalado()), e_.DestinoExtraccion(), d_.ProgramaPropio);
+    copia_.Iniciar(d_.DirCopias, CarpetaDe(v_.RutaProgramaInstalado()), e_.DestinoExtraccion(), d_.ProgramaPropio,
+                   v_.CarpetasInstalacion().permitidas);
     const std::string ini = v_.IniPrograma();
     copia_.AntesDeModificar(ini);
     e_.EscribirIni(ini, "ACTUALIZACION", "ACTUALIZAR", "1");
@@ -544,6 +575,7 @@ bool TEjecucion::ExtraerPasos() {
         }
         if (codigo == 1) {
             e_.CerrarArchivo();
+            copia_.ColocarPrograma();
             v_.TrasExtraer();
             if (paso == pePrograma) {
                 if (!d_.ModoActualizacion && !d_.HayExternos) {
@@ -669,7 +701,9 @@ void TEjecucion::ExtraerFichero(const kav::TFileEntry& entrada, std::string& car
     const std::string fichero = ConBarraFinal(carpeta) + nombre;
     const bool existia = aceptar && e_.FicheroExiste(fichero);
     // Every kind: an update that fails must find each file as it was.
-    if (aceptar && d_.ModoActualizacion && copia_.Activa()) copia_.AntesDeEscribir(fichero);
+    // The running updater's own file is written aside, and takes its place
+    // once whole.
+    if (aceptar && d_.ModoActualizacion && copia_.Activa()) carpeta = copia_.AntesDeEscribir(fichero);
     if (aceptar) {
         Anotar((existia ? "Reemplazando " : "Escribiendo ") + fichero);
         v_.FijarFichero(fichero);

@@ -49,12 +49,24 @@ public:
     virtual TypeVersion VersionFichero(const std::string& ruta, bool lanzar) = 0;
     virtual void CrearCarpeta(const std::string& carpeta) = 0;  // with its parents; raises
     virtual void MoverFichero(const std::string& origen, const std::string& destino) = 0;  // raises
+    // The copy is on disk when it returns true.
     virtual bool CopiarFichero(const std::string& origen, const std::string& destino) = 0;
     // Copies the files directly in `origen` into `destino`; false when one failed.
     virtual bool CopiarDirectorio(const std::string& origen, const std::string& destino) = 0;
     virtual bool BorrarDirectorio(const std::string& carpeta) = 0;  // with its contents
     virtual bool BorrarFichero(const std::string& ruta, bool lanzar) = 0;
     virtual bool BorrarCarpetaVacia(const std::string& carpeta) = 0;  // false when it is not empty
+    // Creates or replaces a small file, on disk when it returns; raises.
+    virtual void EscribirFichero(const std::string& ruta, const std::string& contenido) = 0;
+    // True when the file or folder is a junction, a symbolic link or another
+    // reparse point: a name that leads somewhere else.
+    virtual bool PuntoDeReparse(const std::string& ruta) = 0;
+    // Puts the whole file `nuevo` at `programa`, which may be the image of a
+    // running program; what was there ends at `apartado`, where the
+    // program's next start deletes it. `programa` names a whole file at
+    // every moment the system allows; raises.
+    virtual void ReemplazarPrograma(const std::string& nuevo, const std::string& programa,
+                                    const std::string& apartado) = 0;
     // The whole file; empty when missing or unreadable.
     virtual std::string LeerFichero(const std::string& ruta) = 0;
     // Appends a line to an update's journal and returns only once it is on
@@ -62,6 +74,15 @@ public:
     // others, until CerrarDiario: it is in use while its update runs.
     virtual void AnexarDiario(const std::string& diario, const std::string& linea) = 0;
     virtual void CerrarDiario() = 0;
+    // Opens the journal of an interrupted update and holds it as AnexarDiario
+    // holds its own, until CerrarDiario or BorrarDiario; returns its
+    // contents. The journal this process writes is read through the handle
+    // it holds. Raises when another process holds it or when it is not a
+    // plain file (a reparse point).
+    virtual std::string AbrirDiario(const std::string& diario) = 0;
+    // Deletes the journal held open, through its handle, and closes it;
+    // false when it could not be deleted (it stays, closed).
+    virtual bool BorrarDiario() = 0;
     // The journals in the folder's immediate subfolders (backup folders).
     virtual std::vector<std::string> BuscarDiarios(const std::string& carpeta) = 0;
     virtual void EscribirIni(const std::string& fichero, const std::string& seccion, const std::string& clave,
@@ -102,9 +123,20 @@ public:
     virtual void TerminarAplicacion() = 0;
     virtual void ProcesarMensajes() = 0;
     virtual void Bloquear(bool activar) = 0;
+    // The installation's lock taken in `carpeta`, with Bloquear(true)'s
+    // errors; Bloquear(false) releases it.
+    virtual void BloquearCarpeta(const std::string& carpeta) = 0;
     virtual void BarraTareas(EstadoBarraTareas estado) = 0;
     virtual void ProgresoBarraTareas(int posicion, int maximo) = 0;
     virtual std::string FechaHoraActual() = 0;  // the INI's date-time text
+};
+
+// The folders of an installed copy, as the updater finds them from its own
+// folder: where its lock lives, and the only folders an update may change
+// (the product folder and the data folders its settings name).
+struct TCarpetasInstalacion {
+    std::string bloqueo;
+    std::vector<std::string> permitidas;
 };
 
 // The window's pages and the product's operations, as the run needs them.
@@ -147,6 +179,7 @@ public:
     virtual std::string RutaProgramaInstalado() = 0;
     virtual std::string IniPrograma() = 0;
     virtual void LeerRutasDatos() = 0;
+    virtual TCarpetasInstalacion CarpetasInstalacion() = 0;
     virtual void TrasDescargar() = 0;
     virtual void AntesDeExtraer() = 0;
     virtual void TrasExtraer() = 0;
@@ -196,8 +229,10 @@ public:
     std::string DirDescargas();
 
     // At start-up, before anything else: an update that died halfway left
-    // its journal in a backup folder beside the program; the installation
-    // is put back as it was, and the user is told.
+    // its journal in a backup folder beside the program; under the
+    // installation's lock the installation is put back as it was, and the
+    // user is told. A journal that is not this updater's, or names places
+    // outside the installation, changes nothing and is kept.
     void Recuperar(const std::string& carpetaPrograma);
 
 private:

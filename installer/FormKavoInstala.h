@@ -49,6 +49,8 @@ public:
     virtual std::string PreguntaFinal() = 0;
     virtual void CrearAccesos() = 0;
     virtual void LeerRutasDatos() = 0;
+    // From the updater's own folder, before anything else is known.
+    virtual TCarpetasInstalacion CarpetasInstalacion() = 0;
     virtual bool Preparar() = 0;
     virtual bool AceptarPaquete(const std::string& fichero) = 0;
     virtual bool AceptarPaqueteAdicional(const std::string& fichero);

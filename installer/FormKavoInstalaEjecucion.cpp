@@ -57,6 +57,7 @@ public:
     std::string RutaProgramaInstalado() override { return f_.RutaProgramaInstalado(); }
     std::string IniPrograma() override { return f_.IniPrograma(); }
     void LeerRutasDatos() override { f_.LeerRutasDatos(); }
+    TCarpetasInstalacion CarpetasInstalacion() override { return f_.CarpetasInstalacion(); }
     void TrasDescargar() override { f_.TrasDescargar(); }
     void AntesDeExtraer() override { f_.AntesDeExtraer(); }
     void TrasExtraer() override { f_.TrasExtraer(); }

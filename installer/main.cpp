@@ -133,6 +133,18 @@ void TFMain::LeerRutasDatos() {
     DirGenerador = t.PATHGENERADOR;
 }
 
+// The updater runs from the installation's program folder: the product
+// folder is above it, the lock in the base folder above that, and the data
+// folders are those the program's settings file names.
+TCarpetasInstalacion TFMain::CarpetasInstalacion() {
+    const conta::CarpetasInstalacion c = conta::CarpetasDesdePrograma(DirEjecutable);
+    const std::string base = ConBarraFinal(c.base);
+    const TypePathFilesConta t = LeerRutasConta(base, c.producto + "\\Programa\\", NombreIniPrograma());
+    return {base,
+            {base + c.producto, t.PATHDATOS, t.PATHBALANCES, t.PATHESTRUCTURASMEMORIA, t.PAHTCONFIGDEPOSITO,
+             t.PATHGENERADOR}};
+}
+
 bool TFMain::AceptarPaquete(const std::string& fichero) {
     switch (conta::DecidirPaquete(Mayusculas(fichero), ModoActualizacion, DatosWeb, VersionesInstaladas)) {
     case conta::DecisionPaquete::Aceptar: return true;

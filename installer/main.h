@@ -19,6 +19,7 @@ public:
     std::string PreguntaFinal() override { return conta::kPreguntaFinal; }
     void CrearAccesos() override;
     void LeerRutasDatos() override;
+    TCarpetasInstalacion CarpetasInstalacion() override;
     bool Preparar() override;
     bool AceptarPaquete(const std::string& fichero) override;
     bool AceptarPaqueteAdicional(const std::string&) override { return true; }

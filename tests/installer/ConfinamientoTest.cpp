@@ -29,6 +29,8 @@ TEST(RutaCanonica, UnaGrafiaONinguna) {
         {"C:\\Kavo\\Conta \\A.DLL", nullptr},
         {"C:\\Kavo\\COM1.txt", nullptr},
         {"", nullptr},
+        {"C:\\", nullptr},
+        {"\\\\srv\\datos\\", nullptr},
     };
     for (const Caso& c : casos) {
         const std::optional<std::string> r = RutaCanonica(c.ruta);

@@ -108,6 +108,7 @@ public:
     void CrearCarpeta(const std::string& c) override { carpetas.insert(ConBarraFinal(c)); }
     void MoverFichero(const std::string& o, const std::string& dst) override {
         if (!ficheros.count(o)) throw Exception("no existe " + o);
+        if (diarioAbierto.empty()) ++cambiosSinDiario;
         if (enUso.count(o) || sinMover.count(dst)) throw Exception("Está siendo usado\r\n" + o);
         ficheros[dst] = ficheros[o];
         ficheros.erase(o);
@@ -116,7 +117,9 @@ public:
         Foto();
     }
     bool CopiarFichero(const std::string& o, const std::string& dst) override {
-        if (!ficheros.count(o) || sinCopia.count(dst)) return false;
+        // A running program's image cannot be written over.
+        if (!ficheros.count(o) || sinCopia.count(dst) || enEjecucion.count(dst)) return false;
+        if (diarioAbierto.empty()) ++cambiosSinDiario;
         ficheros[dst] = ficheros[o];
         Foto();
         return true;
@@ -144,6 +147,7 @@ public:
             if (lanzar) throw Exception("No se puede eliminar el archivo: Está siendo usado por otra persona o programa\r\n" + r);
             return false;
         }
+        if (diarioAbierto.empty()) ++cambiosSinDiario;
         ficheros.erase(r);
         log.push_back("Borrar:" + r);
         Foto();
@@ -155,14 +159,46 @@ public:
         return true;
     }
     std::string LeerFichero(const std::string& r) override { return ficheros.count(r) ? ficheros[r] : ""; }
+    void EscribirFichero(const std::string& r, const std::string& contenido) override {
+        ficheros[r] = contenido;
+        Foto();
+    }
+    bool PuntoDeReparse(const std::string& r) override { return enlaces.count(r) > 0; }
+    void ReemplazarPrograma(const std::string& nuevo, const std::string& programa,
+                            const std::string& apartado) override {
+        if (!ficheros.count(nuevo)) throw Exception("no existe " + nuevo);
+        if (ficheros.count(programa)) {
+            ficheros[apartado] = ficheros[programa];
+            ficheros.erase(programa);
+            if (enEjecucion.erase(programa)) enEjecucion.insert(apartado);
+        }
+        ficheros[programa] = ficheros[nuevo];
+        ficheros.erase(nuevo);
+        log.push_back("Reemplazar:" + nuevo + ">" + programa);
+        Foto();
+    }
     void AnexarDiario(const std::string& diario, const std::string& linea) override {
         if (!diarioFallaEn.empty() && linea.find(diarioFallaEn) != std::string::npos)
             throw Exception("disco lleno\r\n" + diario);
+        diarioAbierto = diario;
         ficheros[diario] += linea;
         Foto();
         if (!linea.empty()) log.push_back("Diario:" + linea.substr(0, linea.size() - 2));
     }
-    void CerrarDiario() override {}
+    void CerrarDiario() override { diarioAbierto.clear(); }
+    std::string AbrirDiario(const std::string& diario) override {
+        if (enUso.count(diario) || !ficheros.count(diario)) throw Exception("Está siendo usado\r\n" + diario);
+        diarioAbierto = diario;
+        return ficheros[diario];
+    }
+    bool BorrarDiario() override {
+        if (diarioAbierto.empty()) return false;
+        ficheros.erase(diarioAbierto);
+        log.push_back("Borrar:" + diarioAbierto);
+        diarioAbierto.clear();
+        Foto();
+        return true;
+    }
     std::vector<std::string> BuscarDiarios(const std::string& carpeta) override {
         std::vector<std::string> r;
         for (const auto& [k, v] : ficheros) {
@@ -267,6 +303,10 @@ public:
         if (alProcesar) alProcesar();
     }
     void Bloquear(bool activar) override { log.push_back(activar ? "Bloquear" : "Desbloquear"); }
+    void BloquearCarpeta(const std::string& c) override {
+        if (bloqueoAjeno) throw Exception("Ya hay otro usuario Actualizando el programa.");
+        log.push_back("Bloquear:" + c);
+    }
     void BarraTareas(EstadoBarraTareas e) override {
         log.push_back(e == EstadoBarraTareas::Normal ? "Tareas:normal" : "Tareas:ninguno");
     }
@@ -312,6 +352,7 @@ public:
     }
     std::string IniPrograma() override { return ConBarraFinal(textoDir) + d.SubdirPrograma() + "CONTA.INI"; }
     void LeerRutasDatos() override { d.DirDatos = ConBarraFinal(textoDir) + d.CarpetaPrograma + "\\Datos\\"; }
+    TCarpetasInstalacion CarpetasInstalacion() override { return {"C:\\Kavo\\", permitidas}; }
     void TrasDescargar() override {}
     void AntesDeExtraer() override {}
     void TrasExtraer() override { log.push_back("TrasExtraer"); }
@@ -334,6 +375,11 @@ public:
 
     std::set<std::string> soloLectura, enUso, carpetas, firmasMalas;
     std::set<std::string> enEjecucion;  // images of running programs: renamed, never deleted
+    std::set<std::string> enlaces;      // junctions and other reparse points
+    std::vector<std::string> permitidas{"C:\\Kavo\\Conta\\", "D:\\Datos Conta\\"};
+    std::string diarioAbierto;
+    bool bloqueoAjeno = false;  // another updater holds the installation's lock
+    int cambiosSinDiario = 0;   // files changed while no journal was held open
     bool conexion = true;
 };
 
@@ -709,6 +755,46 @@ TEST(Deshacer, FalloEnCualquierEntradaDejaLoDeAntes) {
     }
 }
 
+// An update changes only the installation's own folders, and never through
+// a junction: the entry that would leave them stops the run, and what was
+// done before it goes back.
+TEST(Actualizacion, NoEscribeFueraDeLaInstalacion) {
+    struct Caso {
+        const char* nombre;
+        Entrada entrada;
+        std::function<void(Falso&)> preparar;
+        std::string error;
+    };
+    const Caso casos[] = {
+        {"por un enlace", {"Conta\\Programa\\Util\\A.DLL", 1, "util a nuevo"},
+         [](Falso& f) { f.enlaces.insert(kPrograma + "Util"); },
+         kPrograma + "Util es un enlace a otro lugar. Actualización Cancelada"},
+        {"copia de seguridad que es un enlace", {"Conta\\Programa\\B.DLL", 1, "b nuevo"},
+         [](Falso& f) {
+             f.enlaces.insert(kPrograma + "10.05");
+             f.ficheros[kPrograma + "10.05\\OTRO.TXT"] = "de otro sitio";
+         },
+         kPrograma + "10.05 es un enlace a otro lugar. Actualización Cancelada"},
+        {"datos fuera", {"X.DAT", 9, "x"}, [](Falso& f) { f.permitidas = {kPrograma}; },
+         "El fichero C:\\Kavo\\Conta\\Datos\\X.DAT está fuera de las carpetas de la instalación. Actualización "
+         "Cancelada"},
+    };
+    for (const Caso& c : casos) {
+        Falso f = Actualizacion();
+        c.preparar(f);
+        const auto antes = f.Bajo("C:\\Kavo\\");
+        f.servidor["QTR.KAV"] = {{"Conta\\Programa\\A.DLL", 1, "a nuevo"}, c.entrada};
+        std::string error;
+        try {
+            f.run.Instalar();
+        } catch (const std::exception& e) {
+            error = e.what();
+        }
+        EXPECT_EQ(error, c.error) << c.nombre;
+        EXPECT_EQ(f.Bajo("C:\\Kavo\\"), antes) << c.nombre;
+    }
+}
+
 // The journal line of a change is on disk before the change.
 TEST(Deshacer, ElDiarioVaAntesDeCadaCambio) {
     Falso f = Actualizacion();
@@ -741,38 +827,152 @@ TEST(Deshacer, ElDiarioVaAntesDeCadaCambio) {
 
 // The updater ended from outside at every step of the extraction: the next
 // start finds the journal and puts the installation back exactly as it
-// was, says so, and a new update then runs to its end.
+// was, says so, and a new update then runs to its end. When the release
+// replaces the updater itself, every step also leaves a whole updater at
+// the path the accounting program starts, and the next start, running from
+// that very file, still puts everything back.
 TEST(Deshacer, ActualizadorTerminadoSeRecuperaAlArrancar) {
-    Falso f = Actualizacion();
-    const auto antes = f.Bajo(kPrograma);
-    f.ficheros[kPrograma + "CONTA.INI"] = "[ACTUALIZACION]";
-    f.servidor["QTR.KAV"] = Lanzamiento();
-    f.fotografiar = true;
-    f.respuestas = {mrNo};
-    f.run.Instalar();
-    ASSERT_GT(f.fotos.size(), 10u);
-    for (size_t i = 0; i < f.fotos.size(); ++i) {
-        Falso g = Actualizacion();
-        g.ficheros = f.fotos[i];
-        const bool habiaDiario = g.FicheroExiste(kPrograma + "10.05\\" + kFicheroDiario);
-        g.run.Recuperar(kPrograma);
-        auto despues = g.Bajo(kPrograma);
-        if (habiaDiario) {
-            EXPECT_EQ(despues.erase("CONTA.INI"), 1u) << i;
-            EXPECT_EQ(g.ficheros[kPrograma + "CONTA.INI"], "[ACTUALIZACION]") << i;
-            EXPECT_EQ(despues, antes) << "killed at step " << i;
-            EXPECT_TRUE(g.Vio("Mensaje:La última Actualización no terminó.\r\n\r\nSe ha restaurado la instalación tal "
-                              "como estaba antes. Ya puedes actualizar de nuevo."))
-                << i;
-        } else {
-            EXPECT_TRUE(g.log.empty()) << "nothing to undo at step " << i;
+    const std::string propio = kPrograma + "Actualizador.exe";
+    for (bool conActualizador : {false, true}) {
+        std::vector<Entrada> lanzamiento = Lanzamiento();
+        if (conActualizador) lanzamiento.insert(lanzamiento.begin() + 2, {"Conta\\Programa\\Actualizador.exe", 10, "act nuevo"});
+        auto preparar = [&](Falso& f) {
+            if (!conActualizador) return;
+            f.d.ProgramaPropio = propio;
+            f.ficheros[propio] = "act viejo";
+            f.enEjecucion = {propio};
+        };
+        Falso f = Actualizacion();
+        preparar(f);
+        const auto antes = f.Bajo(kPrograma);
+        f.ficheros[kPrograma + "CONTA.INI"] = "[ACTUALIZACION]";
+        f.servidor["QTR.KAV"] = lanzamiento;
+        f.fotografiar = true;
+        f.respuestas = {mrNo};
+        f.run.Instalar();
+        ASSERT_GT(f.fotos.size(), 10u);
+        for (size_t i = 0; i < f.fotos.size(); ++i) {
+            const std::string caso = std::string(conActualizador ? "con el actualizador, " : "") + "paso " + std::to_string(i);
+            Falso g = Actualizacion();
+            preparar(g);
+            g.ficheros = f.fotos[i];
+            if (conActualizador) {
+                ASSERT_TRUE(g.ficheros.count(propio)) << "no updater to start at " << caso;
+                EXPECT_TRUE(g.ficheros[propio] == "act viejo" || g.ficheros[propio] == "act nuevo") << caso;
+                // What a killed run left aside is not running, and goes at start-up.
+                g.ficheros.erase(ProgramaApartado(propio));
+            }
+            const bool habiaDiario = g.FicheroExiste(kPrograma + "10.05\\" + kFicheroDiario);
+            g.run.Recuperar(kPrograma);
+            auto despues = g.Bajo(kPrograma);
+            if (habiaDiario) {
+                // The running updater was put back under it, aside until the next start.
+                despues.erase("Actualizador.exe.anterior");
+                EXPECT_EQ(despues.erase("CONTA.INI"), 1u) << caso;
+                EXPECT_EQ(g.ficheros[kPrograma + "CONTA.INI"], "[ACTUALIZACION]") << caso;
+                EXPECT_EQ(despues, antes) << "killed at " << caso;
+                EXPECT_TRUE(g.Vio("Mensaje:La última Actualización no terminó.\r\n\r\nSe ha restaurado la instalación "
+                                  "tal como estaba antes. Ya puedes actualizar de nuevo."))
+                    << caso;
+            } else {
+                EXPECT_TRUE(g.log.empty()) << "nothing to undo at " << caso;
+            }
+            // And the next update runs from there.
+            g.servidor["QTR.KAV"] = lanzamiento;
+            g.respuestas = {mrNo};
+            g.run.Instalar();
+            EXPECT_EQ(g.ficheros[kPrograma + "Nueva\\Dentro\\N.TXT"], "n") << caso;
+            if (conActualizador) {
+                EXPECT_EQ(g.ficheros[propio], "act nuevo") << caso;
+            }
+            EXPECT_FALSE(g.DirectorioExiste(kPrograma + "10.05")) << caso;
         }
-        // And the next update runs from there.
-        g.servidor["QTR.KAV"] = Lanzamiento();
-        g.respuestas = {mrNo};
-        g.run.Instalar();
-        EXPECT_EQ(g.ficheros[kPrograma + "Nueva\\Dentro\\N.TXT"], "n") << i;
-        EXPECT_FALSE(g.DirectorioExiste(kPrograma + "10.05")) << i;
+    }
+}
+
+// A journal is followed only from a backup folder the updater made, and only
+// when every line names a place inside the installation: otherwise nothing
+// changes, the user is told which journal and why, and it stays for support.
+TEST(Recuperar, DiarioQueNoSeSigue) {
+    const std::string copias = kPrograma + "10.05\\";
+    struct Caso {
+        const char* nombre;
+        std::string linea;                       // added to a sound journal
+        std::function<void(Falso&)> preparar;   // what else was planted
+        std::string carpeta = "10.05";          // where the journal is
+        std::string motivo;                      // part of the message
+    };
+    const Caso casos[] = {
+        {"fichero fuera", "N\tC:\\Users\\Ana\\victima.txt", {}, "10.05",
+         "El fichero C:\\Users\\Ana\\victima.txt está fuera de las carpetas de la instalación"},
+        {"copia fuera", "M\t" + kPrograma + "B.DLL\tC:\\Windows\\System32\\x.dll", {}, "10.05",
+         "El fichero C:\\Windows\\System32\\x.dll está fuera de las carpetas de la instalación"},
+        {"subiendo con ..", "N\t" + kPrograma + "..\\..\\..\\victima.txt", {}, "10.05", "no es válida"},
+        {"la propia copia", "N\t" + copias + kFicheroMarca, {}, "10.05", "está en la propia copia de seguridad"},
+        {"a través de un enlace", "N\t" + kPrograma + "Util\\A.DLL",
+         [](Falso& f) { f.enlaces.insert(kPrograma + "Util"); }, "10.05", kPrograma + "Util es un enlace a otro lugar"},
+        {"carpeta que es un enlace", "", [](Falso& f) { f.enlaces.insert(kPrograma + "10.05"); }, "10.05",
+         kPrograma + "10.05 es un enlace a otro lugar"},
+        {"carpeta sin marca", "", [](Falso& f) { f.ficheros.erase(kPrograma + "10.05\\" + kFicheroMarca); }, "10.05",
+         "no es una copia de seguridad hecha por el actualizador"},
+        {"otra carpeta", "", {}, "Complementos", "no es una copia de seguridad hecha por el actualizador"},
+        {"diario que es un enlace", "", [&](Falso& f) { f.enlaces.insert(copias + kFicheroDiario); }, "10.05",
+         copias + kFicheroDiario + " es un enlace a otro lugar"},
+    };
+    for (const Caso& c : casos) {
+        Falso f = Actualizacion();
+        f.ficheros["C:\\Users\\Ana\\victima.txt"] = "de otro usuario";
+        // A sound journal of an updater that died after moving A.DLL aside.
+        const std::string carpeta = kPrograma + c.carpeta;
+        TCopiaSeguridad copia(f);
+        copia.Iniciar(carpeta, kPrograma, "C:\\Kavo\\", "", f.permitidas);
+        copia.AntesDeEscribir(kPrograma + "A.DLL");
+        f.CerrarDiario();
+        const std::string diario = carpeta + "\\" + kFicheroDiario;
+        if (!c.linea.empty()) f.ficheros[diario] += c.linea + "\r\n";
+        if (c.preparar) c.preparar(f);
+        const auto antes = f.ficheros;
+        f.log.clear();
+        f.run.Recuperar(kPrograma);
+        EXPECT_EQ(f.ficheros, antes) << c.nombre;
+        ASSERT_EQ(f.log.size(), 3u) << c.nombre;  // locked, told, released
+        EXPECT_EQ(f.log[1].rfind("Mensaje:Se ha encontrado un diario de actualización que no se ha seguido:\r\n\r\n" +
+                                     diario + "\r\n\r\n",
+                                 0),
+                  0u)
+            << c.nombre << ": " << f.log[1];
+        EXPECT_NE(f.log[1].find(c.motivo), std::string::npos) << c.nombre << ": " << f.log[1];
+        EXPECT_NE(f.log[1].find("el diario se conserva"), std::string::npos) << c.nombre;
+        EXPECT_EQ(f.log[2], "Desbloquear") << c.nombre;
+    }
+}
+
+// Recovery runs under the installation's lock with the journal held open to
+// its deletion; a second updater that finds the lock taken leaves the
+// journal and every file to the one at work.
+TEST(Recuperar, BajoElBloqueoYConElDiarioAbierto) {
+    for (bool otroActualizador : {false, true}) {
+        Falso f = Actualizacion();
+        const auto antes = f.Bajo(kPrograma);
+        TCopiaSeguridad copia(f);
+        copia.Iniciar(kPrograma + "10.05", kPrograma, "C:\\Kavo\\", "", f.permitidas);
+        copia.AntesDeEscribir(kPrograma + "A.DLL");
+        copia.AntesDeEscribir(kPrograma + "Util\\A.DLL");
+        f.ficheros[kPrograma + "A.DLL"] = "a a medias";
+        f.CerrarDiario();
+        f.log.clear();
+        f.bloqueoAjeno = otroActualizador;
+        const auto planta = f.ficheros;
+        f.run.Recuperar(kPrograma);
+        if (otroActualizador) {
+            EXPECT_EQ(f.ficheros, planta);
+            EXPECT_TRUE(f.log.empty());
+            continue;
+        }
+        EXPECT_EQ(f.Bajo(kPrograma), antes);
+        EXPECT_EQ(f.log.front(), "Bloquear:C:\\Kavo\\");
+        EXPECT_EQ(f.log.back(), "Desbloquear");
+        EXPECT_EQ(f.cambiosSinDiario, 0) << "every file went back with the journal held";
     }
 }
 

@@ -194,10 +194,14 @@ INSTANTIATE_TEST_SUITE_P(
 // --- the run stopped halfway ---------------------------------------------------------------
 
 // The release with enough data that the extraction takes a while: the
-// files above, then large ones.
-std::string ArchivoGrande() {
+// files above, then large ones; with `actualizador`, the updater's own file
+// third.
+std::string ArchivoGrande(bool actualizador = false) {
     ArchiveBuilder act;
-    for (const Entrada& e : Lanzamiento()) act.AddFile("Conta\\Programa\\" + e.nombre, e.bytes, Tipo(1));
+    for (const Entrada& e : Lanzamiento()) {
+        act.AddFile("Conta\\Programa\\" + e.nombre, e.bytes, Tipo(1));
+        if (actualizador && e.nombre == "LIB.DLL") act.AddFile("Conta\\Programa\\Actualizador.exe", ReadFile(Programa()), Tipo(1));
+    }
     for (int i = 0; i < 8; ++i)
         act.AddFile("Conta\\Programa\\Datos" + std::to_string(i) + "\\GRANDE.DAT",
                     kavmake::MixedData(3 << 20, static_cast<uint32_t>(i + 7)), Tipo(1));
@@ -222,8 +226,8 @@ int FicherosEmpezados(size_t desde) {
 
 // Starts the update of `inst` to the large release and returns once the run
 // has started to write `ficheros` files (no window when it did not get there).
-Ventana ActualizarHasta(const Vendedor& vendedor, const Instalada& inst, int ficheros) {
-    vendedor.Conta("QTRACT.KAV", ArchivoGrande());
+Ventana ActualizarHasta(const Vendedor& vendedor, const Instalada& inst, int ficheros, bool actualizador = false) {
+    vendedor.Conta("QTRACT.KAV", ArchivoGrande(actualizador));
     const size_t desde = ReadFile(RutaRegistro()).size();
     Ventana v = inst.Arrancar();
     if (!v.h) return v;
@@ -248,19 +252,25 @@ TEST(Detenida, CancelarEnMitadDeLaExtraccion) {
     EXPECT_EQ(despues, antes) << Diferencias(antes, despues) << Todos(textos);
 }
 
-class Terminada : public ::testing::TestWithParam<int> {};
+struct PuntoTerminada {
+    int ficheros;       // started when the process is ended
+    bool actualizador;  // the release replaces the running updater's file
+};
+
+class Terminada : public ::testing::TestWithParam<PuntoTerminada> {};
 
 // The process ended from outside after N files were started; the next
-// start puts the installation back and says so, and an update then runs
-// to its end.
+// start, from the updater at the path the accounting program uses, puts the
+// installation back and says so, and an update then runs to its end.
 TEST_P(Terminada, ElSiguienteArranqueRestaura) {
-    const int ficheros = GetParam();
+    const PuntoTerminada p = GetParam();
     Vendedor vendedor;
-    Instalada inst("terminada_" + std::to_string(ficheros));
+    Instalada inst("terminada_" + std::to_string(p.ficheros) + (p.actualizador ? "_act" : ""));
     const auto antes = Arbol(inst.raiz);
-    ASSERT_NE(ActualizarHasta(vendedor, inst, ficheros).h, nullptr);  // ended here, without any clean-up
+    ASSERT_NE(ActualizarHasta(vendedor, inst, p.ficheros, p.actualizador).h, nullptr);  // ended here, without any clean-up
     EXPECT_NE(Arbol(inst.raiz), antes) << "ended before it changed anything";
     EXPECT_TRUE(Existe(inst.Copias() + "\\Actualizacion.diario"));
+    ASSERT_TRUE(Existe(inst.programa + inst.ejecutable)) << "no updater to start";
 
     // The next start: the message comes before the window.
     Ventana v;
@@ -275,15 +285,117 @@ TEST_P(Terminada, ElSiguienteArranqueRestaura) {
     ASSERT_NE(v.h, nullptr);
     auto despues = Arbol(inst.raiz);
     despues.erase("KAVO.KAVO");  // the lock of the ended run stays behind, released
+    // The updater running now, put back under itself: aside until its next start.
+    despues.erase("Contab\\Programa\\Actualizador.exe.anterior");
     EXPECT_EQ(despues, antes) << Diferencias(antes, despues);
 
     Pulsar(Control(v.h, "bInstalar"));
     Contestar(v, "&No");
     EXPECT_TRUE(v.proceso->EsperarFin());
     for (const Entrada& e : Lanzamiento()) EXPECT_TRUE(ReadFile(inst.programa + e.nombre) == e.bytes) << e.nombre;
+    EXPECT_TRUE(ReadFile(inst.programa + inst.ejecutable) == ReadFile(Programa()));
     EXPECT_FALSE(Existe(inst.Copias()));
 }
 
-INSTANTIATE_TEST_SUITE_P(Puntos, Terminada, ::testing::Values(1, 5, 11));
+INSTANTIATE_TEST_SUITE_P(Puntos, Terminada,
+                         ::testing::Values(PuntoTerminada{1, false}, PuntoTerminada{5, false}, PuntoTerminada{11, false},
+                                           PuntoTerminada{3, true}, PuntoTerminada{11, true}),
+                         [](const auto& info) {
+                             return std::to_string(info.param.ficheros) + (info.param.actualizador ? "_actualizador" : "");
+                         });
+
+// --- journals and names another user may plant --------------------------------------------
+
+// Starts the updater and returns the first message it shows, answered.
+Dialogo PrimerMensaje(Ventana& v, const Instalada& inst, const std::vector<std::string>& args) {
+    v.proceso = std::make_unique<Proceso>(inst.programa + inst.ejecutable, args, inst.programa);
+    auto d = EsperarDialogo(v.Pid(), 30s);
+    if (!d) return {};
+    ResponderYCerrar(*d, "Vale");
+    return *d;
+}
+
+// A journal planted in the program folder, even beside a forged marker, is
+// not obeyed: the file it names outside the installation stays, the message
+// names the journal, nothing of the installation changes and the journal
+// stays for support.
+TEST(Plantado, DiarioConUnaRutaDeFuera) {
+    Vendedor vendedor;
+    for (const char* carpeta : {"Complementos", "10.05"}) {
+        Instalada inst(std::string("plantado_") + carpeta);
+        const std::string victima = inst.raiz + "victima.txt";
+        EscribirFichero(victima, "de otro usuario");
+        const std::string copias = inst.programa + carpeta;
+        CreateDirectoryW(text::Wide(copias).c_str(), nullptr);
+        EscribirFichero(copias + "\\Actualizacion.copia", "Copia de seguridad de una actualización\r\n" + copias + "\r\n");
+        const std::string diario = copias + "\\Actualizacion.diario";
+        EscribirFichero(diario, "N\t" + victima + "\r\n");
+        const auto antes = Arbol(inst.raiz);
+
+        Ventana v;
+        const Dialogo d = PrimerMensaje(v, inst, {"PRUEBA.VER"});
+        EXPECT_NE(d.texto.find("no se ha seguido:\r\n\r\n" + diario), std::string::npos) << carpeta << ": " << d.texto;
+        v.h = EsperarVentana(v.Pid(), L"KvFormulario");
+        ASSERT_NE(v.h, nullptr) << carpeta;
+        const auto despues = Arbol(inst.raiz);
+        EXPECT_EQ(despues, antes) << carpeta << Diferencias(antes, despues);
+        PulsarTecla(v.h, VK_ESCAPE);
+        Contestar(v, "Vale");
+        EXPECT_TRUE(v.proceso->EsperarFin()) << carpeta;
+        EXPECT_EQ(ReadFile(victima), "de otro usuario") << carpeta;
+    }
+}
+
+// A second updater started while the first holds the installation's lock
+// leaves an interrupted update's journal and files alone; once the lock is
+// free, the next start puts the installation back.
+TEST(Plantado, SegundoActualizadorConElBloqueoTomado) {
+    Vendedor vendedor;
+    Instalada inst("plantado_bloqueo");
+    const auto antes = Arbol(inst.raiz);
+    ASSERT_NE(ActualizarHasta(vendedor, inst, 5).h, nullptr);
+    const auto interrumpida = Arbol(inst.raiz);
+    {
+        win::FileHandle bloqueo(CreateFileW(text::Wide(inst.raiz + "KAVO.KAVO").c_str(), GENERIC_READ | GENERIC_WRITE, 0,
+                                            nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+        ASSERT_TRUE(bloqueo);
+        Ventana v = inst.Arrancar();  // no message: the window comes up
+        ASSERT_NE(v.h, nullptr);
+        EXPECT_EQ(Arbol(inst.raiz), interrumpida) << Diferencias(interrumpida, Arbol(inst.raiz));
+        PulsarTecla(v.h, VK_ESCAPE);
+        Contestar(v, "Vale");
+        EXPECT_TRUE(v.proceso->EsperarFin());
+    }
+    // The record went with the updater that read it.
+    EscribirFichero(CarpetaTemporalWindows() + "Kavo\\Conta\\PRUEBA.VER", RegistroComprimido(2026, 11, 20, 4711, 10, 6));
+    Ventana v;
+    const Dialogo d = PrimerMensaje(v, inst, {"PRUEBA.VER"});
+    EXPECT_NE(d.texto.find("Se ha restaurado la instalación"), std::string::npos) << d.texto;
+    v.h = EsperarVentana(v.Pid(), L"KvFormulario");
+    ASSERT_NE(v.h, nullptr);
+    auto despues = Arbol(inst.raiz);
+    despues.erase("KAVO.KAVO");
+    EXPECT_EQ(despues, antes) << Diferencias(antes, despues);
+    PulsarTecla(v.h, VK_ESCAPE);
+    Contestar(v, "Vale");
+    EXPECT_TRUE(v.proceso->EsperarFin());
+}
+
+// The record named on the command line is read from, and deleted at exit
+// in, the temporary folder only: a name that leads elsewhere is refused at
+// start-up and the file it names stays.
+TEST(Plantado, NombreDelRegistroFueraDeSuCarpeta) {
+    Vendedor vendedor;
+    Instalada inst("plantado_registro");
+    const std::string victima = CarpetaTemporalWindows() + "victima.VER";
+    const std::string registro = RegistroComprimido(2026, 11, 20, 4711, 10, 6);
+    EscribirFichero(victima, registro);
+    Ventana v;
+    const Dialogo d = PrimerMensaje(v, inst, {"..\\..\\victima.VER"});
+    EXPECT_EQ(d.texto, "El nombre del fichero de la instalación no es válido:\r\n\r\n..\\..\\victima.VER");
+    EXPECT_TRUE(v.proceso->EsperarFin());
+    EXPECT_TRUE(ReadFile(victima) == registro);
+    DeleteFileW(text::Wide(victima).c_str());
+}
 
 }  // namespace
