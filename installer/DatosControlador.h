@@ -53,6 +53,9 @@ struct TDatosControlador {
     std::unique_ptr<std::set<std::string>> ListaDescargas;
     std::string NuevoActualizador;
     TypeVersion VersionPrevia;
+    // The newer updater was started: this run's per-installation file (and,
+    // in local mode, its archive) are its own now, not this one's to delete.
+    bool Relanzado = false;
     std::string CarpetaPrograma;
     std::string DirDatos;
     std::string DirCopias;

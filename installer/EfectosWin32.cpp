@@ -13,6 +13,7 @@
 #include "Ini.h"
 #include "LibActualizadorComun.h"
 #include "Mensajes.h"
+#include "Procesos.h"
 #include "ReglasInstalador.h"
 #include "TextCodec.h"
 #include "Unit_Win7Taskbar.h"
@@ -305,6 +306,7 @@ int TEfectosWin32::Mensaje(const std::string& texto, TipoMensaje tipo, BotonesMe
 void TEfectosWin32::MensajePlano(const std::string& texto) { MostrarMensaje(texto); }
 
 void TEfectosWin32::TerminarAplicacion() { f_.TerminarSinPregunta(); }
+bool TEfectosWin32::IniciarPrograma(const std::string& programa) { return ::IniciarPrograma(programa, ""); }
 void TEfectosWin32::ProcesarMensajes() { forms::Application().ProcessMessages(); }
 void TEfectosWin32::Bloquear(bool activar) { f_.Bloquear(activar); }
 void TEfectosWin32::BloquearCarpeta(const std::string& carpeta) { f_.ManejadorBloqueo.Tomar(carpeta, true); }

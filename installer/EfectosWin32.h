@@ -55,6 +55,7 @@ public:
     int Mensaje(const std::string& texto, TipoMensaje tipo, BotonesMensaje botones) override;
     void MensajePlano(const std::string& texto) override;
     void TerminarAplicacion() override;
+    bool IniciarPrograma(const std::string& programa) override;
     void ProcesarMensajes() override;
     void Bloquear(bool activar) override;
     void BloquearCarpeta(const std::string& carpeta) override;

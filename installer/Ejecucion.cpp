@@ -89,7 +89,7 @@ bool ReglaAceptarFichero(TEfectos& efectos, const std::string& dirDatos, uint8_t
     case 8: {
         // Only an older copy is replaced.
         std::optional<double> actual = efectos.FechaFichero(ConBarraFinal(carpeta) + nombre);
-        return !actual || *actual < fecha;
+        return !actual || FechaAnterior(*actual, fecha);
     }
     case 9:
         carpeta = dirDatos;
@@ -228,7 +228,7 @@ void TEjecucion::Completar() {
         else
             e_.AvisarServidor(e_.Servidor() + RutaInformeInstalacion(d_.CodigoCliente, version));
     });
-    if (d_.ModoActualizacion) SinErrores([&] { v_.RelanzarActualizador(); });
+    if (d_.ModoActualizacion) SinErrores([&] { d_.Relanzado = v_.RelanzarActualizador(); });
     SinErrores([&] {
         if (d_.Resultado == rsNinguno && v_.ComprobarActualizaciones())
             e_.EscribirIni(ini, "ACTUALIZACION", "COMPROBAR", "0");
@@ -245,11 +245,24 @@ void TEjecucion::Completar() {
     d_.Estado = esTerminado;
     v_.MostrarPagina(pgPrograma, true);
     if (d_.ModoActualizacion) {
-        v_.OfrecerAbrirPrograma();
+        OfrecerAbrirPrograma();
     } else {
         Mensaje(d_.TextoOperacion() + " Correcta", TipoMensaje::Informacion, BotonesMensaje::Ok);
         v_.DeshabilitarInstalar();
     }
+}
+
+void TEjecucion::OfrecerAbrirPrograma() {
+    if (Mensaje(d_.TextoOperacion() + " Correcta\n\r\n\r" + v_.PreguntaFinal(), TipoMensaje::Informacion,
+                BotonesMensaje::SiNo) != mrYes) {
+        v_.CerrarVentana();  // no question: the run has finished
+        return;
+    }
+    // The program where the run put it: a local first installation keeps
+    // DirEjecutable at the installer's own folder, which holds only archives.
+    const std::string programa = v_.RutaProgramaInstalado();
+    if (!e_.IniciarPrograma(programa)) Anotar("No se pudo iniciar " + programa);
+    e_.TerminarAplicacion();
 }
 
 void TEjecucion::Limpiar() {
@@ -259,9 +272,10 @@ void TEjecucion::Limpiar() {
                 "La copia de seguridad se conserva en:\r\n\r\n" + copia_.Carpeta(),
                 TipoMensaje::Error, BotonesMensaje::Ok);
     }
-    if (d_.ModoActualizacion && d_.ModoLocal) {
+    if (d_.ModoActualizacion && d_.ModoLocal && !d_.Relanzado) {
         // Their signatures go with them: left behind, they would be taken
-        // for a release waiting beside the updater.
+        // for a release waiting beside the updater. A newer updater started
+        // by this run updates from them next, and deletes them then.
         for (const std::string& nombre : {d_.ArchivoPrincipal, d_.NombreFicheroCliente}) {
             e_.BorrarFichero(d_.DirEjecutable + nombre, false);
             e_.BorrarFichero(d_.DirEjecutable + nombre + firma::kExtensionFirma, false);
@@ -656,7 +670,7 @@ void TEjecucion::ComprobarDestino() {
 
 bool TEjecucion::NingunoMasViejo(const std::string& ruta, double fecha) {
     std::optional<double> actual = e_.FechaFichero(ruta);
-    return !actual || *actual >= fecha;
+    return !actual || !FechaAnterior(*actual, fecha);
 }
 
 // Archives store the program under the product's word; the entries land in

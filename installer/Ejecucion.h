@@ -121,6 +121,8 @@ public:
     virtual void MensajePlano(const std::string& texto) = 0;
     // Ends the application without the exit question.
     virtual void TerminarAplicacion() = 0;
+    // Starts a program shown normally, without waiting; false when it cannot.
+    virtual bool IniciarPrograma(const std::string& programa) = 0;
     virtual void ProcesarMensajes() = 0;
     virtual void Bloquear(bool activar) = 0;
     // The installation's lock taken in `carpeta`, with Bloquear(true)'s
@@ -167,16 +169,15 @@ public:
     virtual std::pair<int, int> PosicionVentana() = 0;  // left, top
     virtual void CerrarVentana() = 0;                  // through the close query
     virtual std::string VersionInformada() = 0;
-    // Starts a newer copy of the updater met in the archive and ends this one.
-    virtual void RelanzarActualizador() = 0;
-    // The closing question of an update: on yes the program is started and
-    // the application ends, otherwise the window closes.
-    virtual void OfrecerAbrirPrograma() = 0;
+    // Starts a newer copy of the updater met in the archive and ends this
+    // one; true when it was started.
+    virtual bool RelanzarActualizador() = 0;
 
     // The product (the controller's virtual operations).
     virtual void AntesDeInstalar() = 0;
     virtual std::string RutaProgramaEjecutar() = 0;
     virtual std::string RutaProgramaInstalado() = 0;
+    virtual std::string PreguntaFinal() = 0;
     virtual std::string IniPrograma() = 0;
     virtual void LeerRutasDatos() = 0;
     virtual TCarpetasInstalacion CarpetasInstalacion() = 0;
@@ -224,6 +225,11 @@ public:
     void ProgresoFichero(int porcentaje);
     void FinOperacion(int32_t codigoResultado);
     void ErrorExtraccion(const std::string& texto);
+
+    // The closing question of an update, and of a first installation once
+    // the engine's server is installed: on yes the installed program is
+    // started and the application ends, otherwise the window closes.
+    void OfrecerAbrirPrograma();
 
     // Where archives are downloaded to and read from.
     std::string DirDescargas();

@@ -98,8 +98,9 @@ TFFormKavoInstala::~TFFormKavoInstala() {
         for (const auto& f : *ListaDescargas)
             if (FicheroExiste(f)) BorrarFichero(f, false);
         // Only ever a plain name here (refused at start-up otherwise): the
-        // file goes from the folder it was read from and nowhere else.
-        if (ModoActualizacion && NombreSimple(NombreFicheroCliente))
+        // file goes from the folder it was read from and nowhere else. A
+        // newer updater this run started reads the same file: it is its own now.
+        if (ModoActualizacion && NombreSimple(NombreFicheroCliente) && !Relanzado)
             BorrarFichero(DirDescargas() + NombreFicheroCliente, false);
     }
     if (ManejadorBloqueo.Tomado()) {
@@ -323,9 +324,8 @@ void TFFormKavoInstala::Bloquear(bool activar) {
         ManejadorBloqueo.Liberar();
 }
 
-void TFFormKavoInstala::RelanzarActualizador() {
-    if (NuevoActualizador.empty()) return;
-    if (!VersionMayor(VersionEnDisco(NuevoActualizador), VersionPrevia, true)) return;
+bool TFFormKavoInstala::RelanzarActualizador() {
+    if (NuevoActualizador.empty()) return false;
     Limites p = PosicionEnPantalla();
     // An unattended update stays unattended in the updater it brought; the
     // switches were checked at start-up.
@@ -334,9 +334,13 @@ void TFFormKavoInstala::RelanzarActualizador() {
         switches = desatendido::SwitchesParaRelanzar(desatendido::InterpretarSwitches(ArgumentosPrograma()));
     } catch (const std::exception&) {
     }
-    IniciarPrograma(NuevoActualizador,
-                    "/ACT /YPOS" + std::to_string(p.y) + " /XPOS" + std::to_string(p.x) + switches);
+    const std::optional<std::string> argumentos = ArgumentosRelanzamiento(
+        VersionEnDisco(NuevoActualizador), VersionPrevia, NombreFicheroCliente, p.x, p.y, switches);
+    if (!argumentos) return false;
+    Anotar("Relanzando " + NuevoActualizador + " " + *argumentos);
+    const bool iniciado = IniciarPrograma(NuevoActualizador, *argumentos);
     TerminarSinPregunta();
+    return iniciado;
 }
 
 void TFFormKavoInstala::eDirProgramaChange() {

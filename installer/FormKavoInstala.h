@@ -106,7 +106,7 @@ public:
     bool Extraer();
     void DescargarArchivo(const std::string& base, const std::string& nombre, const std::string& etiqueta);
     void ProgresoDescarga(uint32_t progreso, uint32_t maximo, bool& cancelar);
-    void RelanzarActualizador();
+    bool RelanzarActualizador();
     bool HayBeta();
     bool HayV2();
     std::string VersionInformada() const;

@@ -49,12 +49,12 @@ public:
     }
     void CerrarVentana() override { f_.Close(); }
     std::string VersionInformada() override { return f_.VersionInformada(); }
-    void RelanzarActualizador() override { f_.RelanzarActualizador(); }
-    void OfrecerAbrirPrograma() override { f_.OfrecerAbrirPrograma(); }
+    bool RelanzarActualizador() override { return f_.RelanzarActualizador(); }
 
     void AntesDeInstalar() override { f_.AntesDeInstalar(); }
     std::string RutaProgramaEjecutar() override { return f_.RutaProgramaEjecutar(); }
     std::string RutaProgramaInstalado() override { return f_.RutaProgramaInstalado(); }
+    std::string PreguntaFinal() override { return f_.PreguntaFinal(); }
     std::string IniPrograma() override { return f_.IniPrograma(); }
     void LeerRutasDatos() override { f_.LeerRutasDatos(); }
     TCarpetasInstalacion CarpetasInstalacion() override { return f_.CarpetasInstalacion(); }

@@ -96,12 +96,4 @@ void TFFormKavoInstala::FinInstalacionServidor() {
     OfrecerAbrirPrograma();
 }
 
-void TFFormKavoInstala::OfrecerAbrirPrograma() {
-    if (Mensaje(TextoOperacion() + " Correcta\n\r\n\r" + PreguntaFinal(), TipoMensaje::Informacion,
-                BotonesMensaje::SiNo) != mrYes) {
-        Close();  // no question: the run has finished
-        return;
-    }
-    IniciarPrograma(RutaProgramaEjecutar(), "");
-    TerminarSinPregunta();
-}
+void TFFormKavoInstala::OfrecerAbrirPrograma() { Ejecucion().OfrecerAbrirPrograma(); }

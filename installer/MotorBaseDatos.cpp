@@ -3,6 +3,7 @@
 #include <iterator>
 
 #include "FormatoTexto.h"
+#include "Rutas.h"
 
 namespace {
 
@@ -86,4 +87,14 @@ PasoVigilancia VigilarInstalador(bool timerActivo, uint8_t tipo, bool servidor, 
         return abandona ? PasoVigilancia::InstaladorAbandona : PasoVigilancia::Nada;
     }
     return esperando ? PasoVigilancia::InstaladorTerminado : PasoVigilancia::Nada;
+}
+
+TTipoMotor MotorInstalado(const std::string& pervasive, const std::string& libreria) {
+    auto limpio = [](const std::string& t) {
+        const size_t a = t.find_first_not_of(" \t"), b = t.find_last_not_of(" \t");
+        return a == std::string::npos ? std::string() : Minusculas(t.substr(a, b - a + 1));
+    };
+    const std::string dll = limpio(libreria);
+    if (!dll.empty()) return dll == Minusculas(kLibreriaBtrieve6) ? tmBtrieve6 : tmPsql12;
+    return limpio(pervasive) == "0" ? tmBtrieve6 : tmPsql12;
 }

@@ -9,11 +9,28 @@
 #include <optional>
 #include <string>
 
+#include "DatosControlador.h"
+
 inline constexpr const char* kTextoEsperandoMotor =
     "Esperando que finalice la instalación del motor de la base de datos.";
 inline constexpr const char* kTextoMotorCompletado = "Instalación del motor del base de datos completada.";
 // What the engine's installers show when they were cancelled or failed.
 inline constexpr const char* kTextoSistemaSinCambios = "Your system has not been modified";
+
+// The keys of the program's settings file that point it at its engine
+// (section "BTRIEVE"), and the interface libraries they name.
+inline constexpr const char* kSeccionMotor = "BTRIEVE";
+inline constexpr const char* kClavePervasive = "PERVASIVE";
+inline constexpr const char* kClaveVersionFichero = "FILEVERSION";
+inline constexpr const char* kClaveLibreria = "NAMEDLL";
+inline constexpr const char* kLibreriaPsql = "W3BTRV7";      // PSQL 12 and Btrieve 12
+inline constexpr const char* kLibreriaBtrieve6 = "WBTRV32";  // Btrieve 6
+
+// The engine an installed program uses, from those keys as its settings file
+// holds them (empty: missing). The library it loads decides; without one,
+// PERVASIVE=0 means Btrieve 6. Anything else counts as PSQL 12, which shares
+// its keys with Btrieve 12 (an update treats the two alike).
+TTipoMotor MotorInstalado(const std::string& pervasive, const std::string& libreria);
 
 // The folder below the extraction folder with the engine's installers, such
 // as "Externos\PSQL12\"; empty for an engine without installer.

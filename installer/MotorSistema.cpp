@@ -65,13 +65,13 @@ std::optional<std::string> VentanasEscritorio::TextoSegundoStatic() {
 }
 
 void EscribirIniBtrieve(const std::string& rutaIni, bool variante) {
-    auto escribir = [&](const char* clave, const char* valor) { EscribirIni(rutaIni, "BTRIEVE", clave, valor); };
+    auto escribir = [&](const char* clave, const char* valor) { EscribirIni(rutaIni, kSeccionMotor, clave, valor); };
     if (variante) {
-        escribir("PERVASIVE", "0");
-        escribir("NAMEDLL", "WBTRV32");
+        escribir(kClavePervasive, "0");
+        escribir(kClaveLibreria, kLibreriaBtrieve6);
     } else {
-        escribir("PERVASIVE", "1");
-        escribir("FILEVERSION", "6");
-        escribir("NAMEDLL", "W3BTRV7");
+        escribir(kClavePervasive, "1");
+        escribir(kClaveVersionFichero, "6");
+        escribir(kClaveLibreria, kLibreriaPsql);
     }
 }

@@ -1,6 +1,5 @@
 #include "ProductoConta.h"
 
-#include <cmath>
 #include <cstdlib>
 
 #include "Confinamiento.h"
@@ -11,15 +10,13 @@ namespace conta {
 
 std::string NombreFicheroCliente(uint32_t codigo) { return "CLI" + std::to_string(codigo) + ".VER"; }
 
-TypeVersionesConta RegistroDesdeLanzamiento(const RegistroLanzamiento& r) {
-    TypeVersionesConta v;
-    v.FijarFecha(static_cast<uint16_t>(r.anio), static_cast<uint8_t>(r.mes), static_cast<uint8_t>(r.dia));
-    v.FijarCodigoCliente(r.codigoCliente);
-    TypeVersion programa;
-    programa.Major = static_cast<uint16_t>(r.major);
-    programa.Minor = static_cast<uint16_t>(r.minor);
-    v.FijarVersionFichero(99, programa);
-    return v;
+std::string MensajeFaltaFicheroCliente(const std::string& nombre, const std::string& carpeta,
+                                       const std::string& urlClientes, const std::string& archivo) {
+    const std::string fichero = nombre.empty() ? "de esta instalación (CLI, su código de cliente y .VER)"
+                                               : nombre + " de esta instalación";
+    return "Para actualizar en local falta el fichero " + fichero + ".\r\n\r\nDescárgalo de:\r\n" + urlClientes +
+           nombre + "\r\n\r\ny guárdalo junto al actualizador, con " + archivo + ", en la carpeta:\r\n" + carpeta +
+           "\r\n\r\nNo se ha modificado ningún fichero.";
 }
 
 namespace {
@@ -50,11 +47,6 @@ std::string MensajePaqueteDesconocido(const std::string& nombre) {
            "Es posible que sea necesario actualizar el actualizador." + "\n\r" + "\n\r" + "Ponte en contacto con Kavo";
 }
 
-namespace {
-// Whole seconds: a date written into a file and read back must compare equal.
-long long Segundos(double dias) { return std::llround(dias * 86400.0); }
-}  // namespace
-
 std::optional<bool> AceptarFicheroDatos(uint8_t tipo, const std::string& nombre, double fechaEntrada,
                                         const CarpetasDatos& c, std::string& destino,
                                         const ConsultaFichero& consultar) {
@@ -68,7 +60,7 @@ std::optional<bool> AceptarFicheroDatos(uint8_t tipo, const std::string& nombre,
     }
     EstadoFichero e = consultar(destino + nombre);
     if (tipo != 19) return !e.existe;
-    return !e.existe || Segundos(e.fecha) < Segundos(fechaEntrada);
+    return !e.existe || FechaAnterior(e.fecha, fechaEntrada);
 }
 
 std::optional<std::string> AccesoAEscribir(const std::string& escritorio,

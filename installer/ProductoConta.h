@@ -51,10 +51,11 @@ inline constexpr std::array<const char*, 10> kFicherosObsoletos = {
 // The per-installation release record of a customer on the vendor's server.
 std::string NombreFicheroCliente(uint32_t codigoCliente);
 
-// The release record of a local update whose per-installation file is not
-// beside the updater: what the program archive's own header says (date,
-// customer code, program version).
-TypeVersionesConta RegistroDesdeLanzamiento(const RegistroLanzamiento& r);
+// A local update without its per-installation file beside the updater: which
+// file to fetch (`nombre`; empty when no customer is known) from which folder
+// of the server, and where to save it with the archive. Nothing has changed.
+std::string MensajeFaltaFicheroCliente(const std::string& nombre, const std::string& carpeta,
+                                       const std::string& urlClientes, const std::string& archivo);
 
 // --- program packages (entry kinds 5 and 6) ---------------------------------
 enum class DecisionPaquete { Aceptar, Rechazar, Desconocido };
@@ -105,8 +106,9 @@ std::vector<std::string> ObsoletosABorrar(uint8_t pasoExtraccion, bool actualiza
 inline constexpr uint8_t kPasoPrograma = 3;
 
 // --- the updater's command line ----------------------------------------------
-// A relaunched updater gets "/ACT /YPOS<top> /XPOS<left>": arguments that
-// begin with "/" are switches, never the release record's name. The record
+// A relaunched updater gets its predecessor's release record, then
+// "/ACT /YPOS<top> /XPOS<left>": arguments that begin with "/" are switches,
+// never the release record's name. The record
 // is read from, and deleted at exit in, one folder: a name that is not a
 // plain file name there (a path, "..", a drive, a stream, a device) raises
 // "El nombre del fichero de la instalación no es válido:" with the name.

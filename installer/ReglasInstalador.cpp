@@ -104,8 +104,23 @@ std::string FormatoFechaHora(double fecha) {
     return buf;
 }
 
+bool FechaAnterior(double dias, double otros) {
+    auto segundos = [](double d) { return std::llround(d * 86400.0); };
+    return segundos(dias) < segundos(otros);
+}
+
 bool EsVersionSiguiente(const TypeVersion& w, const TypeVersion& i) {
     return w.Major * 1000L + w.Minor == i.Major * 1000L + i.Minor + 1;
+}
+
+std::optional<std::string> ArgumentosRelanzamiento(const TypeVersion& nueva, const TypeVersion& previa,
+                                                   const std::string& ficheroCliente, int izquierda, int arriba,
+                                                   const std::string& switches) {
+    if (!VersionMayor(nueva, previa, true)) return std::nullopt;
+    std::string r;
+    if (!ficheroCliente.empty())
+        r = (ficheroCliente.find(' ') == std::string::npos ? ficheroCliente : "\"" + ficheroCliente + "\"") + " ";
+    return r + "/ACT /YPOS" + std::to_string(arriba) + " /XPOS" + std::to_string(izquierda) + switches;
 }
 
 int SiguienteOpacidadEntrada(int actual, bool& parar) {

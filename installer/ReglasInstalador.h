@@ -4,6 +4,7 @@
 #pragma once
 #include <array>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -38,8 +39,24 @@ std::array<std::string, 2> SeccionesBeta(unsigned major, unsigned minor);
 double LeerFechaHora(const std::string& texto);
 std::string FormatoFechaHora(double fecha);
 
+// Whether a modification time is earlier than another, to the whole second:
+// the archive keeps coarser times than the file system, and a time written
+// into a file and read back has lost its last fraction, so an entry and the
+// file it wrote must compare equal. Every kind of entry compares so.
+bool FechaAnterior(double dias, double otros);
+
 // Exactly one minor step above: 10.05 -> 10.06, not 10.99 -> 11.00.
 bool EsVersionSiguiente(const TypeVersion& web, const TypeVersion& instalada);
+
+// The arguments of a newer updater that the archive brought, or nothing when
+// it does not replace the running one: only a strictly higher major.minor
+// than its file had before the run. It gets the per-installation file this
+// run read, first, so that it reaches the same release without asking (also
+// on an installation that records no customer); then "/ACT /YPOS<top>
+// /XPOS<left>" and `switches` (an unattended run's, with a leading blank).
+std::optional<std::string> ArgumentosRelanzamiento(const TypeVersion& nueva, const TypeVersion& previa,
+                                                   const std::string& ficheroCliente, int izquierda, int arriba,
+                                                   const std::string& switches);
 
 // Fade-in: the next opacity after `actual` and whether the timer stops.
 int SiguienteOpacidadEntrada(int actual, bool& parar);

@@ -7,6 +7,7 @@
 #include "Mensajes.h"
 #include "MotorSistema.h"
 #include "ProgramaPropio.h"
+#include "Registro.h"
 
 namespace {
 
@@ -57,6 +58,7 @@ bool TFMain::Preparar() {
     if (args.x && args.y) MoverA(*args.x, *args.y);
     NombreFicheroCliente = args.ficheroCliente;
     IniciadoConArgumento = !NombreFicheroCliente.empty();
+    const std::string urlClientes = UrlBaseProgramas + conta::kCarpetaClientes;
     if (NombreFicheroCliente.empty()) {
         try {
             ObtenerFicheroCliente();
@@ -64,16 +66,27 @@ bool TFMain::Preparar() {
             throw;
         } catch (const std::exception& e) {
             if (!MostrarModoLocal(Handle(), e.what(), DirEjecutable, ArchivoPrincipal, UrlBaseProgramas)) return false;
-            ModoLocal = true;
-            UrlBaseProgramas = DirEjecutable;
-            UrlBaseExternos = DirEjecutable;
+            ActivarModoLocal();
         }
+    } else if (!FicheroExiste(DirDescargas() + NombreFicheroCliente) &&
+               FicheroExiste(DirEjecutable + NombreFicheroCliente)) {
+        // Started by a local update that brought this updater: the release
+        // it read is still beside it, archive and all.
+        ActivarModoLocal();
     }
+    if (ModoLocal && !FicheroClienteAlLado(urlClientes)) return false;
     conta::CarpetasInstalacion c = conta::CarpetasDesdePrograma(CarpetaDe(RutaProgramaEjecutar()));
     CarpetaPrograma = c.producto;
     edit.SetText(c.base);
-    DatosWeb = ModoLocal ? RegistroLocal() : LeerVersionesComprimidas(DirDescargas() + NombreFicheroCliente);
-    if (IniciadoConArgumento && EsVersionSiguiente()) ArchivoPrincipal = FicheroActualizacion();
+    // An update keeps the engine the installation has, as its settings say:
+    // the engine's files and keys follow it.
+    const std::string ini = IniPrograma();
+    TipoMotor = MotorInstalado(LeerIniTexto(ini, kSeccionMotor, kClavePervasive, ""),
+                               LeerIniTexto(ini, kSeccionMotor, kClaveLibreria, ""));
+    Anotar("Motor de la instalación: " + PalabraMotor(TipoMotor));
+    DatosWeb = LeerVersionesComprimidas(DirDescargas() + NombreFicheroCliente);
+    // A local update takes the archive the local dialog asked for.
+    if (IniciadoConArgumento && !ModoLocal && EsVersionSiguiente()) ArchivoPrincipal = FicheroActualizacion();
     LabelFecha->SetCaption(TextoFecha(DatosWeb.Dia(), NombreMes(static_cast<int>(DatosWeb.Mes())), DatosWeb.Anio()));
     TypeVersion v = DatosWeb.VersionFichero(99);
     LabelVersion->SetCaption(TextoVersion(v.Major, v.Minor, false));
@@ -95,24 +108,38 @@ void TFMain::ObtenerFicheroCliente() {
                      ProgresoArranque());
 }
 
-// A local update reads the per-installation file beside the updater when the
-// user saved it there; the local dialog only asks for the program archive,
-// so without it the archive's own header tells the release.
-// Either is read here before the run checks the release, so each is checked
-// against its signature first, as a download would be.
-TypeVersionesConta TFMain::RegistroLocal() {
-    if (!NombreFicheroCliente.empty() && FicheroExiste(DirEjecutable + NombreFicheroCliente)) {
-        firma::ComprobarConClavesDeLaVersion(DirEjecutable + NombreFicheroCliente);
-        return LeerVersionesComprimidas(DirEjecutable + NombreFicheroCliente);
+void TFMain::ActivarModoLocal() {
+    ModoLocal = true;
+    UrlBaseProgramas = DirEjecutable;
+    UrlBaseExternos = DirEjecutable;
+}
+
+// A local update reads its release record from the per-installation file
+// beside the updater, as it reads the archive from there: without it the
+// versions of the release are unknown and the run would refuse every file
+// it tracks. The file is named by the customer the installation records,
+// else by the one in the program archive's header. When it is missing the
+// user is told which file to fetch and where to put it, and nothing changes.
+// Both files are checked against their signatures before they are read, as
+// downloads would be.
+bool TFMain::FicheroClienteAlLado(const std::string& urlClientes) {
+    if (NombreFicheroCliente.empty()) {
+        firma::ComprobarConClavesDeLaVersion(DirEjecutable + ArchivoPrincipal);
+        Extractor1.SetFileName(DirEjecutable + ArchivoPrincipal);
+        Extractor1.SFXSize = 0;
+        Extractor1.Open();
+        const std::array<uint8_t, 128> datos = Extractor1.Header().UserData.Bytes;
+        Extractor1.Close();
+        const uint32_t codigo = InterpretarDatosArchivo(datos).codigoCliente;
+        if (codigo != 0) NombreFicheroCliente = conta::NombreFicheroCliente(codigo);
     }
-    NombreFicheroCliente.clear();
-    firma::ComprobarConClavesDeLaVersion(DirEjecutable + ArchivoPrincipal);
-    Extractor1.SetFileName(DirEjecutable + ArchivoPrincipal);
-    Extractor1.SFXSize = 0;
-    Extractor1.Open();
-    std::array<uint8_t, 128> datos = Extractor1.Header().UserData.Bytes;
-    Extractor1.Close();
-    return conta::RegistroDesdeLanzamiento(InterpretarDatosArchivo(datos));
+    if (NombreFicheroCliente.empty() || !FicheroExiste(DirEjecutable + NombreFicheroCliente)) {
+        MensajeError(conta::MensajeFaltaFicheroCliente(NombreFicheroCliente, DirEjecutable, urlClientes,
+                                                       ArchivoPrincipal));
+        return false;
+    }
+    firma::ComprobarConClavesDeLaVersion(DirEjecutable + NombreFicheroCliente);
+    return true;
 }
 
 void TFMain::CrearAccesos() {

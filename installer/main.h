@@ -43,5 +43,6 @@ public:
 
 private:
     void ObtenerFicheroCliente();
-    TypeVersionesConta RegistroLocal();
+    void ActivarModoLocal();
+    bool FicheroClienteAlLado(const std::string& urlClientes);
 };

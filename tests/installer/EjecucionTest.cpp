@@ -22,6 +22,8 @@ struct Entrada {
     std::string contenido;
     double fecha = 100;
     bool danada = false;  // its data fails while it is written
+    std::string alternativo;  // a second name the same data is written under
+    uint8_t tipoAlternativo = 1;
 };
 
 // The system and the window as the run sees them: files in a map, archives
@@ -251,10 +253,25 @@ public:
             fe.Name = e.nombre;
             fe.FileType = e.tipo;
             fe.Date = e.fecha;
+            fe.AltName = e.alternativo;
+            fe.AltFileType = e.alternativo.empty() ? 0 : e.tipoAlternativo;
             std::string carpeta = ConBarraFinal(destino) + e.nombre.substr(0, e.nombre.find_last_of('\\') + 1);
             bool aceptar = true;
             run.ExtraerFichero(fe, carpeta, aceptar);
             if (!aceptar) continue;
+            // As the engine does: the alternative name is offered once the
+            // entry is accepted, as an entry of its own kind.
+            std::string segunda;
+            if (!e.alternativo.empty()) {
+                kav::TFileEntry alt = fe;
+                alt.Name = e.alternativo;
+                alt.FileType = e.tipoAlternativo;
+                const size_t barra = e.alternativo.find_last_of('\\');
+                std::string carpeta2 = ConBarraFinal(destino) + e.alternativo.substr(0, barra + 1);
+                bool aceptar2 = true;
+                run.ExtraerFichero(alt, carpeta2, aceptar2);
+                if (aceptar2) segunda = carpeta2 + e.alternativo.substr(barra + 1);
+            }
             const std::string ruta = carpeta + e.nombre.substr(e.nombre.find_last_of('\\') + 1);
             if (e.danada || enUso.count(ruta)) {
                 // The engine's error decision, then its silent abort.
@@ -262,8 +279,11 @@ public:
                 run.FinOperacion(-1);
                 throw EAbort();
             }
-            ficheros[ruta] = e.contenido;
-            fechas[ruta] = e.fecha;
+            for (const std::string& r : {ruta, segunda}) {
+                if (r.empty()) continue;
+                ficheros[r] = e.contenido;
+                fechas[r] = e.fecha;
+            }
             Foto();
         }
         run.FinOperacion(1);
@@ -281,6 +301,8 @@ public:
             fe.FileType = e.tipo;
             fe.Date = e.fecha;
             fe.Size = static_cast<int32_t>(e.contenido.size());
+            fe.AltName = e.alternativo;
+            fe.AltFileType = e.alternativo.empty() ? 0 : e.tipoAlternativo;
             r.push_back(fe);
         }
         return r;
@@ -297,6 +319,10 @@ public:
     void TerminarAplicacion() override {
         terminada = true;
         log.push_back("Terminar");
+    }
+    bool IniciarPrograma(const std::string& programa) override {
+        log.push_back("Iniciar:" + programa);
+        return true;
     }
     std::function<void()> alProcesar;  // what the user does while messages are processed
     void ProcesarMensajes() override {
@@ -343,13 +369,17 @@ public:
     std::pair<int, int> PosicionVentana() override { return {10, 20}; }
     void CerrarVentana() override { log.push_back("Cerrar ventana"); }
     std::string VersionInformada() override { return "10.05"; }
-    void RelanzarActualizador() override { log.push_back("Relanzar"); }
-    void OfrecerAbrirPrograma() override { log.push_back("OfrecerAbrirPrograma"); }
+    bool relanza = false;  // the archive brought a newer updater
+    bool RelanzarActualizador() override {
+        log.push_back("Relanzar");
+        return relanza;
+    }
     void AntesDeInstalar() override {}
     std::string RutaProgramaEjecutar() override { return d.DirEjecutable + "CONTA.EXE"; }
     std::string RutaProgramaInstalado() override {
         return ConBarraFinal(destino) + d.SubdirPrograma() + "CONTA.EXE";
     }
+    std::string PreguntaFinal() override { return "¿Abrimos la Conta?"; }
     std::string IniPrograma() override { return ConBarraFinal(textoDir) + d.SubdirPrograma() + "CONTA.INI"; }
     void LeerRutasDatos() override { d.DirDatos = ConBarraFinal(textoDir) + d.CarpetaPrograma + "\\Datos\\"; }
     TCarpetasInstalacion CarpetasInstalacion() override { return {"C:\\Kavo\\", permitidas}; }
@@ -449,6 +479,37 @@ TEST(Instalacion, TiposDeEntradaYCarpetaElegida) {
     EXPECT_EQ(f.d.Estado, esTerminado);
 }
 
+// An existing file with the entry's own time, as the file system gives it
+// back (a fraction of a second off either way), is neither older nor newer:
+// every kind that looks at dates decides on whole seconds.
+TEST(Instalacion, FechasComparadasAlSegundo) {
+    const double fecha = 46000 + 9.0 / 24;
+    struct Caso {
+        uint8_t tipo;
+        TTipoMotor motor;
+        double segundos;  // the existing file's time, from the entry's
+        bool escrita;
+    };
+    const Caso casos[] = {
+        // Written unless the existing copy is older.
+        {3, tmBtrieve6, -0.3, true}, {3, tmBtrieve6, 0.3, true}, {3, tmBtrieve6, -1, false},
+        {4, tmPsql12, -0.3, true},   {4, tmPsql12, -1, false},   {11, tmPsql12, -0.4, true},
+        {11, tmPsql12, -1, false},
+        // Written only over an older copy.
+        {8, tmPsql12, -0.3, false},  {8, tmPsql12, 0.3, false},  {8, tmPsql12, -1, true},
+    };
+    for (const Caso& c : casos) {
+        Falso f;
+        f.d.TipoMotor = c.motor;
+        const std::string ruta = kPrograma + "F.TXT";
+        f.ficheros[ruta] = "antes";
+        f.fechas[ruta] = fecha + c.segundos / 86400;
+        f.servidor["QTR.KAV"] = {{"Conta\\Programa\\F.TXT", c.tipo, "nuevo", fecha}};
+        f.run.Instalar();
+        EXPECT_EQ(f.ficheros[ruta], c.escrita ? "nuevo" : "antes") << int(c.tipo) << " " << c.segundos;
+    }
+}
+
 TEST(Instalacion, FinalSegunMotorYExternos) {
     struct Caso {
         TTipoMotor motor;
@@ -476,6 +537,57 @@ TEST(Instalacion, FinalSegunMotorYExternos) {
         EXPECT_EQ(f.Vio("OfrecerMotor"), c.ofrece);
         EXPECT_EQ(f.Vio("Mensaje:Instalación Correcta"), !c.ofrece);
         EXPECT_EQ(f.Vio("CrearAccesos"), !c.externos);
+    }
+}
+
+// The closing question starts the program where the run put it, also after a
+// local first installation, whose DirEjecutable stays the installer's own
+// folder (it holds only the archives); "No" closes the window.
+TEST(Instalacion, AbrirElProgramaInstalado) {
+    struct Caso {
+        const char* nombre;
+        bool actualizacion, local;
+        int respuesta;
+    };
+    const Caso casos[] = {
+        {"primera local", false, true, mrYes},
+        {"primera", false, false, mrYes},
+        {"actualizacion", true, false, mrYes},
+        {"no", false, true, mrNo},
+    };
+    for (const Caso& c : casos) {
+        SCOPED_TRACE(c.nombre);
+        Falso f;
+        f.d.ModoActualizacion = c.actualizacion;
+        // Only the program's archive, and the question comes straight after
+        // "Instalación Correcta".
+        f.d.DescargarExternos = false;
+        f.carpetas.insert("C:\\Kavo\\Externos\\");
+        f.servidor["QTR.KAV"] = {{"Conta\\Programa\\CONTA.EXE", 1, "conta"}};
+        if (c.actualizacion) {
+            f.ficheros[kPrograma + "CONTA.EXE"] = "conta 10.05";
+            f.versiones[kPrograma + "CONTA.EXE"] = f.d.VersionesInstaladas.VersionFichero(99);
+            f.d.NombreFicheroCliente = "CLI.VER";
+        }
+        if (c.local) {
+            f.d.ModoLocal = true;
+            f.d.DirEjecutable = "E:\\Instalador\\";
+            f.ficheros["E:\\Instalador\\QTR.KAV"] = "archivo";
+        }
+        f.respuestas = {c.respuesta};
+        if (!c.actualizacion) f.respuestas.push_front(mrOk);
+        f.run.Instalar();
+        if (!c.actualizacion) f.run.OfrecerAbrirPrograma();  // once the engine's server is in
+        const std::string pregunta = std::string(c.actualizacion ? "Actualización" : "Instalación") +
+                                     " Correcta\n\r\n\r¿Abrimos la Conta?";
+        EXPECT_TRUE(f.Vio("Mensaje:" + pregunta));
+        std::vector<std::string> iniciados;
+        for (const auto& l : f.log)
+            if (l.rfind("Iniciar:", 0) == 0) iniciados.push_back(l.substr(8));
+        EXPECT_EQ(iniciados, c.respuesta == mrYes ? std::vector<std::string>{kPrograma + "CONTA.EXE"}
+                                                  : std::vector<std::string>{});
+        EXPECT_EQ(f.terminada, c.respuesta == mrYes);
+        EXPECT_EQ(f.Vio("Cerrar ventana"), c.respuesta != mrYes);
     }
 }
 
@@ -691,9 +803,35 @@ TEST(Actualizacion, CopiaDeSeguridadYFinal) {
     EXPECT_LT(f.Indice("Ini:" + ini + ":ACTUALIZACION/ACTUALIZAR=1"), f.Indice("Extraer:" + kTemporal + "QTR.KAV"));
     EXPECT_LT(f.Indice("Avisar:http://v/roldawindows/actualizarolda.php?filename=CLI.VER&codcli=4711&kavoversion=10.05"),
               f.Indice("Relanzar"));
-    EXPECT_LT(f.Indice("OfrecerAbrirPrograma"), f.Indice("Desbloquear")) << "the clean-up follows it";
+    EXPECT_LT(f.Indice("Mensaje:Actualización Correcta\n\r\n\r¿Abrimos la Conta?"), f.Indice("Desbloquear"))
+        << "the clean-up follows it";
     EXPECT_FALSE(f.Vio("CrearAccesos"));
     EXPECT_FALSE(f.Vio("OfrecerMotor"));
+}
+
+// An entry with an alternative name writes its data under both names, and the
+// update backs up both replaced files: a failure later in the archive puts
+// both back.
+TEST(Actualizacion, NombreAlternativoConCopiaDeAmbos) {
+    for (bool falla : {false, true}) {
+        SCOPED_TRACE(falla ? "falla después" : "correcta");
+        Falso f = Actualizacion();
+        Entrada doble{"Conta\\Programa\\A.DLL", 1, "a nuevo"};
+        doble.alternativo = "Conta\\Programa\\Util\\A.DLL";
+        std::vector<Entrada> entradas{{"Conta\\Programa\\CONTA.EXE", 1, "conta 10.06"}, doble};
+        if (falla) entradas.push_back({"Conta\\Programa\\ROTO.DLL", 1, "roto", 100, true});
+        f.servidor["QTR.KAV"] = entradas;
+        f.respuestas = {mrNo};
+        try {
+            f.run.Instalar();
+        } catch (const EAbort&) {
+        }
+        EXPECT_TRUE(f.Vio("Mover:" + kPrograma + "A.DLL>" + kPrograma + "10.05\\A.DLL"));
+        EXPECT_TRUE(f.Vio("Mover:" + kPrograma + "Util\\A.DLL>" + kPrograma + "10.05\\Conta\\Programa\\Util\\A.DLL"));
+        EXPECT_EQ(f.ficheros[kPrograma + "A.DLL"], falla ? "a viejo" : "a nuevo");
+        EXPECT_EQ(f.ficheros[kPrograma + "Util\\A.DLL"], falla ? "util a viejo" : "a nuevo");
+        EXPECT_FALSE(f.ficheros.count(kPrograma + "ROTO.DLL"));
+    }
 }
 
 // The report, the relaunch and the settings keys do not depend on each other.
@@ -1281,6 +1419,26 @@ TEST(Actualizacion, LocalConArchivoSinFirmaNoTocaNada) {
     // Nothing of the local release stays beside the updater.
     EXPECT_FALSE(g.ficheros.count(kPrograma + "QTR.KAV"));
     EXPECT_FALSE(g.ficheros.count(kPrograma + "QTR.KAV.firma"));
+}
+
+// A local update that brings a newer updater hands its release over: the
+// archive and the per-installation file stay beside it for the newer one,
+// which updates from them and deletes them afterwards.
+TEST(Actualizacion, LocalRelanzadaDejaSuLanzamientoAlNuevo) {
+    for (bool relanza : {false, true}) {
+        Falso f = Actualizacion();
+        f.servidor["QTR.KAV"] = {{"Conta\\Programa\\CONTA.EXE", 1, "nuevo"}};
+        f.d.ModoLocal = true;
+        f.d.DirEjecutable = kPrograma;
+        for (const char* n : {"QTR.KAV", "QTR.KAV.firma", "CLI.VER", "CLI.VER.firma"}) f.ficheros[kPrograma + n] = n;
+        f.relanza = relanza;
+        f.respuestas = {mrNo};
+        f.run.Instalar();
+        EXPECT_EQ(f.ficheros[kPrograma + "CONTA.EXE"], "nuevo");
+        for (const char* n : {"QTR.KAV", "QTR.KAV.firma", "CLI.VER", "CLI.VER.firma"})
+            EXPECT_EQ(f.ficheros.count(kPrograma + n), relanza ? 1u : 0u) << n << " " << relanza;
+        EXPECT_EQ(f.d.Relanzado, relanza);
+    }
 }
 
 // A close confirmed while the archives are checked, before the first file

@@ -34,6 +34,25 @@ TEST(MotorBaseDatos, InstaladoresYTitulos) {
     }
 }
 
+// An update keeps the engine of the installation: the keys its settings file
+// holds (as the user or an old installer left them) say which.
+TEST(MotorBaseDatos, MotorDeUnaInstalacion) {
+    struct Caso {
+        const char* pervasive;
+        const char* libreria;
+        TTipoMotor motor;
+    };
+    const Caso casos[] = {
+        {"1", "W3BTRV7", tmPsql12},   {"0", "WBTRV32", tmBtrieve6}, {"", "wbtrv32", tmBtrieve6},
+        {"", " WBTRV32 ", tmBtrieve6}, {"0", "", tmBtrieve6},       {" 0", "", tmBtrieve6},
+        {"1", "WBTRV32", tmBtrieve6},  // the library the program loads decides
+        {"0", "W3BTRV7", tmPsql12},    {"1", "", tmPsql12},         {"", "", tmPsql12},
+        {"x", "", tmPsql12},
+    };
+    for (const Caso& c : casos)
+        EXPECT_EQ(MotorInstalado(c.pervasive, c.libreria), c.motor) << c.pervasive << "|" << c.libreria;
+}
+
 TEST(MotorBaseDatos, UnidadYServidorDeLaRuta) {
     struct Caso {
         const char* ruta;

@@ -209,15 +209,18 @@ TEST(CarpetasInstalacion, DesdeLaCarpetaDelActualizador) {
 
 namespace {
 
-TEST(RegistroLocal, DesdeLaCabeceraDelArchivo) {
-    RegistroLanzamiento r;
-    r.anio = 2026, r.mes = 12, r.dia = 1, r.codigoCliente = 4711, r.major = 12, r.minor = 6;
-    TypeVersionesConta v = RegistroDesdeLanzamiento(r);
-    EXPECT_EQ(v.Anio(), 2026);
-    EXPECT_EQ(v.Mes(), 12);
-    EXPECT_EQ(v.Dia(), 1);
-    EXPECT_EQ(v.CodigoCliente(), 4711u);
-    EXPECT_EQ(v.VersionFichero(99), V(12, 6));
+// A local update never guesses its release: the message names the file to
+// fetch, where from and where to, or says how it is named when no customer
+// is known.
+TEST(RegistroLocal, FaltaElFicheroDeLaInstalacion) {
+    const std::string url = "http://k/_descargas_/externos/Conta/clientes/";
+    EXPECT_EQ(MensajeFaltaFicheroCliente("CLI4711.VER", "C:\\Kavo\\Conta\\Programa\\", url, "QTR.KAV"),
+              "Para actualizar en local falta el fichero CLI4711.VER de esta instalación.\r\n\r\nDescárgalo de:\r\n"
+              "http://k/_descargas_/externos/Conta/clientes/CLI4711.VER\r\n\r\ny guárdalo junto al actualizador, con "
+              "QTR.KAV, en la carpeta:\r\nC:\\Kavo\\Conta\\Programa\\\r\n\r\nNo se ha modificado ningún fichero.");
+    const std::string sinCliente = MensajeFaltaFicheroCliente("", "C:\\P\\", url, "QTR.KAV");
+    EXPECT_NE(sinCliente.find("el fichero de esta instalación (CLI, su código de cliente y .VER)"), std::string::npos);
+    EXPECT_NE(sinCliente.find("\r\n" + url + "\r\n"), std::string::npos) << "the folder to look in";
 }
 
 }  // namespace

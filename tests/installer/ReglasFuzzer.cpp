@@ -1,6 +1,7 @@
 // Feeds the installer's readers of vendor-supplied data: the release record
 // bytes, the customer lists and dates of the release descriptions, and the
-// version label; and the program folder's drive and server. Nothing may
+// version label; the engine keys of a settings file; and the program
+// folder's drive and server. Nothing may
 // crash; a date read back must format and read again to the same day count;
 // a path's drive is its own beginning.
 #include <cmath>
@@ -30,5 +31,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (texto.compare(0, unidad.size(), unidad) != 0) __builtin_trap();
     if (ServidorDeRuta(texto).size() > unidad.size()) __builtin_trap();
     ErrorServidorMotor(texto, "PC07", [](const std::string& s) { return s; });
+    if (MotorInstalado(texto, texto) > tmBtrieve6) __builtin_trap();
     return 0;
 }

@@ -105,6 +105,31 @@ TEST(Versiones, SiguienteSoloUnPasoMenor) {
     EXPECT_FALSE(EsVersionSiguiente(v(10, 7), v(10, 5)));
 }
 
+// A newer updater replaces the running one only when its major.minor is
+// strictly higher than its file's before the run; it is told the
+// per-installation file first, so that it needs no recorded customer.
+TEST(Relanzamiento, SoloMasNuevoYConElFicheroDeLaInstalacion) {
+    auto v = [](uint16_t major, uint16_t minor, uint16_t build = 0) { return TypeVersion{build, 0, minor, major}; };
+    struct Caso {
+        TypeVersion nueva, previa;
+        const char* fichero;
+        const char* switches;
+        std::optional<std::string> argumentos;
+    };
+    const Caso casos[] = {
+        {v(1, 0), v(1, 0), "CLI4711.VER", "", std::nullopt},
+        {v(1, 0, 9), v(1, 0), "CLI4711.VER", "", std::nullopt},  // the build never counts
+        {v(1, 0), v(1, 1), "CLI4711.VER", "", std::nullopt},
+        {v(1, 1), v(1, 0), "CLI4711.VER", "", "CLI4711.VER /ACT /YPOS20 /XPOS-10"},
+        {v(2, 0), v(1, 99), "CLI4711.VER", " /VERYSILENT", "CLI4711.VER /ACT /YPOS20 /XPOS-10 /VERYSILENT"},
+        {v(1, 1), v(0, 0), "", "", "/ACT /YPOS20 /XPOS-10"},  // nothing before: a new file
+        {v(1, 1), v(1, 0), "MI CLIENTE.VER", "", "\"MI CLIENTE.VER\" /ACT /YPOS20 /XPOS-10"},
+    };
+    for (const Caso& c : casos)
+        EXPECT_EQ(ArgumentosRelanzamiento(c.nueva, c.previa, c.fichero, -10, 20, c.switches), c.argumentos)
+            << c.nueva.Major << "." << c.nueva.Minor << " " << c.previa.Major << "." << c.previa.Minor;
+}
+
 TEST(Fundido, SecuenciasDeEntradaYSalida) {
     std::vector<int> entrada{0};
     bool parar = false;

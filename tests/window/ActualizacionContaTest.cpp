@@ -10,6 +10,7 @@
 #include <fstream>
 
 #include "InstalacionPrueba.h"
+#include "Versiones.h"
 
 using namespace prueba;
 using kavmake::ArchiveBuilder;
@@ -30,13 +31,6 @@ void FechaAntesDeLasEntradas(const std::string& ruta, int dias) {
     ASSERT_NE(h, INVALID_HANDLE_VALUE) << ruta;
     SetFileTime(h, nullptr, nullptr, &utc);
     CloseHandle(h);
-}
-
-// The closing question, answered No: the window closes without another.
-void TerminarSinAbrir(const Ventana& v) {
-    Dialogo d = Contestar(v, "&No", 120s);
-    EXPECT_EQ(d.texto, "Actualización Correcta\n\r\n\r¿Abrimos la Conta?");
-    EXPECT_TRUE(v.proceso->EsperarFin());
 }
 
 struct CasoConta {
@@ -74,6 +68,12 @@ TEST_P(ActualizacionConta, ArchivoPaquetesDatosYObsoletos) {
     FechaAntesDeLasEntradas(generador + "IGUAL.RPT", 0);
     EscribirFichero(generador + "VIEJO.RPT", "del cliente");
     FechaAntesDeLasEntradas(generador + "VIEJO.RPT", 1);
+    // Dated like their entries, as the file system gives the time back: not
+    // older for any kind.
+    for (const char* f : {"IGUAL8.TXT", "IGUAL11.TXT"}) {
+        EscribirFichero(inst.programa + f, "del cliente");
+        FechaAntesDeLasEntradas(inst.programa + f, 0);
+    }
 
     const std::string conta = ProgramaConVersion(c.lanzamientoMayor, c.lanzamientoMenor);
     ArchiveBuilder qtr;
@@ -84,6 +84,9 @@ TEST_P(ActualizacionConta, ArchivoPaquetesDatosYObsoletos) {
     qtr.AddFile("Conta\\Datos\\MEMORIA.EST", "de la versión", Tipo(15));
     qtr.AddFile("Conta\\Datos\\IGUAL.RPT", "de la versión", Tipo(19));
     qtr.AddFile("Conta\\Datos\\VIEJO.RPT", "de la versión", Tipo(19));
+    qtr.AddFile("Conta\\Programa\\IGUAL8.TXT", "de la versión", Tipo(8));
+    qtr.AddFile("Conta\\Programa\\IGUAL11.TXT", "de la versión", Tipo(11));
+    qtr.AddFile("Conta\\Programa\\ADICIONAL.BPL", "adicional", Tipo(13));
     vendedor.Conta("QTR.KAV", qtr.Bytes());
     vendedor.Conta("QTRACT.KAV", qtr.Bytes());
 
@@ -110,6 +113,9 @@ TEST_P(ActualizacionConta, ArchivoPaquetesDatosYObsoletos) {
     EXPECT_EQ(ReadFile(estructuras + "MEMORIA.EST"), "de la versión");
     EXPECT_EQ(ReadFile(generador + "IGUAL.RPT"), "del cliente");
     EXPECT_EQ(ReadFile(generador + "VIEJO.RPT"), "de la versión");
+    EXPECT_EQ(ReadFile(inst.programa + "IGUAL8.TXT"), "del cliente") << "kind 8: only over an older copy";
+    EXPECT_EQ(ReadFile(inst.programa + "IGUAL11.TXT"), "de la versión") << "kind 11: unless the copy is older";
+    EXPECT_EQ(ReadFile(inst.programa + "ADICIONAL.BPL"), "adicional") << "the product takes additional packages";
     EXPECT_FALSE(Existe(inst.programa + "Conta001.Bpl"));
     EXPECT_FALSE(Existe(inst.programa + "Pais201.txt _ 2014 07 08 _ NO SE USA"));
     EXPECT_EQ(ReadFile(inst.programa + "Pais201.txt"), "de antes");
@@ -128,33 +134,73 @@ INSTANTIATE_TEST_SUITE_P(
     [](const auto& info) { return std::string(info.param.nombre); });
 
 // A release of 10.06 saved beside the updater, as the local installation
-// dialog asks: the archive alone, its release in its header.
-void ArchivoAlLado(const Instalada& inst, const std::string& conta) {
+// dialog asks: the archive, whose header names the customer.
+void ArchivoAlLado(const Instalada& inst, const std::map<std::string, std::string>& programas) {
     kavmake::ArchiveOptions opciones;
     const auto lanzamiento = DatosLanzamiento(2026, 12, 1, 4711, 10, 6, 0);
     std::copy(lanzamiento.begin(), lanzamiento.end(), opciones.userData.Bytes.begin());
     ArchiveBuilder qtr(opciones);
-    qtr.AddFile("Conta\\Programa\\CONTA.EXE", conta, Tipo(5));
+    for (const auto& [nombre, bytes] : programas) qtr.AddFile("Conta\\Programa\\" + nombre, bytes, Tipo(5));
     qtr.WriteTo(inst.programa + "QTR.KAV");
 }
 
-// No recorded customer: the local installation dialog; accepted with the
-// archive beside the updater, the update runs from it, with no download, and
-// the archive goes afterwards.
-TEST(ActualizacionContaLocal, AceptadaConElArchivoAlLado) {
-    Vendedor vendedor;
-    Instalada inst("conta_local");
-    EscribirFichero(inst.programa + "CONTA.INI", "[ACTUALIZACION]\r\n");
-    const std::string conta = ProgramaConVersion(10, 6);
-    ArchivoAlLado(inst, conta);
-    SignFileWith(inst.programa + "QTR.KAV", TestSecretKey());
-
-    const int antes = vendedor.http.Gets("/_descargas_/externos/Conta/QTR.KAV");
-    Proceso p(inst.programa + inst.ejecutable, {}, inst.programa);
+// Opens the local installation dialog of an updater started without
+// arguments on an installation that records no customer, and starts the
+// local update from it.
+void IniciarLocal(const Proceso& p) {
     HWND dialogo = EsperarVentana(p.Id(), L"KvDialogo");
     ASSERT_NE(dialogo, nullptr);
     Pulsar(Control(dialogo, "btnLocal"));
     Pulsar(Control(dialogo, "BtIniciar"));
+}
+
+// A local update takes its release from the per-installation file beside the
+// updater, never from the archive's header (which names only the accounting
+// program's version): without the file it says which one to fetch and
+// changes nothing; with it, core packages, module packages and EDITOR.EXE
+// are written as by the same release downloaded, and nothing stays behind.
+TEST(ActualizacionContaLocal, ConElFicheroDeLaInstalacionComoDescargada) {
+    Vendedor vendedor;
+    Instalada inst("conta_local");
+    EscribirFichero(inst.programa + "CONTA.INI", "[ACTUALIZACION]\r\n");
+    const char* programas[] = {"CONTA.EXE", "EDITOR.EXE", "KVBASE.BPL", "MODIVA.BPL"};
+    std::map<std::string, std::string> nuevos;
+    for (const char* p : programas) {
+        EscribirFichero(inst.programa + p, ProgramaConVersion(10, 5));
+        nuevos[p] = ProgramaConVersion(10, 6) + p;  // each file its own bytes
+    }
+    ArchivoAlLado(inst, nuevos);
+    SignFileWith(inst.programa + "QTR.KAV", TestSecretKey());
+    const std::string archivo = ReadFile(inst.programa + "QTR.KAV");
+    const int antes = vendedor.http.Gets("/_descargas_/externos/Conta/QTR.KAV");
+    {
+        SCOPED_TRACE("sin el fichero de la instalación");
+        Proceso p(inst.programa + inst.ejecutable, {}, inst.programa);
+        IniciarLocal(p);
+        auto d = EsperarDialogo(p.Id(), 60s);
+        ASSERT_TRUE(d);
+        EXPECT_EQ(d->titulo, "Error");
+        EXPECT_EQ(d->texto, "Para actualizar en local falta el fichero CLI4711.VER de esta instalación.\r\n\r\n"
+                            "Descárgalo de:\r\n" + vendedor.http.Url() + "_descargas_/externos/Conta/clientes/"
+                            "CLI4711.VER\r\n\r\ny guárdalo junto al actualizador, con QTR.KAV, en la carpeta:\r\n" +
+                            inst.programa + "\r\n\r\nNo se ha modificado ningún fichero.");
+        Responder(*d, "Vale");
+        EXPECT_TRUE(p.EsperarFin());
+        for (const char* f : programas) EXPECT_TRUE(ReadFile(inst.programa + f) == ProgramaConVersion(10, 5)) << f;
+        EXPECT_TRUE(ReadFile(inst.programa + "QTR.KAV") == archivo) << "the user's archive stays";
+        EXPECT_FALSE(Existe(inst.Copias()));
+    }
+
+    TypeVersionesConta registro;
+    registro.FijarFecha(2026, 12, 1);
+    registro.FijarCodigoCliente(4711);
+    const TypeVersion v{0, 0, 6, 10};
+    for (int slot : {99, 100, 103}) registro.FijarVersionFichero(slot, v);  // CONTA, EDITOR, KVBASE
+    registro.FijarModulo(12, v, 1);                                          // MODIVA
+    EscribirFichero(inst.programa + "CLI4711.VER", ComprimirVersiones(registro));
+    SignFileWith(inst.programa + "CLI4711.VER", TestSecretKey());
+    Proceso p(inst.programa + inst.ejecutable, {}, inst.programa);
+    IniciarLocal(p);
     HWND h = EsperarVentana(p.Id(), L"KvFormulario");
     ASSERT_NE(h, nullptr);
     EXPECT_TRUE(Esperar([&] { return TextoDe(h, "LabelVersion") == "Versión 10.06"; })) << TextoDe(h, "LabelVersion");
@@ -165,9 +211,10 @@ TEST(ActualizacionContaLocal, AceptadaConElArchivoAlLado) {
     Responder(*d, "&No");
     EXPECT_TRUE(p.EsperarFin());
 
-    EXPECT_TRUE(ReadFile(inst.programa + "CONTA.EXE") == conta);
+    for (const auto& [nombre, bytes] : nuevos) EXPECT_TRUE(ReadFile(inst.programa + nombre) == bytes) << nombre;
     EXPECT_EQ(vendedor.http.Gets("/_descargas_/externos/Conta/QTR.KAV"), antes) << "nothing downloaded";
-    EXPECT_FALSE(Existe(inst.programa + "QTR.KAV"));
+    for (const char* f : {"QTR.KAV", "QTR.KAV.firma", "CLI4711.VER", "CLI4711.VER.firma"})
+        EXPECT_FALSE(Existe(inst.programa + f)) << f;
     EXPECT_FALSE(Existe(inst.Copias()));
 }
 
@@ -190,7 +237,7 @@ TEST(ActualizacionContaLocal, ArchivoAlLadoSinFirmaBuenaSeRechaza) {
         Instalada inst(std::string("conta_local_") + c.nombre);
         EscribirFichero(inst.programa + "CONTA.INI", "[ACTUALIZACION]\r\n");
         const std::string antes = ReadFile(inst.programa + "CONTA.EXE");
-        ArchivoAlLado(inst, ProgramaConVersion(10, 6));
+        ArchivoAlLado(inst, {{"CONTA.EXE", ProgramaConVersion(10, 6)}});
         if (c.firmado) {
             SignFileWith(inst.programa + "QTR.KAV", TestSecretKey());
             std::ofstream(std::filesystem::path(text::Wide(inst.programa + "QTR.KAV")), std::ios::app) << "x";

@@ -37,11 +37,14 @@ inline FileOptions Tipo(uint8_t tipo) {
     return o;
 }
 
-// A copy of the stand-in program whose fixed version block says major.minor.
-inline std::string ProgramaConVersion(uint16_t major, uint16_t minor) {
-    std::string b = ReadFile(Registrador());
+// A program's bytes with its fixed version block saying major.minor.
+inline std::string ConVersion(std::string b, uint16_t major, uint16_t minor) {
+    // The block that follows the resource's key: a program's code may hold
+    // the signature too.
+    const std::wstring clave = L"VS_VERSION_INFO";
+    const size_t inicio = b.find(std::string(reinterpret_cast<const char*>(clave.data()), clave.size() * 2));
     const char firma[] = {'\xBD', '\x04', '\xEF', '\xFE'};
-    size_t p = b.find(std::string(firma, 4));
+    size_t p = inicio == std::string::npos ? inicio : b.find(std::string(firma, 4), inicio);
     if (p == std::string::npos) throw std::runtime_error("sin bloque de versión");
     // Signature, struct version, then the file version: MS (major, minor), LS.
     auto pon16 = [&](size_t o, uint16_t v) {
@@ -51,6 +54,11 @@ inline std::string ProgramaConVersion(uint16_t major, uint16_t minor) {
     pon16(p + 8, minor);
     pon16(p + 10, major);
     return b;
+}
+
+// A copy of the stand-in program whose fixed version block says major.minor.
+inline std::string ProgramaConVersion(uint16_t major, uint16_t minor) {
+    return ConVersion(ReadFile(Registrador()), major, minor);
 }
 
 inline std::string IniLeer(const std::string& ini, const char* seccion, const char* clave) {
@@ -145,6 +153,14 @@ inline Dialogo Contestar(const Ventana& v, const std::string& boton, std::chrono
         throw;
     }
     return *d;
+}
+
+// The closing question of an update, answered No: the window closes
+// without another.
+inline void TerminarSinAbrir(const Ventana& v) {
+    Dialogo d = Contestar(v, "&No", 120s);
+    EXPECT_EQ(d.texto, "Actualización Correcta\n\r\n\r¿Abrimos la Conta?");
+    EXPECT_TRUE(v.proceso->EsperarFin());
 }
 
 // An installed copy of 10.05 in "<raíz>Contab\Programa\" (not the product's

@@ -354,8 +354,101 @@ TEST(Actualizacion, ReemplazaConCopiaInformaYRelanza) {
     // The stand-in for the newer updater wrote down how it was started.
     std::string registro;
     for (int i = 0; i < 100 && registro.empty(); ++i, Sleep(100)) registro = ReadFile(inst.programa + "REGISTRO.TXT");
-    EXPECT_EQ(registro.rfind("\"" + inst.programa + "Actualizador.exe\" /ACT /YPOS", 0), 0u) << registro;
+    EXPECT_EQ(registro.rfind("\"" + inst.programa + "Actualizador.exe\" PRUEBA.VER /ACT /YPOS", 0), 0u) << registro;
     EXPECT_NE(registro.find(" /XPOS"), std::string::npos) << registro;
+}
+
+// The updater an archive brings takes over only when it is newer than the
+// running one's file; then it reaches the same release without asking, also
+// on an installation that records no customer (it is told the
+// per-installation file its predecessor read).
+TEST(Actualizacion, RelanzaSoloUnActualizadorMasNuevo) {
+    struct Caso {
+        const char* nombre;
+        uint16_t menor;  // of the archive's updater; the running one is 3.00
+        bool relanza;
+    };
+    const Caso casos[] = {{"igual", 0, false}, {"mas_nuevo", 1, true}};
+    const std::string real = ReadFile(Programa());
+    for (const Caso& c : casos) {
+        SCOPED_TRACE(c.nombre);
+        Vendedor vendedor;
+        Instalada inst(std::string("relanzamiento_") + c.nombre);
+        EscribirFichero(inst.programa + "CONTA.INI", "[ACTUALIZACION]\r\n");
+        EscribirFichero(inst.programa + inst.ejecutable, ConVersion(real, 3, 0));
+        const std::string nuevo = ConVersion(real, 3, c.menor);
+        ArchiveBuilder act;
+        act.AddFile("Conta\\Programa\\CONTA.EXE", ProgramaConVersion(10, 6), Tipo(1));
+        act.AddFile("Conta\\Programa\\Actualizador.exe", nuevo, Tipo(10));
+        vendedor.Conta("QTRACT.KAV", act.Bytes());
+        vendedor.Conta("QTR.KAV", act.Bytes());
+
+        Ventana v = inst.Arrancar();
+        ASSERT_NE(v.h, nullptr);
+        Pulsar(Control(v.h, "bInstalar"));
+        if (!c.relanza) TerminarSinAbrir(v);
+        ASSERT_TRUE(v.proceso->EsperarFin(90s));
+        EXPECT_TRUE(ReadFile(inst.programa + inst.ejecutable) == nuevo);
+        // The newer updater comes up with the release, not with the local
+        // installation dialog.
+        HWND otra = nullptr;
+        Esperar([&] { return (otra = FindWindowW(L"KvFormulario", nullptr)) || FindWindowW(L"KvDialogo", nullptr); });
+        EXPECT_EQ(FindWindowW(L"KvDialogo", nullptr), nullptr);
+        if (!c.relanza) {
+            EXPECT_EQ(otra, nullptr);
+            continue;
+        }
+        ASSERT_NE(otra, nullptr);
+        EXPECT_TRUE(Esperar([&] { return TextoDe(otra, "LabelVersion") == "Versión 10.06"; }))
+            << TextoDe(otra, "LabelVersion");
+        DWORD pid = 0;
+        GetWindowThreadProcessId(otra, &pid);
+        PulsarTecla(otra, VK_ESCAPE);
+        auto d = EsperarDialogo(pid);
+        ASSERT_TRUE(d);
+        EXPECT_EQ(d->texto, "Confirma Salida del Actualizador");
+        Responder(*d, "Vale");
+        EXPECT_TRUE(Esperar([&] { return !IsWindow(otra); }));
+    }
+}
+
+// An update keeps the engine of the installation: a Btrieve 6 one gets the
+// files of its engine and no PSQL keys in the settings file its archive
+// delivers; a PSQL one gets its files and keys.
+TEST(Actualizacion, ConservaElMotorDeLaInstalacion) {
+    struct Caso {
+        const char* nombre;
+        const char* btrieve;  // the installation's engine keys
+        const char* fichero;  // the engine file it gets
+        const char* otro;     // the one it does not
+        const char* libreria;  // NAMEDLL afterwards
+    };
+    const Caso casos[] = {
+        {"btrieve6", "[BTRIEVE]\r\nPERVASIVE=0\r\nNAMEDLL=WBTRV32\r\n", "B6.TXT", "PSQL.TXT", "<nada>"},
+        {"psql", "[BTRIEVE]\r\nPERVASIVE=1\r\nFILEVERSION=6\r\nNAMEDLL=W3BTRV7\r\n", "PSQL.TXT", "B6.TXT", "W3BTRV7"},
+    };
+    for (const Caso& c : casos) {
+        SCOPED_TRACE(c.nombre);
+        Vendedor vendedor;
+        Instalada inst(std::string("motor_conservado_") + c.nombre);
+        EscribirFichero(inst.programa + "CONTA.INI", std::string("[ACTUALIZACION]\r\nCODIGOCLIENTE=4711\r\n") + c.btrieve);
+        ArchiveBuilder act;
+        act.AddFile("Conta\\Programa\\CONTA.EXE", ProgramaConVersion(10, 6), Tipo(1));
+        act.AddFile("Conta\\Programa\\CONTA.INI", "[GENERAL]\r\nNUEVA=1\r\n", Tipo(1));
+        act.AddFile("Conta\\Programa\\B6.TXT", "btrieve 6", Tipo(3));
+        act.AddFile("Conta\\Programa\\PSQL.TXT", "psql", Tipo(4));
+        vendedor.Conta("QTRACT.KAV", act.Bytes());
+
+        Ventana v = inst.Arrancar();
+        ASSERT_NE(v.h, nullptr);
+        Pulsar(Control(v.h, "bInstalar"));
+        TerminarSinAbrir(v);
+        EXPECT_TRUE(Existe(inst.programa + c.fichero));
+        EXPECT_FALSE(Existe(inst.programa + c.otro));
+        const std::string ini = inst.programa + "CONTA.INI";
+        EXPECT_EQ(IniLeer(ini, "GENERAL", "NUEVA"), "1") << "the archive's settings file";
+        EXPECT_EQ(IniLeer(ini, "BTRIEVE", "NAMEDLL"), c.libreria);
+    }
 }
 
 TEST(Actualizacion, SiAbreElPrograma) {

@@ -38,9 +38,9 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
     }
     ProgramaInstalador programa;
     if (TFMain* form = programa.Ventana()) {
-        // What the run leaves behind: the target program folder and the
-        // extraction folder.
-        form->DirEjecutable = carpeta + "\\" + form->SubdirPrograma();
+        // What a local run leaves behind: the extraction folder. The
+        // executable's folder stays the installer's own, where the archives
+        // were read from; the installed program is not there.
         form->Extractor1.ExtractPath = carpeta;
         if (!form->bInstalar->OnClick)
             form->bInstalar->OnClick = [form] {
