@@ -346,6 +346,33 @@ TEST(Plantado, DiarioConUnaRutaDeFuera) {
     }
 }
 
+// A backup-named folder that is a link to somewhere else: the journal found
+// through it is not followed, and nothing there or in the installation goes.
+TEST(Plantado, CarpetaDeCopiaQueEsUnEnlace) {
+    Vendedor vendedor;
+    Instalada inst("plantado_enlace");
+    const std::string fuera = CarpetaNueva("plantado_enlace_fuera");
+    EscribirFichero(fuera + "AJENO.TXT", "de otro sitio");
+    if (!CreateSymbolicLinkW(text::Wide(inst.Copias()).c_str(), text::Wide(fuera).c_str(), SYMBOLIC_LINK_FLAG_DIRECTORY) ||
+        !(GetFileAttributesW(text::Wide(inst.Copias()).c_str()) & FILE_ATTRIBUTE_REPARSE_POINT))
+        GTEST_SKIP() << "this system makes no folder links";
+    EscribirFichero(fuera + "Actualizacion.copia", "Copia de seguridad de una actualización\r\n" + inst.Copias() + "\r\n");
+    EscribirFichero(fuera + "Actualizacion.diario", "N\t" + inst.programa + "NOTAS.TXT\r\n");
+    const auto antes = Arbol(inst.raiz);
+    Ventana v;
+    const Dialogo d = PrimerMensaje(v, inst, {"PRUEBA.VER"});
+    // Where the system lists the link among the folders, its journal is
+    // refused by name; where it does not, the journal is never found.
+    if (!d.texto.empty()) EXPECT_NE(d.texto.find("es un enlace a otro lugar"), std::string::npos) << d.texto;
+    v.h = EsperarVentana(v.Pid(), L"KvFormulario");
+    ASSERT_NE(v.h, nullptr);
+    EXPECT_EQ(Arbol(inst.raiz), antes);
+    EXPECT_EQ(ReadFile(fuera + "AJENO.TXT"), "de otro sitio");
+    PulsarTecla(v.h, VK_ESCAPE);
+    Contestar(v, "Vale");
+    EXPECT_TRUE(v.proceso->EsperarFin());
+}
+
 // A second updater started while the first holds the installation's lock
 // leaves an interrupted update's journal and files alone; once the lock is
 // free, the next start puts the installation back.
