@@ -15,6 +15,7 @@ packages=(
     libjpeg-dev libssl-dev libbenchmark-dev libsodium-dev
     dpkg-dev autoconf automake libtool nasm unzip zip p7zip-full python3 locales
     chromium
+    nginx-light
 )
 
 missing=()

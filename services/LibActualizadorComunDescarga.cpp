@@ -1,27 +1,25 @@
-// DescargarFichero: one blocking download through the URL moniker, with a
-// status callback that feeds the progress handler and watches the answer.
+// DescargarFichero: one blocking download through WinInet, whose every
+// decision (resume or start over, retries and their pauses, caps, redirects,
+// the run's deadline) is taken by the portable DescargaLogica; this file only
+// moves the bytes it asks for.
 //
-// The moniker alone reports success for an error page (404, 500) or for a body
-// that ends before its announced length on some systems, leaving a file that
-// looks complete. So the callback records the HTTP status and the announced
-// size, and a transfer counts as done only when the status is 200 (or the
-// scheme has none) and the file on disk has exactly the announced size. A
-// content-encoded answer announces its encoded size, which the decoded file
-// need not match, so its size is not compared.
+// The bytes arrive in a partial file beside the local path and take the
+// local name only once the file is whole: nothing incomplete ever stands
+// under the name of a good copy, and a cut transfer resumes from the partial
+// file. Whatever fails, or is cancelled, deletes both.
 //
 // A build that carries the vendor's public keys fetches each file's signature
 // beside it and checks it before the caller can open the file; a file that
 // fails is deleted with its signature.
 #include <windows.h>
-#include <urlmon.h>
 #include <wininet.h>
 
 #include <algorithm>
-#include <cctype>
 #include <exception>
-#include <memory>
+#include <random>
 #include <vector>
 
+#include "DescargaLogica.h"
 #include "Exception.h"
 #include "FirmaFicheros.h"
 #include "Ficheros.h"
@@ -30,22 +28,13 @@
 #include "ProcessMessages.h"
 #include "Registro.h"
 #include "TextCodec.h"
+#include "Win32Error.h"
 #include "Win32Handle.h"
 
 namespace {
 
-using URLDownloadToFileWFn = HRESULT(WINAPI*)(LPUNKNOWN, LPCWSTR, LPCWSTR, DWORD,
-                                              LPBINDSTATUSCALLBACK);
-
-// Loaded on the first download and kept until the program ends.
-URLDownloadToFileWFn FuncionDescarga() {
-    static win::Library urlmon = win::LoadSystemLibrary(L"urlmon.dll");
-    static auto fn = urlmon ? reinterpret_cast<URLDownloadToFileWFn>(
-                                  reinterpret_cast<void*>(::GetProcAddress(urlmon.get(), "URLDownloadToFileW")))
-                            : nullptr;
-    if (!fn) throw Exception("Incapaz de cargar URLMON.DLL");
-    return fn;
-}
+// The partial file's name: the local path and this.
+constexpr const char* kExtensionParcial = ".parcial";
 
 std::string SinBlancos(std::string s) {
     auto blanco = [](unsigned char c) { return c <= ' '; };
@@ -54,150 +43,186 @@ std::string SinBlancos(std::string s) {
     return first < last ? std::string(first, last) : std::string();
 }
 
-// The value of one header in a block of response headers ("" when absent).
-std::string Cabecera(const std::string& cabeceras, const std::string& nombreMinusculas) {
-    std::string::size_type pos = 0;
-    while (pos < cabeceras.size()) {
-        std::string::size_type fin = cabeceras.find('\n', pos);
-        std::string linea = cabeceras.substr(pos, fin == std::string::npos ? std::string::npos : fin - pos);
-        pos = fin == std::string::npos ? cabeceras.size() : fin + 1;
-        std::string::size_type dos = linea.find(':');
-        if (dos == std::string::npos) continue;
-        std::string nombre = SinBlancos(linea.substr(0, dos));
-        for (char& c : nombre) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-        if (nombre == nombreMinusculas) return SinBlancos(linea.substr(dos + 1));
-    }
-    return {};
-}
-
-// The status callback of one transfer ("the download action"). Heap object,
-// reference counted: the moniker may keep it a moment after the call.
-class TAccionDescarga final : public IBindStatusCallback, public IHttpNegotiate {
+// Requests over WinInet, one at a time, on a session of their own. Redirects
+// are never followed here (the logic judges them), the Internet cache is
+// neither read nor written, and each wait is bounded by the time without
+// progress the logic allows.
+class TTransporteWinInet final : public descarga::ITransporte {
 public:
-    explicit TAccionDescarga(const TProgresoDescarga& progreso) : progreso_(progreso) {}
+    TTransporteWinInet()
+        : sesion_(::InternetOpenW(L"Actualizador", INTERNET_OPEN_TYPE_PRECONFIG, nullptr, nullptr, 0)) {}
 
-    DWORD EstadoHttp() const { return estadoHttp_; }
-    // The size the file must have, 0 when the answer does not tell it.
-    uint32_t TamanoAnunciado() const { return codificada_ ? 0 : tamanoAnunciado_; }
-    bool Cancelada() const { return cancelada_; }
-    // What the progress handler raised, null when it raised nothing.
-    std::exception_ptr Error() const { return error_; }
+    descarga::Cabeceras Pedir(const std::string& url, const std::string& extra, uint32_t sinProgresoMs) override {
+        Soltar();
+        descarga::Cabeceras c;
+        if (!sesion_) return c;
+        const std::wstring urlW = text::Wide(url);
+        URL_COMPONENTSW partes = {};
+        partes.dwStructSize = sizeof partes;
+        wchar_t host[INTERNET_MAX_HOST_NAME_LENGTH + 1] = {};
+        std::vector<wchar_t> ruta(urlW.size() + 1), consulta(urlW.size() + 1);
+        partes.lpszHostName = host;
+        partes.dwHostNameLength = INTERNET_MAX_HOST_NAME_LENGTH + 1;
+        partes.lpszUrlPath = ruta.data();
+        partes.dwUrlPathLength = static_cast<DWORD>(ruta.size());
+        partes.lpszExtraInfo = consulta.data();
+        partes.dwExtraInfoLength = static_cast<DWORD>(consulta.size());
+        if (!::InternetCrackUrlW(urlW.c_str(), 0, 0, &partes)) return c;
+        const bool segura = partes.nScheme == INTERNET_SCHEME_HTTPS;
+        if (!segura && partes.nScheme != INTERNET_SCHEME_HTTP) return c;
 
-    // IUnknown
-    STDMETHODIMP QueryInterface(REFIID riid, void** ppv) override {
-        if (!ppv) return E_POINTER;
-        if (IsEqualIID(riid, IID_IUnknown) || IsEqualIID(riid, IID_IBindStatusCallback)) {
-            *ppv = static_cast<IBindStatusCallback*>(this);
-        } else if (IsEqualIID(riid, IID_IHttpNegotiate)) {
-            *ppv = static_cast<IHttpNegotiate*>(this);
-        } else {
-            *ppv = nullptr;
-            return E_NOINTERFACE;
-        }
-        AddRef();
-        return S_OK;
-    }
-    STDMETHODIMP_(ULONG) AddRef() override { return ++refs_; }
-    STDMETHODIMP_(ULONG) Release() override {
-        ULONG left = --refs_;
-        if (left == 0) delete this;
-        return left;
+        FijarEsperas(sesion_.get(), sinProgresoMs);
+        conexion_.reset(::InternetConnectW(sesion_.get(), host, partes.nPort, nullptr, nullptr,
+                                           INTERNET_SERVICE_HTTP, 0, 0));
+        if (!conexion_) return c;
+        const std::wstring objeto = std::wstring(ruta.data()) + consulta.data();
+        const wchar_t* tipos[] = {L"*/*", nullptr};
+        const DWORD flags = INTERNET_FLAG_RELOAD | INTERNET_FLAG_NO_CACHE_WRITE | INTERNET_FLAG_PRAGMA_NOCACHE |
+                            INTERNET_FLAG_NO_AUTO_REDIRECT | INTERNET_FLAG_NO_COOKIES | INTERNET_FLAG_NO_UI |
+                            (segura ? INTERNET_FLAG_SECURE : 0);
+        peticion_.reset(::HttpOpenRequestW(conexion_.get(), L"GET", objeto.c_str(), nullptr, nullptr, tipos, flags, 0));
+        if (!peticion_) return c;
+        FijarEsperas(peticion_.get(), sinProgresoMs);
+        BOOL decodificar = TRUE;
+        ::InternetSetOptionW(peticion_.get(), INTERNET_OPTION_HTTP_DECODING, &decodificar, sizeof decodificar);
+        const std::wstring extraW = text::Wide(extra);
+        if (!::HttpSendRequestW(peticion_.get(), extraW.empty() ? nullptr : extraW.c_str(),
+                                static_cast<DWORD>(extraW.size()), nullptr, 0))
+            return c;
+
+        DWORD estado = 0, tam = sizeof estado;
+        if (!::HttpQueryInfoW(peticion_.get(), HTTP_QUERY_STATUS_CODE | HTTP_QUERY_FLAG_NUMBER, &estado, &tam,
+                              nullptr))
+            return c;
+        c.estado = static_cast<int>(estado);
+        c.ubicacion = Absoluta(urlW, Cabecera(HTTP_QUERY_LOCATION));
+        const std::string longitud = Cabecera(HTTP_QUERY_CONTENT_LENGTH);
+        if (!longitud.empty() && longitud.find_first_not_of("0123456789") == std::string::npos &&
+            longitud.size() < 20)
+            c.longitud = std::stoull(longitud);
+        c.rango = Cabecera(HTTP_QUERY_CONTENT_RANGE);
+        c.etag = Cabecera(HTTP_QUERY_ETAG);
+        c.ultimaModificacion = Cabecera(HTTP_QUERY_LAST_MODIFIED);
+        const std::string codificacion = text::UpperAscii(Cabecera(HTTP_QUERY_CONTENT_ENCODING));
+        c.codificada = !codificacion.empty() && codificacion != "IDENTITY";
+        return c;
     }
 
-    // IBindStatusCallback
-    STDMETHODIMP OnStartBinding(DWORD, IBinding* binding) override {
-        if (binding) binding->QueryInterface(IID_IWinInetHttpInfo, reinterpret_cast<void**>(&httpInfo_));
-        return S_OK;
+    // Only what has arrived is read: a read that waits to fill its buffer
+    // would hide a transfer that stands still behind the bytes before it.
+    descarga::Lectura Leer(char* destino, size_t n, size_t& leidos) override {
+        leidos = 0;
+        DWORD disponible = 0, leido = 0;
+        if (!::InternetQueryDataAvailable(peticion_.get(), &disponible, 0, 0)) return Error();
+        if (disponible == 0) return descarga::Lectura::Fin;
+        const DWORD pedir = static_cast<DWORD>(std::min<size_t>(n, disponible));
+        if (!::InternetReadFile(peticion_.get(), destino, pedir, &leido)) return Error();
+        leidos = leido;
+        return leido == 0 ? descarga::Lectura::Fin : descarga::Lectura::Datos;
     }
-    STDMETHODIMP GetPriority(LONG*) override { return E_NOTIMPL; }
-    STDMETHODIMP OnLowResource(DWORD) override { return S_OK; }
-    STDMETHODIMP OnProgress(ULONG progress, ULONG progressMax, ULONG statusCode,
-                            LPCWSTR statusText) override {
-        tamanoAnunciado_ = std::max<uint32_t>(tamanoAnunciado_, progressMax);
-        if (cancelada_) return E_ABORT;  // the handler said its last word
-        // No exception may cross the system's download function: an error of
-        // the handler (or of the window code the pump runs) cancels the
-        // transfer here and is raised again once the download call returned.
-        try {
-            ui::ProcessMessages();
-            if (progreso_) {
-                bool cancel = false;
-                std::string texto = statusText ? SinBlancos(text::Narrow(statusText)) : std::string();
-                progreso_(this, progress, progressMax, static_cast<TEstadoDescarga>(statusCode), texto,
-                          cancel);
-                if (cancel) cancelada_ = true;
-            }
-        } catch (...) {
-            error_ = std::current_exception();
-            cancelada_ = true;
-        }
-        return cancelada_ ? E_ABORT : S_OK;
-    }
-    STDMETHODIMP OnStopBinding(HRESULT, LPCWSTR) override {
-        if (httpInfo_) {
-            if (estadoHttp_ == 0) {
-                DWORD code = 0, size = sizeof(code), flags = 0;
-                if (SUCCEEDED(httpInfo_->QueryInfo(HTTP_QUERY_STATUS_CODE | HTTP_QUERY_FLAG_NUMBER,
-                                                   &code, &size, &flags, nullptr)))
-                    estadoHttp_ = code;
-            }
-            char encoding[64] = {};
-            DWORD size = sizeof(encoding) - 1, flags = 0;
-            if (SUCCEEDED(httpInfo_->QueryInfo(HTTP_QUERY_CONTENT_ENCODING, encoding, &size, &flags, nullptr)))
-                NotarCodificacion(std::string(encoding, std::min<DWORD>(size, sizeof(encoding) - 1)));
-            httpInfo_->Release();
-            httpInfo_ = nullptr;
-        }
-        return S_OK;
-    }
-    STDMETHODIMP GetBindInfo(DWORD*, BINDINFO*) override { return S_OK; }
-    STDMETHODIMP OnDataAvailable(DWORD, DWORD, FORMATETC*, STGMEDIUM*) override { return S_OK; }
-    STDMETHODIMP OnObjectAvailable(REFIID, IUnknown*) override { return S_OK; }
 
-    // IHttpNegotiate: the only place where every system tells the status.
-    STDMETHODIMP BeginningTransaction(LPCWSTR, LPCWSTR, DWORD, LPWSTR* extra) override {
-        if (extra) *extra = nullptr;
-        return S_OK;
-    }
-    STDMETHODIMP OnResponse(DWORD code, LPCWSTR headers, LPCWSTR, LPWSTR* extra) override {
-        if (extra) *extra = nullptr;
-        estadoHttp_ = code;
-        if (headers) NotarCodificacion(Cabecera(text::Narrow(headers), "content-encoding"));
-        // An error page is never wanted: stop before its body is written.
-        return code >= 400 ? E_ABORT : S_OK;
+    void Soltar() override {
+        peticion_.reset();
+        conexion_.reset();
     }
 
 private:
-    void NotarCodificacion(const std::string& valor) {
-        std::string v = text::UpperAscii(SinBlancos(valor));
-        if (!v.empty() && v != "IDENTITY") codificada_ = true;
+    static descarga::Lectura Error() {
+        return ::GetLastError() == ERROR_INTERNET_TIMEOUT ? descarga::Lectura::SinProgreso
+                                                          : descarga::Lectura::Cortada;
     }
 
-    ~TAccionDescarga() {
-        if (httpInfo_) httpInfo_->Release();
+    static void FijarEsperas(HINTERNET h, DWORD ms) {
+        for (DWORD opcion : {INTERNET_OPTION_CONNECT_TIMEOUT, INTERNET_OPTION_SEND_TIMEOUT,
+                             INTERNET_OPTION_RECEIVE_TIMEOUT, INTERNET_OPTION_DATA_RECEIVE_TIMEOUT})
+            ::InternetSetOptionW(h, opcion, &ms, sizeof ms);
     }
 
-    ULONG refs_ = 1;
-    const TProgresoDescarga progreso_;
-    IWinInetHttpInfo* httpInfo_ = nullptr;
-    DWORD estadoHttp_ = 0;
-    uint32_t tamanoAnunciado_ = 0;
-    bool cancelada_ = false;
-    bool codificada_ = false;
-    std::exception_ptr error_;
+    // One header of the answer as text; empty when absent.
+    std::string Cabecera(DWORD cual) {
+        std::vector<wchar_t> buf(256);
+        for (int vuelta = 0; vuelta < 2; ++vuelta) {
+            DWORD tam = static_cast<DWORD>(buf.size() * sizeof(wchar_t));
+            if (::HttpQueryInfoW(peticion_.get(), cual, buf.data(), &tam, nullptr))
+                return SinBlancos(text::Narrow(std::wstring(buf.data(), tam / sizeof(wchar_t))));
+            if (::GetLastError() != ERROR_INSUFFICIENT_BUFFER || tam > 64 * 1024) return {};
+            buf.assign(tam / sizeof(wchar_t) + 1, L'\0');
+        }
+        return {};
+    }
+
+    // A Location may be relative to the URL asked for.
+    static std::string Absoluta(const std::wstring& base, const std::string& ubicacion) {
+        if (ubicacion.empty()) return {};
+        std::vector<wchar_t> buf(INTERNET_MAX_URL_LENGTH + 1);
+        DWORD tam = static_cast<DWORD>(buf.size());
+        if (!::InternetCombineUrlW(base.c_str(), text::Wide(ubicacion).c_str(), buf.data(), &tam, ICU_NO_ENCODE))
+            return ubicacion;
+        return text::Narrow(std::wstring(buf.data(), tam));
+    }
+
+    win::InternetHandle sesion_, conexion_, peticion_;
 };
 
-// One reference held by DescargarFichero, dropped on every way out.
-struct SoltarAccion {
-    void operator()(TAccionDescarga* a) const { a->Release(); }
+// The partial file, open for writing while the download runs.
+class TParcialEnDisco final : public descarga::IParcial {
+public:
+    TParcialEnDisco(const std::string& ruta, const std::string& error)
+        : ruta_(ruta), error_(error),
+          h_(::CreateFileW(text::Wide(ruta).c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_ALWAYS,
+                           FILE_ATTRIBUTE_NORMAL, nullptr)) {
+        if (!h_) Fallar();
+    }
+    uint64_t Tamano() override { return tamano_; }
+    void Vaciar() override {
+        LARGE_INTEGER cero = {};
+        if (!::SetFilePointerEx(h_.get(), cero, nullptr, FILE_BEGIN) || !::SetEndOfFile(h_.get())) Fallar();
+        tamano_ = 0;
+    }
+    void Anadir(const char* datos, size_t n) override {
+        DWORD escrito = 0;
+        if (!::WriteFile(h_.get(), datos, static_cast<DWORD>(n), &escrito, nullptr) || escrito != n) Fallar();
+        tamano_ += n;
+    }
+    void Cerrar() { h_.reset(); }
+
+private:
+    // A disk that is full or refuses the file does not get better by retrying.
+    [[noreturn]] void Fallar() {
+        Anotar("No se puede escribir " + ruta_ + ": " + win::SysErrorMessage(::GetLastError()));
+        throw Exception(error_);
+    }
+
+    const std::string ruta_, error_;
+    win::FileHandle h_;
+    uint64_t tamano_ = 0;
 };
 
-bool TamanoFichero(const std::wstring& path, uint64_t& size) {
-    WIN32_FILE_ATTRIBUTE_DATA data;
-    if (!::GetFileAttributesExW(path.c_str(), GetFileExInfoStandard, &data)) return false;
-    if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) return false;
-    size = (uint64_t(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
-    return true;
+class TRelojWin32 final : public descarga::IReloj {
+public:
+    uint64_t AhoraMs() override { return ::GetTickCount64(); }
+    void Dormir(uint32_t ms) override { ::Sleep(ms); }
+    uint32_t Azar(uint32_t hasta) override {
+        static std::mt19937 generador{std::random_device{}()};
+        return std::uniform_int_distribution<uint32_t>(0, hasta)(generador);
+    }
+};
+
+// All downloads of this run end by this instant.
+uint64_t PlazoDeLaEjecucion() {
+    static const uint64_t plazo = ::GetTickCount64() + descarga::kPlazoEjecucionMs;
+    return plazo;
+}
+
+TEstadoDescarga EstadoDe(descarga::Etapa etapa) {
+    switch (etapa) {
+        case descarga::Etapa::Conectando: return TEstadoDescarga::Conectando;
+        case descarga::Etapa::Redirigiendo: return TEstadoDescarga::Redirigiendo;
+        case descarga::Etapa::Descargando: return TEstadoDescarga::Descargando;
+        case descarga::Etapa::Terminada: return TEstadoDescarga::FinDatos;
+        case descarga::Etapa::EsperandoReintento: return TEstadoDescarga::EsperandoReintento;
+    }
+    return TEstadoDescarga::Descargando;
 }
 
 std::string RutaLocal(const std::string& carpeta, const std::string& fichero) {
@@ -206,85 +231,43 @@ std::string RutaLocal(const std::string& carpeta, const std::string& fichero) {
     return (last == '\\' || last == '/') ? carpeta + fichero : carpeta + "\\" + fichero;
 }
 
-// A failure a later attempt may not meet; the reason goes to the log.
-class EDescargaTransitoria : public Exception {
-public:
-    EDescargaTransitoria(const std::string& mensaje, std::string motivo)
-        : Exception(mensaje), motivo_(std::move(motivo)) {}
-    const std::string& Motivo() const { return motivo_; }
-
-private:
-    std::string motivo_;
-};
-
-// What one transfer of a URL into a local file came to.
-struct Transferencia {
-    bool completa = false;     // the whole answer is in the file, status 200
-    bool cancelada = false;    // the progress handler stopped it
-    DWORD estadoHttp = 0;      // 0: no answer from a server (or a scheme without one)
-    std::exception_ptr error;  // what the progress handler raised
-};
-
-// Fetches url into ruta, bypassing the cache and replacing an older copy.
-// Whatever did not complete is removed: nothing that failed may stay behind
-// under the name of a good copy.
-Transferencia Intentar(const std::string& url, const std::string& ruta, const TProgresoDescarga& progreso) {
-    const std::wstring urlW = text::Wide(url);
-    const std::wstring rutaW = text::Wide(ruta);
-
-    ::DeleteUrlCacheEntryW(urlW.c_str());
+// Fetches url into ruta as DescargarFichero promises it: the bytes go to the
+// partial file, which takes the local name once whole; on every way out
+// without the file, neither the partial file nor an older copy stays.
+void Transferir(const std::string& url, const std::string& ruta, const TProgresoDescarga& progreso,
+                descarga::Limites limites) {
+    ::DeleteUrlCacheEntryW(text::Wide(url).c_str());
     BorrarFichero(ruta, false);
-
-    auto descargar = FuncionDescarga();
-    std::unique_ptr<TAccionDescarga, SoltarAccion> accion(new TAccionDescarga(progreso));
-    HRESULT hr = descargar(nullptr, urlW.c_str(), rutaW.c_str(), 0, accion.get());
-
-    uint64_t tamano = 0;
-    Transferencia t;
-    t.estadoHttp = accion->EstadoHttp();
-    t.cancelada = accion->Cancelada();
-    t.error = accion->Error();
-    t.completa = SUCCEEDED(hr) && !t.cancelada && TamanoFichero(rutaW, tamano) &&
-                 (t.estadoHttp == 0 || t.estadoHttp == 200) &&
-                 (accion->TamanoAnunciado() == 0 || tamano == accion->TamanoAnunciado());
-    if (!t.completa) BorrarFichero(ruta, false);
-    return t;
-}
-
-// One transfer of url into ruta, as DescargarFichero promises it.
-void Transferir(const std::string& url, const std::string& ruta, const TProgresoDescarga& progreso) {
-    const Transferencia t = Intentar(url, ruta, progreso);
-    if (t.completa) return;
-    if (t.error) std::rethrow_exception(t.error);
+    const std::string rutaParcial = ruta + kExtensionParcial;
     const std::string error = "Error descargando URL: " + url;
-    if (t.estadoHttp == HTTP_STATUS_NOT_FOUND) throw EDescargaNoEncontrada(error);
-    if (t.cancelada) throw Exception(error);
-    // The server's own trouble, a transfer cut short, or no answer from
-    // a web server at all may not happen again a moment later.
-    if (t.estadoHttp >= 500) throw EDescargaTransitoria(error, "HTTP " + std::to_string(t.estadoHttp));
-    if (t.estadoHttp == 200) throw EDescargaTransitoria(error, "transferencia cortada");
-    if (t.estadoHttp == 0 && url.rfind("http", 0) == 0) throw EDescargaTransitoria(error, "sin respuesta del servidor");
-    throw Exception(error);
-}
-
-// Transferir, again after a growing pause while the failure is transient;
-// each retry goes to the log. The window stays alive during the pause.
-void TransferirConReintentos(const std::string& url, const std::string& ruta, const TProgresoDescarga& progreso) {
-    for (int intento = 1;; ++intento) {
-        try {
-            Transferir(url, ruta, progreso);
-            return;
-        } catch (const EDescargaTransitoria& e) {
-            if (intento > kReintentosDescarga) throw;
-            const DWORD pausa = kPausaPrimerReintentoMs << (intento - 1);
-            Anotar("Descarga fallida (" + e.Motivo() + "): " + url + "; reintento " + std::to_string(intento) +
-                   " de " + std::to_string(kReintentosDescarga) + " en " + std::to_string(pausa) + " ms");
-            const DWORD inicio = ::GetTickCount();
-            while (::GetTickCount() - inicio < pausa) {
-                ui::ProcessMessages();
-                ::Sleep(20);
-            }
+    if (limites.plazo == 0) limites.plazo = PlazoDeLaEjecucion();
+    try {
+        TTransporteWinInet transporte;
+        TParcialEnDisco parcial(rutaParcial, error);
+        TRelojWin32 reloj;
+        // The window stays alive on every report, pauses included; what the
+        // handler raises leaves the download as it is.
+        void* const emisor = &transporte;
+        descarga::Descargar(url, transporte, parcial, reloj, limites,
+                            [&](uint64_t hecho, uint64_t total, descarga::Etapa etapa, const std::string& texto) {
+                                ui::ProcessMessages();
+                                if (!progreso) return false;
+                                bool cancelar = false;
+                                const auto corto = [](uint64_t v) {
+                                    return static_cast<uint32_t>(std::min<uint64_t>(v, UINT32_MAX));
+                                };
+                                progreso(emisor, corto(hecho), corto(total), EstadoDe(etapa), texto, cancelar);
+                                return cancelar;
+                            });
+        parcial.Cerrar();
+        if (!::MoveFileExW(text::Wide(rutaParcial).c_str(), text::Wide(ruta).c_str(), MOVEFILE_REPLACE_EXISTING)) {
+            Anotar("No se puede renombrar " + rutaParcial + ": " + win::SysErrorMessage(::GetLastError()));
+            throw Exception(error);
         }
+    } catch (...) {
+        BorrarFichero(rutaParcial, false);
+        BorrarFichero(ruta, false);
+        throw;
     }
 }
 
@@ -292,12 +275,14 @@ void TransferirConReintentos(const std::string& url, const std::string& ruta, co
 // under the name the server published it with; on any failure both are
 // deleted. The signature is not kept: the file was checked before anyone
 // opened it.
-void ComprobarDescarga(const std::string& url, const std::string& ruta, const std::vector<std::string>& claves) {
+void ComprobarDescarga(const std::string& url, const std::string& ruta, const std::vector<std::string>& claves,
+                       descarga::Limites limites) {
     const std::string publicado = url.substr(url.find_last_of('/') + 1);
     const std::string rutaFirma = ruta + firma::kExtensionFirma;
+    limites.tamanoMaximo = descarga::kTamanoMaximoFirma;
     try {
         try {
-            TransferirConReintentos(url + firma::kExtensionFirma, rutaFirma, {});
+            Transferir(url + firma::kExtensionFirma, rutaFirma, {}, limites);
         } catch (const EDescargaNoEncontrada&) {
             throw firma::EFirmaRechazada("Fichero " + publicado + " rechazado: falta su firma.");
         }
@@ -312,29 +297,19 @@ void ComprobarDescarga(const std::string& url, const std::string& ruta, const st
 
 }  // namespace
 
-void DescargarFichero(const std::string& urlBase, const std::string& fichero,
-                      const std::string& carpetaDestino, const TProgresoDescarga& progreso) {
+void DescargarFichero(const std::string& urlBase, const std::string& fichero, const std::string& carpetaDestino,
+                      const TProgresoDescarga& progreso, const descarga::Limites& limites) {
     const std::string url = urlBase + fichero;
     const std::string ruta = RutaLocal(carpetaDestino, fichero);
-    TransferirConReintentos(url, ruta, progreso);
+    Transferir(url, ruta, progreso, limites);
     static const std::vector<std::string> claves = firma::ClavesDeLaVersion();
-    if (!claves.empty()) ComprobarDescarga(url, ruta, claves);
+    if (!claves.empty()) ComprobarDescarga(url, ruta, claves, limites);
 }
 
 void EnviarPeticion(const std::string& url) {
-    // The answer lands in a temporary file of its own and goes at once.
-    wchar_t nombre[MAX_PATH];
-    if (!::GetTempFileNameW(text::Wide(CarpetaTemporal()).c_str(), L"kav", 0, nombre))
+    // Only the answer's head is wanted: a server that answered has the
+    // request, whatever it answered.
+    TTransporteWinInet transporte;
+    if (transporte.Pedir(url, {}, descarga::kSinProgresoMs).estado == 0)
         throw Exception("Error descargando URL: " + url);
-    const std::string ruta = text::Narrow(nombre);
-    Transferencia t;
-    try {
-        t = Intentar(url, ruta, {});
-    } catch (...) {
-        BorrarFichero(ruta, false);
-        throw;
-    }
-    BorrarFichero(ruta, false);
-    // A server that answered has the request, whatever it answered.
-    if (!t.completa && t.estadoHttp == 0) throw Exception("Error descargando URL: " + url);
 }

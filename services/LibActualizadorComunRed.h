@@ -10,24 +10,21 @@
 #include <functional>
 #include <string>
 
+#include "DescargaLogica.h"
 #include "Exception.h"
 
-// The transfer stage of a progress report, as the URL moniker reports it
-// (the numbers are the platform's BINDSTATUS values).
+// The stage of a progress report. The numbers are those the platform's URL
+// moniker gives the same stages, which the handlers were written against.
 enum class TEstadoDescarga : uint32_t {
-    BuscandoRecurso = 1,     // BINDSTATUS_FINDINGRESOURCE
-    Conectando = 2,          // BINDSTATUS_CONNECTING
-    Redirigiendo = 3,        // BINDSTATUS_REDIRECTING
-    IniciandoDatos = 4,      // BINDSTATUS_BEGINDOWNLOADDATA
-    Descargando = 5,         // BINDSTATUS_DOWNLOADINGDATA
-    FinDatos = 6,            // BINDSTATUS_ENDDOWNLOADDATA
-    EnviandoPeticion = 11,   // BINDSTATUS_SENDINGREQUEST
-    TipoMime = 13,           // BINDSTATUS_MIMETYPEAVAILABLE
-    FicheroCache = 14,       // BINDSTATUS_CACHEFILENAMEAVAILABLE
+    Conectando = 2,             // a request is sent (the text: its URL)
+    Redirigiendo = 3,           // a redirect is followed (the text: where to)
+    Descargando = 5,            // a piece of the body arrived
+    FinDatos = 6,               // the file is whole
+    EsperandoReintento = 1000,  // the pause before a retry
 };
 
-// Progress handler of DescargarFichero, called on the UI thread from inside
-// the transfer. Progress grows; ProgressMax stays 0 until the size is known.
+// Progress handler of DescargarFichero, called on the UI thread between the
+// steps of the transfer (and during the pauses before retries). Progress grows; ProgressMax stays 0 until the size is known.
 // Setting Cancel aborts the transfer, which then fails with the usual error.
 using TProgresoDescarga =
     std::function<void(void* Sender, uint32_t Progress, uint32_t ProgressMax,
@@ -36,34 +33,26 @@ using TProgresoDescarga =
 // True when the system reports an Internet connection. Never raises.
 bool HayConexionInternet();
 
-// The server answered that the file is not there (404). The message is the
-// download error's; the type lets a caller to whom a missing file has a
-// meaning of its own (an unpublished release description) tell it apart.
-class EDescargaNoEncontrada : public Exception {
-public:
-    using Exception::Exception;
-};
-
-// Transient download failures (a 5xx answer, a transfer cut short, no answer
-// from the web server) are tried again this many times, after pauses that
-// double from the first.
-inline constexpr int kReintentosDescarga = 3;
-inline constexpr unsigned kPausaPrimerReintentoMs = 500;
-
 // Downloads urlBase + fichero into carpetaDestino (a delimiter is added when
 // missing; empty means CarpetaTemporal()). Always fetched from the server,
 // never from the Internet cache; an older local copy is deleted first.
-// Returns only with the complete file in place. Transient failures are
-// retried (each retry logged); a 404 is not. A failed, refused, cut-short
-// or cancelled transfer raises "Error descargando URL: " + URL (a 404 as
-// EDescargaNoEncontrada) and leaves no file under the local name. What the
-// progress handler raises cancels the transfer and comes out of this call
-// unchanged, once the system's download function has returned.
-void DescargarFichero(const std::string& urlBase, const std::string& fichero,
-                      const std::string& carpetaDestino, const TProgresoDescarga& progreso = {});
+// Returns only with the complete file in place. The limits (descarga::Limites)
+// cap the file's size (the size the caller expects, if it knows one), the
+// time without progress and the retries; every download of a run also ends
+// by the run's deadline. Transient failures (no answer, a 5xx answer, a cut
+// or stalled transfer) are retried after a jittered pause, each retry
+// logged, and resume from the bytes already received when the server
+// confirms the file is unchanged; a 404 is not retried. Redirects are
+// followed only to https. A failed, refused, over-long, cut-short or
+// cancelled transfer raises "Error descargando URL: " + URL (a 404 as
+// EDescargaNoEncontrada) and leaves no file under the local name, nor its
+// partial file. What the progress handler raises cancels the transfer and
+// comes out of this call unchanged.
+void DescargarFichero(const std::string& urlBase, const std::string& fichero, const std::string& carpetaDestino,
+                      const TProgresoDescarga& progreso = {}, const descarga::Limites& limites = {});
 
 // One GET of the URL whose answer is not wanted (a report to the vendor's
-// server); the window stays alive meanwhile. Raises "Error descargando URL: "
+// server); each wait is bounded by the time without progress. Raises "Error descargando URL: "
 // + URL only when no server answered; any answer counts as received.
 void EnviarPeticion(const std::string& url);
 

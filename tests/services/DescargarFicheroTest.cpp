@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <functional>
 #include <stdexcept>
 #include <string>
@@ -247,7 +248,7 @@ TEST_F(Descarga, RetriesTransientFailuresAndLogsEach) {
         int peticiones;  // GETs of the file
         bool llega;
     };
-    const int todas = 1 + kReintentosDescarga;
+    const int todas = 1 + descarga::kReintentos;
     const Caso casos[] = {
         {"e500-pasajero.kav", "500*2", 3, true},
         {"corto-pasajero.kav", "short*1", 2, true},
@@ -275,7 +276,7 @@ TEST_F(Descarga, RetriesTransientFailuresAndLogsEach) {
         const std::string log = ReadFile(registro);
         for (int r = 1; r < c.peticiones; ++r)
             EXPECT_NE(log.find(server_.Url(c.nombre) + "; reintento " + std::to_string(r) + " de " +
-                               std::to_string(kReintentosDescarga)),
+                               std::to_string(descarga::kReintentos)),
                       std::string::npos)
                 << log;
         EXPECT_EQ(log.find(server_.Url(c.nombre) + "; reintento " + std::to_string(c.peticiones)), std::string::npos);
@@ -285,6 +286,116 @@ TEST_F(Descarga, RetriesTransientFailuresAndLogsEach) {
     EXPECT_NE(log.find("Descarga fallida (HTTP 500): " + server_.Url("reintentos-e500.kav")), std::string::npos) << log;
     EXPECT_NE(log.find("Descarga fallida (transferencia cortada): " + server_.Url("reintentos-corto.kav")), std::string::npos)
         << log;
+}
+
+// A transfer cut, or standing still, at a chosen byte goes on from there: the
+// second request moves only the rest, and the file arrives whole.
+TEST_F(Descarga, ResumesACutOrStalledTransferFromTheByteReached) {
+    const std::string body = Pattern(300000, 3);
+    descarga::Limites limites;
+    limites.sinProgresoMs = 2000;
+    const std::string registro = dir_ + "registro.log";
+    Registro().FijarRuta(registro);
+    for (const char* fault : {"cut:270000*1", "hold:270000*1"}) {
+        SCOPED_TRACE(fault);
+        const std::string nombre = std::string(fault).substr(0, 3) + ".kav";
+        server_.Put(nombre, body);
+        server_.SetFault("/" + nombre, fault);
+        DescargarFichero(server_.Url(), nombre, dir_, {}, limites);
+        EXPECT_TRUE(ReadFile(dir_ + nombre) == body);
+        EXPECT_FALSE(FileExists(dir_ + nombre + ".parcial"));
+        EXPECT_EQ(server_.Gets("/" + nombre), 2);
+        const auto log = server_.Requests();
+        EXPECT_NE(std::find(log.begin(), log.end(), "SENT /" + nombre + " 206 30000"), log.end());
+    }
+    Registro().FijarRuta("");
+    const std::string log = ReadFile(registro);
+    EXPECT_NE(log.find("Descarga fallida (sin progreso en 2 s): " + server_.Url("hol.kav")), std::string::npos) << log;
+    EXPECT_NE(log.find("Descarga reanudada en el byte 270000: " + server_.Url("cut.kav")), std::string::npos) << log;
+}
+
+// The bytes held belong to the old file: the resume is refused by the
+// server (If-Range) and the new file comes whole, with its own signature.
+TEST_F(Descarga, AFileChangedOnTheServerBetweenCutAndResumeComesWhole) {
+    const std::string viejo = Pattern(300000, 4), nuevo = Pattern(320000, 5);
+    server_.Put("cambia.kav", viejo);
+    server_.SetFault("/cambia.kav", "cut:150000*1");
+    bool cambiado = false;
+    DescargarFichero(server_.Url(), "cambia.kav", dir_,
+                     [&](void*, uint32_t p, uint32_t, TEstadoDescarga, const std::string&, bool&) {
+                         if (cambiado || p == 0) return;
+                         server_.Put("cambia.kav", nuevo);
+                         cambiado = true;
+                     });
+    EXPECT_TRUE(ReadFile(dir_ + "cambia.kav") == nuevo);
+    std::vector<std::string> enviados;
+    for (const std::string& l : server_.Requests())
+        if (l.rfind("SENT /cambia.kav ", 0) == 0) enviados.push_back(l);
+    EXPECT_EQ(enviados, (std::vector<std::string>{"SENT /cambia.kav 200 150000", "SENT /cambia.kav 200 320000"}));
+}
+
+// Cancel in the pause before a retry: at once, and the bytes already held go.
+TEST_F(Descarga, CancelDuringARetryPauseEndsAtOnceAndDeletesThePartialFile) {
+    server_.Put("pausa.kav", Pattern(200000, 6));
+    server_.SetFault("/pausa.kav", "cut:100000*1");
+    descarga::Limites limites;
+    limites.pausaPrimeraMs = limites.pausaMaximaMs = 60000;
+    const std::string local = dir_ + "pausa.kav";
+    std::string parcialAlCancelar;
+    ULONGLONG cancelado = 0;
+    try {
+        DescargarFichero(server_.Url(), "pausa.kav", dir_,
+                         [&](void*, uint32_t, uint32_t, TEstadoDescarga s, const std::string&, bool& cancel) {
+                             if (s != TEstadoDescarga::EsperandoReintento || cancelado) return;
+                             parcialAlCancelar = ReadFile(local + ".parcial");
+                             cancelado = GetTickCount64();
+                             cancel = true;
+                         },
+                         limites);
+        ADD_FAILURE() << "no error";
+    } catch (const Exception& e) {
+        EXPECT_EQ(e.Message(), Error(server_.Url("pausa.kav")));
+    }
+    ASSERT_NE(cancelado, 0u);
+    EXPECT_LT(GetTickCount64() - cancelado, 2000u) << "the pause went on after the cancel";
+    EXPECT_EQ(parcialAlCancelar.size(), 100000u);
+    EXPECT_FALSE(FileExists(local));
+    EXPECT_FALSE(FileExists(local + ".parcial"));
+    EXPECT_EQ(server_.Gets("/pausa.kav"), 1);
+}
+
+// An endless answer, a file longer than the caller expects, a redirect off
+// https: refused at once, not retried, nothing left on disk.
+TEST_F(Descarga, RefusesEndlessAndOverlongBodiesAndRedirectsOffHttps) {
+    struct Caso {
+        const char* nombre;
+        std::string fault;
+        uint64_t tamanoMaximo;
+    };
+    server_.Put("otro.kav", Pattern(1000));
+    const Caso casos[] = {
+        {"sin-fin.kav", "endless", 1 << 20},
+        {"largo.kav", "", 100000},
+        {"redirigido.kav", "redirect:" + server_.Url("otro.kav"), descarga::kTamanoMaximo},
+    };
+    for (const Caso& c : casos) {
+        SCOPED_TRACE(c.nombre);
+        server_.Put(c.nombre, Pattern(200000, 8));
+        if (!c.fault.empty()) server_.SetFault(std::string("/") + c.nombre, c.fault);
+        descarga::Limites limites;
+        limites.tamanoMaximo = c.tamanoMaximo;
+        const std::string local = dir_ + c.nombre;
+        try {
+            DescargarFichero(server_.Url(), c.nombre, dir_, {}, limites);
+            ADD_FAILURE() << "no error";
+        } catch (const Exception& e) {
+            EXPECT_EQ(e.Message(), Error(server_.Url(c.nombre)));
+        }
+        EXPECT_EQ(server_.Gets(std::string("/") + c.nombre), 1);
+        EXPECT_FALSE(FileExists(local));
+        EXPECT_FALSE(FileExists(local + ".parcial"));
+    }
+    EXPECT_EQ(server_.Gets("/otro.kav"), 0);
 }
 
 // What the progress handler raises must not unwind through the system's

@@ -22,6 +22,8 @@ std::string Env(const wchar_t* name) {
     return v ? text::Narrow(v) : std::string();
 }
 
+}  // namespace
+
 // The server runs on the Linux side; Wine shows the root file system as Z:.
 std::string WindowsPath(const std::string& unixPath) {
     std::string p = "Z:" + unixPath;
@@ -29,8 +31,6 @@ std::string WindowsPath(const std::string& unixPath) {
         if (c == '/') c = '\\';
     return p;
 }
-
-}  // namespace
 
 const TestServer& TestServer::Get() {
     static TestServer server = [] {

@@ -46,6 +46,9 @@ std::string RotatedSecretKey();
 // for local installation.
 void SignFileWith(const std::string& path, const std::string& secretKey);
 
+// A path of the Linux side as Wine shows it (on Z:).
+std::string WindowsPath(const std::string& unixPath);
+
 // A byte pattern of the given size that shows truncation and reordering.
 std::string Pattern(size_t size, unsigned seed = 1);
 // The body the server generates for "large:N".

@@ -43,11 +43,11 @@ class TestServerTest(unittest.TestCase):
         cls.proc.wait()
         cls.work.cleanup()
 
-    def get(self, path, method="GET"):
+    def get(self, path, method="GET", headers=None):
         """(status, headers, body, complete): complete is False when the body
         ended before its Content-Length."""
         c = http.client.HTTPConnection("127.0.0.1", self.port, timeout=10)
-        c.request(method, path)
+        c.request(method, path, headers=headers or {})
         r = c.getresponse()
         try:
             body, complete = r.read(), True
@@ -110,12 +110,68 @@ class TestServerTest(unittest.TestCase):
         status, r, body, _ = self.get("/a.bin", method="HEAD")
         self.assertEqual((status, body, r.getheader("Content-Length")), (200, b"", str(len(self.body))))
 
+    def test_ranges_and_validators(self):
+        self.assertEqual(self.control("reset"), 200)
+        _, r, _, _ = self.get("/a.bin")
+        etag, date = r.getheader("ETag"), r.getheader("Last-Modified")
+        self.assertTrue(etag.startswith('"') and etag.endswith('"'))
+        cases = [  # mode, request headers, status, body, complete, Content-Range
+            (None, {"Range": "bytes=10000-", "If-Range": etag}, 206, self.body[10000:], True, "bytes 10000-10239/10240"),
+            (None, {"Range": "bytes=10-19", "If-Range": date}, 206, self.body[10:20], True, "bytes 10-19/10240"),
+            (None, {"Range": "bytes=10000-"}, 206, self.body[10000:], True, "bytes 10000-10239/10240"),
+            (None, {"Range": "bytes=10000-", "If-Range": '"otro"'}, 200, self.body, True, None),
+            (None, {"Range": "bytes=10240-"}, 416, None, True, "bytes */10240"),
+            (None, {"Range": "items=1-"}, 200, self.body, True, None),
+            ("cut:6000", {}, 200, self.body[:6000], False, None),
+            ("cut:6000", {"Range": "bytes=5000-"}, 206, self.body[5000:6000], False, "bytes 5000-10239/10240"),
+            ("short", {"Range": "bytes=10000-"}, 206, self.body[10000:10120], False, "bytes 10000-10239/10240"),
+        ]
+        for mode, headers, status, body, complete, content_range in cases:
+            with self.subTest(mode=mode, headers=headers):
+                self.assertEqual(self.control("reset"), 200)
+                if mode:
+                    self.assertEqual(self.control("fault?path=/a.bin&mode=" + mode), 200)
+                got_status, r, got_body, got_complete = self.get("/a.bin", headers=headers)
+                self.assertEqual((got_status, got_complete), (status, complete))
+                self.assertEqual(r.getheader("Content-Range"), content_range)
+                if body is not None:
+                    self.assertEqual(got_body, body)
+
+    def test_redirect_endless_and_counted_hold(self):
+        self.assertEqual(self.control("reset"), 200)
+        self.assertEqual(self.control("fault?path=/a.bin&mode=redirect:http://otro/b.bin"), 200)
+        status, r, _, _ = self.get("/a.bin")
+        self.assertEqual((status, r.getheader("Location")), (302, "http://otro/b.bin"))
+
+        self.assertEqual(self.control("fault?path=/a.bin&mode=endless"), 200)
+        c = http.client.HTTPConnection("127.0.0.1", self.port, timeout=10)
+        c.request("GET", "/a.bin")
+        r = c.getresponse()
+        self.assertEqual((r.status, r.getheader("Content-Length")), (200, None))
+        self.assertEqual(len(r.read(1 << 20)), 1 << 20)
+        c.close()
+
+        # A counted hold stands still although it is used up, until a control
+        # request changes the faults.
+        self.assertEqual(self.control("fault?path=/a.bin&mode=hold:100*1"), 200)
+        c = http.client.HTTPConnection("127.0.0.1", self.port, timeout=1)
+        c.request("GET", "/a.bin")
+        r = c.getresponse()
+        self.assertEqual(r.read(100), self.body[:100])
+        with self.assertRaises(OSError):
+            r.read(1)
+        c.close()
+        self.assertEqual(self.control("reset"), 200)
+
     def test_logs_every_request_line(self):
         self.get("/registro.bin?x=1")
+        self.get("/a.bin")
         with open(self.log) as f:
             lines = f.read().splitlines()
         self.assertIn("GET /registro.bin?x=1 HTTP/1.1", lines)
-        self.assertTrue(all(l.split(" ")[0] in ("GET", "HEAD") for l in lines))
+        # After each answer, what its body moved.
+        self.assertIn("SENT /a.bin 200 10240", lines)
+        self.assertTrue(all(l.split(" ")[0] in ("GET", "HEAD", "SENT", "HOLD") for l in lines))
 
 
 if __name__ == "__main__":
