@@ -23,9 +23,21 @@ enum TRestoreAction { raOverwrite, raSkip, raUpdate, raAsk, raExistingOnly, raUp
 // trailing backslash when restorePath is off and extractPath has none).
 std::string EntryDestinationFolder(const std::string& entryName, const std::string& extractPath, bool restorePath);
 
-// A stored name the engine refuses to restore: a ".." component, or a colon
-// anywhere but after a leading drive letter.
-bool IsUnsafeStoredName(const std::string& name);
+// Longest stored name, and longest part of one, that can still be a file
+// below a folder (the system's path limit, 260 with its terminator).
+constexpr size_t kMaxStoredName = 260;
+constexpr size_t kMaxStoredNamePart = 255;
+
+// A stored name the engine refuses to restore, because it could reach outside
+// the folder its entry is restored into or name something that is not a file
+// there: a ".." part; an absolute drive path (C:\x) or a server share
+// (\\srv\share\x), unless `restoreDrives` keeps the format's own rule for
+// them; a device or raw path (\\.\pipe\x, \\?\C:\x); any other colon (a
+// drive-relative C:..\x, a stream x:y); a part that names a device (CON, PRN,
+// AUX, NUL, COM0-9, LPT0-9, with any extension); a part ending in a dot or a
+// blank; a character names cannot hold; a part of more than
+// kMaxStoredNamePart bytes or a name of kMaxStoredName or more.
+bool IsUnsafeStoredName(const std::string& name, bool restoreDrives);
 
 class TCustomExtractor : public TArchiverRoot {
 public:
@@ -36,6 +48,11 @@ public:
     std::string ExtractPath;
     TExtrMessages& Messages() { return MessagesAs<TExtrMessages>(); }
     TRestoreAction RestoreAction = raAsk;
+    // Stored absolute drive paths and server shares go back to their own
+    // place when it exists (with oRestorePath); otherwise they are refused
+    // like any name that leaves the extraction folder. Only for tools that
+    // restore an archive made on the same machine, never for an installation.
+    bool RestoreDriveNames = false;
     // Cleared when the generator is destroyed.
     SFXGeneratorRef SFXGenerator;
 

@@ -153,7 +153,7 @@ bool OpenDestination(os::File& f, const std::string& path, bool keepExisting, co
 }  // namespace
 
 bool TCustomExtractor::RefusesStoredName(const std::string& stored) {
-    return IsUnsafeStoredName(Options.Has(oRestorePath) ? stored : ExtractFileName(stored));
+    return IsUnsafeStoredName(Options.Has(oRestorePath) ? stored : ExtractFileName(stored), RestoreDriveNames);
 }
 
 // Called inside a handler: skips the file, or ends the operation (silently

@@ -113,17 +113,6 @@ std::string ShortenPath(const std::string& path, int max) {
 
 bool HasExeExtension(const std::string& name) { return text::UpperAscii(ExtractFileExt(name)) == ".EXE"; }
 
-bool HasParentReference(const std::string& path) {
-    size_t start = 0;
-    for (size_t i = 0; i <= path.size(); ++i) {
-        if (i == path.size() || IsPathSeparator(path[i])) {
-            if (path.compare(start, i - start, "..") == 0 && i - start == 2) return true;
-            start = i + 1;
-        }
-    }
-    return false;
-}
-
 void ForceDirectories(const std::string& path, const std::string& cannotCreateDir) {
     if (path.empty()) throw Exception(cannotCreateDir);
     std::string dir = ExcludeTrailingBackslash(path);

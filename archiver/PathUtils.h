@@ -38,10 +38,6 @@ std::string ShortenPath(const std::string& path, int max);
 
 bool HasExeExtension(const std::string& name);
 
-// True when a component of the path is "..": such a stored name could reach
-// outside the folder its entry is restored into.
-bool HasParentReference(const std::string& path);
-
 // Creates a folder and its missing parents. An empty path fails with
 // `cannotCreateDir`; failures of the creation itself are left for the later
 // file creation to report. A relative one-folder name ("out") is created in

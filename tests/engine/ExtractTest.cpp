@@ -361,8 +361,10 @@ TEST_F(ExtractTest, RequestAbortFromAProgressHandler) {
 }
 
 TEST_F(ExtractTest, StoredNamesThatLeaveTheirFolderAreRefused) {
+    // One of each kind; the rule's whole table is in RestorePathTest.
     const char* refused[] = {"..\\fuera.txt", "a\\..\\..\\fuera.txt", "a/../../fuera.txt", "..", "dir\\x:y.txt",
-                             "ab:\\fuera.txt"};
+                             "ab:\\fuera.txt", "C:\\fuera.txt", "\\\\srv\\share\\fuera.txt", "\\\\.\\pipe\\fuera",
+                             "C:..\\fuera.txt", "dir\\CON.txt", "fuera.txt.", "dir \\fuera.txt"};
     for (const char* name : refused) {
         TearDown();
         SetUp();

@@ -53,15 +53,89 @@ TEST_F(RestorePathTest, Rules) {
         EXPECT_EQ(EntryDestinationFolder(c.stored, c.extractPath, c.restore), c.expected) << c.stored;
 }
 
+TEST(StoredNames, RefusedWhenTheyLeaveTheFolderOrNameNoFile) {
+    const std::string longPart(256, 'a');
+    struct Case {
+        std::string name;
+        bool refused;        // in an installation
+        bool refusedDrives;  // with the format's rule for drive names
+    } cases[] = {
+        {"Conta\\Programa\\CONTA.EXE", false, false},
+        {"f.txt", false, false},
+        {"a.b\\x..y.txt", false, false},
+        {".oculto", false, false},
+        {"CONSOLA.TXT", false, false},
+        {"COM10.txt", false, false},
+        {"LPT.txt", false, false},
+        {"dir\\NULO\\x", false, false},
+        {"\\raiz.txt", false, false},  // kept below the folder
+        {std::string(255, 'a'), false, false},
+        {"a\\" + std::string(255, 'b'), false, false},
+        {"..\\x", true, true},
+        {"a\\..\\..\\x", true, true},
+        {"a/../x", true, true},
+        {"C:\\x.txt", true, false},
+        {"c:/x.txt", true, false},
+        {"C:\\..\\x.txt", true, true},
+        {"\\\\srv\\share\\x", true, false},
+        {"//srv/share/x", true, false},
+        {"\\\\.\\pipe\\x", true, true},
+        {"\\\\?\\C:\\x", true, true},
+        {"\\\\?\\UNC\\srv\\share\\x", true, true},
+        {"\\\\\\x", true, true},
+        {"C:x.txt", true, true},
+        {"C:..\\x", true, true},
+        {"x.txt:flujo", true, true},
+        {"ab:\\x", true, true},
+        {"CON", true, true},
+        {"con.txt", true, true},
+        {"dir\\Nul\\x.txt", true, true},
+        {"AUX.tar.gz", true, true},
+        {"prn", true, true},
+        {"COM1", true, true},
+        {"lpt9.log", true, true},
+        {"COM0.txt", true, true},
+        {"COM\xC2\xB9.txt", true, true},
+        {"NUL .txt", true, true},
+        {"CONIN$", true, true},
+        {"C:\\dir\\CON", true, true},
+        {"x.txt.", true, true},
+        {"x.txt ", true, true},
+        {"dir.\\x.txt", true, true},
+        {"dir \\x.txt", true, true},
+        {".\\x.txt", true, true},
+        {"a*b.txt", true, true},
+        {"a?b.txt", true, true},
+        {"a\"b.txt", true, true},
+        {"a|b<c>.txt", true, true},
+        {std::string("a\x01b.txt"), true, true},
+        {longPart, true, true},
+        {"a\\" + longPart + "\\x", true, true},
+        {std::string(100, 'a') + "\\" + std::string(100, 'b') + "\\" + std::string(58, 'c'), true, true},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(IsUnsafeStoredName(c.name, false), c.refused) << c.name;
+        EXPECT_EQ(IsUnsafeStoredName(c.name, true), c.refusedDrives) << c.name;
+    }
+}
+
 #ifndef _WIN32
-TEST_F(RestorePathTest, AbsoluteNamesLandOnTheirDrive) {
+TEST_F(RestorePathTest, AbsoluteNamesLandOnTheirDriveOnlyWhenAskedFor) {
     ArchiveRecipe s;
     s.files = {FileRecipe{"C:\\datos\\c.txt", "c"}, FileRecipe{"Q:\\datos\\q.txt", "q"}, FileRecipe{"rel\\r.txt", "r"}};
     TExtractor e;
     e.SetFileName(Put("A.KAV", BuildArchive(s)));
     e.ExtractPath = "D:\\out";
     e.RestoreAction = raOverwrite;
+    e.ErrorAction = eaContinue;
+    int refused = 0;
+    e.OnError = [&](TArchiverRoot&, const std::exception&, const TFileEntry&, TErrorAction&) { ++refused; };
     e.ExtractFiles();
+    EXPECT_EQ(refused, 2);
+    EXPECT_EQ(ListFiles(Path("drives")), (std::vector<std::string>{"D/out/rel/r.txt"}));
+    e.RestoreDriveNames = true;
+    e.ExtractFiles();
+    EXPECT_EQ(refused, 2);
     EXPECT_EQ(ListFiles(Path("drives")), (std::vector<std::string>{"C/datos/c.txt", "D/datos/q.txt", "D/out/rel/r.txt"}));
 }
 #endif

@@ -101,6 +101,35 @@ TEST(KavToolExtract, SkipsAFileThatEndsItsSegment) {
     EXPECT_EQ(r.out, "a.bin\t100\t0\nb.txt\t7\t0\n") << r.err;
 }
 
+// A name with a drive is refused as the product refuses it; the format's own
+// rule (back to its drive) only when asked for.
+TEST(KavToolExtract, DriveNamesOnlyWithAbsolutePaths) {
+    fs::remove_all("kx_abs");
+    fs::create_directories("kx_abs/drives/C");
+#ifdef _WIN32
+    const std::string placed = "C:\\kv_kavtool_abs\\dentro.txt";
+#else
+    setenv("KV_DRIVES_ROOT", fs::absolute("kx_abs/drives").c_str(), 1);
+    const std::string placed = "kx_abs/drives/C/kv_kavtool_abs/dentro.txt";
+#endif
+    fs::remove_all(fs::path(placed).parent_path());
+    ArchiveBuilder b;
+    b.AddFile("C:\\kv_kavtool_abs\\dentro.txt", "absoluto");
+    b.WriteTo("kx_abs/abs.kav");
+    Result r = RunTool({"extract", "kx_abs/abs.kav", "kx_abs/out"});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.err, "Nombre de archivo no permitido en el archivo: \"C:\\kv_kavtool_abs\\dentro.txt\"\n");
+    EXPECT_FALSE(fs::exists(placed));
+    r = RunTool({"extract", "--absolute-paths", "kx_abs/abs.kav", "kx_abs/out"});
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(Slurp(placed), "absoluto");
+    fs::remove_all(fs::path(placed).parent_path());
+#ifndef _WIN32
+    unsetenv("KV_DRIVES_ROOT");
+#endif
+    fs::remove_all("kx_abs");
+}
+
 // A relative folder of one or two characters is a folder, not a drive.
 TEST(KavToolExtract, ShortRelativeFolders) {
     ArchiveBuilder b;

@@ -118,6 +118,58 @@ INSTANTIATE_TEST_SUITE_P(
     [](const auto& info) { return std::string(info.param.nombre); });
 
 
+// --- names that leave the folder -------------------------------------------------------
+
+struct CasoNombre {
+    const char* caso;
+    std::string nombre;  // as stored in the archive
+    std::string fuera;   // where it would land if it were written; empty: nowhere to look
+};
+
+class NombreFuera : public ::testing::TestWithParam<CasoNombre> {};
+
+// Refused while the archive is checked, with the message a ".." name gets:
+// nothing is written, inside the installation or outside it.
+TEST_P(NombreFuera, SeRechazaSinEscribirNada) {
+    const CasoNombre& c = GetParam();
+    Vendedor vendedor;
+    Instalada inst(std::string("nombre_") + c.caso);
+    if (!c.fuera.empty()) DeleteFileW(text::Wide(c.fuera).c_str());
+    const auto antes = Arbol(inst.raiz);
+    ArchiveBuilder act;
+    act.AddFile("Conta\\Programa\\LIB.DLL", Pattern(90000, 21), Tipo(1));
+    act.AddFile(c.nombre, "fuera", Tipo(1));
+    act.AddFile("Conta\\Programa\\AYUDA.CHM", Pattern(20000, 24), Tipo(1));
+    vendedor.Conta("QTRACT.KAV", act.Bytes());
+
+    Ventana v = inst.Arrancar();
+    ASSERT_NE(v.h, nullptr);
+    Pulsar(Control(v.h, "bInstalar"));
+    Dialogo d = Contestar(v, "Vale");
+    EXPECT_NE(d.texto.find("Nombre de archivo no permitido en el archivo: \"" + c.nombre + "\""), std::string::npos)
+        << d.texto;
+    EXPECT_TRUE(Esperar([&] { return !Existe(inst.raiz + "KAVO.KAVO"); }));
+    const auto despues = Arbol(inst.raiz);
+    EXPECT_EQ(despues, antes) << Diferencias(antes, despues);
+    if (!c.fuera.empty()) EXPECT_FALSE(Existe(c.fuera)) << c.fuera;
+    PulsarTecla(v.h, VK_ESCAPE);
+    Contestar(v, "Vale");
+    EXPECT_TRUE(v.proceso->EsperarFin());
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Casos, NombreFuera,
+    ::testing::Values(CasoNombre{"unidad", "C:\\kv_nombre_fuera.txt", "C:\\kv_nombre_fuera.txt"},
+                      CasoNombre{"recurso", "\\\\servidor\\recurso\\kv_nombre_fuera.txt", ""},
+                      CasoNombre{"dispositivo", "\\\\.\\pipe\\kv_nombre_fuera", ""},
+                      CasoNombre{"relativo_unidad", "C:..\\kv_nombre_fuera.txt", "C:\\kv_nombre_fuera.txt"},
+                      CasoNombre{"reservado", "Conta\\Programa\\CON.txt", ""},
+                      CasoNombre{"reservado_carpeta", "Conta\\Programa\\nul\\x.txt", ""},
+                      CasoNombre{"punto_final", "Conta\\Programa\\NOTAS.TXT.", ""},
+                      CasoNombre{"espacio_final", "Conta\\Programa\\NOTAS.TXT ", ""},
+                      CasoNombre{"largo", "Conta\\Programa\\" + std::string(252, 'L') + ".txt", ""}),
+    [](const auto& info) { return std::string(info.param.caso); });
+
 // --- faults while the files change -------------------------------------------------------
 
 // Answers every message box the run shows until the window is idle again,

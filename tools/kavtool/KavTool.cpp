@@ -20,8 +20,9 @@ const char kHelp[] =
     "                                     lee y comprueba todos los bloques\n"
     "  header [--offset N] ARCHIVO        campos de la cabecera\n"
     "  crc    FICHERO                     ArchiveCRC32 del fichero (8 cifras hex)\n"
-    "  extract [--key CLAVE] [--overwrite|--skip|--update] ARCHIVO CARPETA\n"
-    "                                     extrae con las rutas guardadas\n"
+    "  extract [--key CLAVE] [--overwrite|--skip|--update] [--absolute-paths] ARCHIVO CARPETA\n"
+    "                                     extrae con las rutas guardadas; las de unidad\n"
+    "                                     (C:\\x, \\\\servidor\\recurso\\x) solo con --absolute-paths\n"
     "  --offset N: posición de la cabecera (archivo añadido a un ejecutable)\n";
 
 struct UsageError {};
