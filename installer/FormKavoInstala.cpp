@@ -6,6 +6,7 @@
 #include "LibActualizadorComun.h"
 #include "LibActualizadorConta.h"
 #include "Exception.h"
+#include "FirmaFicheros.h"
 #include "Mensajes.h"
 #include "Rutas.h"
 #include "Registro.h"
@@ -159,6 +160,7 @@ void TFFormKavoInstala::FormCreate() {
     // The log goes into the product's temporary folder, known only now.
     Registro().FijarRutaPredeterminada([] { return CarpetaTemporal() + kFicheroRegistro; });
     Anotar("Arranque de " + RutaEjecutable() + " en modo " + (ModoActualizacion ? "actualización" : "instalación"));
+    if (firma::ClavesDeLaVersion().empty()) Anotar(kLineaSinFirmas);
     CarpetaPrograma = NombreProducto();
     PasoExtraccion = peNinguno;
     ModoLocal = false;
@@ -194,8 +196,8 @@ void TFFormKavoInstala::FormCreate() {
     PaginaDirectorio->eDirPrograma->OnKeyDown = [this](WORD& tecla) { eDirProgramaKeyDown(tecla); };
     eDirProgramaChange();
     TypeVersion propia = LeerVersionFichero(RutaEjecutable());
-    LVersionAct->SetCaption(std::string(ModoActualizacion ? "Versión Actualizador" : "Versión Instalador") + " " +
-                            std::to_string(propia.Major) + "." + FormatoCeros(propia.Minor, 2));
+    LVersionAct->SetCaption(
+        TextoVersionPropia(ModoActualizacion, propia.Major, propia.Minor, firma::ClavesDeLaVersion().empty()));
     FormularioListo = true;
     PaginaActual = 0;
     MostrarPagina(0, false);

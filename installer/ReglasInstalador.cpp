@@ -31,6 +31,14 @@ std::string TextoVersion(unsigned major, unsigned minor, bool vaciaSinMayor) {
     return "Versión " + std::to_string(major) + "." + FormatoCeros(minor, 2);
 }
 
+std::string TextoVersionPropia(bool actualizacion, unsigned major, unsigned minor, bool sinFirmas) {
+    return std::string(actualizacion ? "Versión Actualizador " : "Versión Instalador ") + std::to_string(major) + "." +
+           FormatoCeros(minor, 2) + (sinFirmas ? " sin firmas" : "");
+}
+
+const char* const kLineaSinFirmas =
+    "Versión sin firmas: lo que se descarga del servidor no se comprueba con las claves del fabricante";
+
 bool EnListaClientes(const std::string& lista, uint32_t codigo) {
     if (lista.empty() || lista == ";") return false;
     std::string l = lista.back() == ';' ? lista : lista + ";";

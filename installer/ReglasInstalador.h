@@ -24,6 +24,13 @@ std::string TextoFecha(unsigned dia, const std::string& nombreMes, unsigned anio
 // "Versión 10.05"; empty when major is 0 and vaciaSinMayor.
 std::string TextoVersion(unsigned major, unsigned minor, bool vaciaSinMayor);
 
+// The label of the program's own version: "Versión Actualizador 1.00" (or
+// "Instalador"), followed by " sin firmas" when the build checks no
+// signatures, so that such a build never passes for one that does.
+std::string TextoVersionPropia(bool actualizacion, unsigned major, unsigned minor, bool sinFirmas);
+// The log line of every start of a build that checks no signatures.
+extern const char* const kLineaSinFirmas;
+
 // True when the ";"-separated list holds the customer code in plain decimal.
 bool EnListaClientes(const std::string& lista, uint32_t codigo);
 // The report value: up to five characters after the last blank of the

@@ -30,8 +30,8 @@ fail() { echo "demo: FALLO: $*" >&2; exit 1; }
 
 scripts/setup.sh
 say "building the Windows program, the demo's stand-ins and the tools"
-cmake --preset windows >/dev/null
-cmake --build --preset windows --target Actualizador ContaDemo MotorDemo ConducirDemo
+cmake --preset windows-pruebas >/dev/null
+cmake --build --preset windows-pruebas --target Actualizador ContaDemo MotorDemo ConducirDemo
 cmake --preset native >/dev/null
 cmake --build --preset native --target kavmake kavsfx firma
 

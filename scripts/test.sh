@@ -20,9 +20,9 @@ cmake --build --preset asan
 ctest --preset asan
 
 step "windows, under Wine"
-cmake --preset windows >/dev/null
-cmake --build --preset windows
+cmake --preset windows-pruebas >/dev/null
+cmake --build --preset windows-pruebas
 trap 'WINEPREFIX=$PWD/build/win/wineprefix wineserver -k 2>/dev/null || true' EXIT
-xvfb-run -a -s "-screen 0 1280x1024x24" ctest --preset windows
+xvfb-run -a -s "-screen 0 1280x1024x24" ctest --preset windows-pruebas
 
 echo; echo "All tests passed."

@@ -8,11 +8,15 @@
 #include <cstdlib>
 
 #include "LibActualizadorComun.h"
+#include "Servidor.h"
 #include "ProcessMessages.h"
 #include "TemasVisuales.h"
 #include "TextCodec.h"
 #include "Win32Handle.h"
 
+#ifndef KV_SOLO_HTTPS
+#error "KV_SOLO_HTTPS must come from the build"
+#endif
 #ifndef KV_VENDOR_URL
 #error "KV_VENDOR_URL must come from the build"
 #endif
@@ -98,8 +102,8 @@ void PosicionBarra(HWND barra, int valor, bool temasVisuales) {
 
 std::string ServidorKavo() {
     const wchar_t* env = ::_wgetenv(L"KAVO_SERVIDOR");
-    if (env && *env) return text::Narrow(env);
-    return KV_VENDOR_URL;
+    return ElegirServidor(env ? text::Narrow(env) : std::string(), KV_VENDOR_URL,
+                          KV_SOLO_HTTPS ? EsquemaServidor::SoloHttps : EsquemaServidor::Cualquiera);
 }
 
 std::string HostDeURL(const std::string& url) {

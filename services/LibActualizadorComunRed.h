@@ -80,7 +80,8 @@ void PosicionBarra(HWND barra, int valor);
 void PosicionBarra(HWND barra, int valor, bool temasVisuales);
 
 // Base address of the vendor's web server, e.g. "https://www.kavo.es": the
-// environment variable KAVO_SERVIDOR when set, else the build's default.
+// environment variable KAVO_SERVIDOR when set, else the build's default
+// (ElegirServidor: a build for customers raises for anything but https://).
 std::string ServidorKavo();
 // The host part of a URL ("http://host:8080/x" -> "host").
 std::string HostDeURL(const std::string& url);

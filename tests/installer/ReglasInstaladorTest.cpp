@@ -46,6 +46,13 @@ TEST(RegistroLanzamiento, CamposYMotor) {
     EXPECT_EQ(TextoFecha(9, "octubre", 2026), "9 de octubre del 2026");
 }
 
+// A build that checks no signatures says so where the user and support look.
+TEST(TextoVersionPropia, SinFirmasALaVista) {
+    EXPECT_EQ(TextoVersionPropia(true, 1, 0, false), "Versión Actualizador 1.00");
+    EXPECT_EQ(TextoVersionPropia(false, 1, 1, true), "Versión Instalador 1.01 sin firmas");
+    EXPECT_NE(std::string(kLineaSinFirmas).find("sin firmas"), std::string::npos);
+}
+
 TEST(EnListaClientes, Tabla) {
     struct Caso {
         const char* lista;
