@@ -170,6 +170,31 @@ INSTANTIATE_TEST_SUITE_P(
                       CasoNombre{"largo", "Conta\\Programa\\" + std::string(252, 'L') + ".txt", ""}),
     [](const auto& info) { return std::string(info.param.caso); });
 
+// --- DLLs planted beside the updater ------------------------------------------------------
+
+// A DLL named like a system DLL beside the updater (as an installer sits in
+// the Downloads folder) is never loaded: the update runs to its end with the
+// system's own. Wine is told to prefer a DLL found beside the program, as
+// Windows does for these names.
+TEST(DllPlantadas, NoSeCarganYLaActualizacionTermina) {
+    Vendedor vendedor;
+    Instalada inst("dll_plantadas");
+    const char* nombres[] = {"VERSION.dll", "MPR.dll", "UxTheme.dll", "WININET.dll"};
+    for (const char* n : nombres)
+        ASSERT_TRUE(CopyFileW(text::Wide(RutaWindows(KV_DLL_PLANTADA)).c_str(), text::Wide(inst.programa + n).c_str(),
+                              FALSE));
+    vendedor.Conta("QTRACT.KAV", Archivo(""));
+    SetEnvironmentVariableW(L"WINEDLLOVERRIDES", L"version,mpr,uxtheme,wininet=n,b");
+    Ventana v = inst.Arrancar();
+    SetEnvironmentVariableW(L"WINEDLLOVERRIDES", nullptr);
+    ASSERT_NE(v.h, nullptr) << "the updater did not start";
+    Pulsar(Control(v.h, "bInstalar"));
+    Contestar(v, "&No");
+    EXPECT_TRUE(v.proceso->EsperarFin());
+    for (const Entrada& e : Lanzamiento()) EXPECT_TRUE(ReadFile(inst.programa + e.nombre) == e.bytes) << e.nombre;
+    for (const char* n : nombres) EXPECT_FALSE(Existe(inst.programa + n + ".cargada")) << n;
+}
+
 // --- faults while the files change -------------------------------------------------------
 
 // Answers every message box the run shows until the window is idle again,
