@@ -1,6 +1,7 @@
 #include "Bloqueo.h"
 
 #include "Exception.h"
+#include "FinEjecucion.h"
 #include "LibActualizadorComun.h"
 #include "TextCodec.h"
 #include "Win32Error.h"
@@ -15,8 +16,9 @@ void TBloqueo::Tomar(const std::string& carpeta, bool modoActualizacion) {
     if (!h) {
         DWORD e = GetLastError();
         if (e == ERROR_SHARING_VIOLATION)
-            throw Exception(modoActualizacion ? "Ya hay otro usuario Actualizando el programa."
-                                              : "Ya hay otro usuario Instalando el programa.");
+            throw EFinEjecucion(TFinEjecucion::Bloqueada, modoActualizacion
+                                                              ? "Ya hay otro usuario Actualizando el programa."
+                                                              : "Ya hay otro usuario Instalando el programa.");
         throw Exception("No se pudo Crear el Fichero KAVO.KAVO\r\n\r\n" + win::SysErrorMessage(e));
     }
     manejador_ = std::move(h);

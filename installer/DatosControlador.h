@@ -9,6 +9,7 @@
 #include <set>
 #include <string>
 
+#include "FinEjecucion.h"
 #include "Versiones.h"
 
 // What the controller is doing. The values are those the vendor's other
@@ -47,6 +48,7 @@ struct TDatosControlador {
     TEstado Estado = esReposo;
     TResultado Resultado = rsNinguno;
     bool CancelarPedido = false;
+    TFinEjecucion Fin = TFinEjecucion::EnCurso;
     TPasoExtraccion PasoExtraccion = peNinguno;
     int32_t Plataforma = 0;
     // Every downloaded file (deleted at exit); absent in local mode.

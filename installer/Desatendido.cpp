@@ -1,6 +1,7 @@
 #include "Desatendido.h"
 
 #include "Exception.h"
+#include "ModoLocalLogica.h"
 #include "TextCodec.h"
 #include "TiposMensaje.h"
 
@@ -14,12 +15,24 @@ std::string Valor(const std::string& argumento, size_t desde) {
     return v;
 }
 
-bool Contiene(const std::string& texto, const char* parte) { return texto.find(parte) != std::string::npos; }
+// The updater's own switches, as its relaunch writes them: "/ACT", and
+// "/XPOS" or "/YPOS" glued to a number.
+bool SwitchPropio(const std::string& m) {
+    if (m == "/ACT") return true;
+    if (m.rfind("/XPOS", 0) != 0 && m.rfind("/YPOS", 0) != 0) return false;
+    size_t i = 5;
+    if (i < m.size() && m[i] == '-') ++i;
+    return i < m.size() && m.find_first_not_of("0123456789", i) == std::string::npos;
+}
 
 }  // namespace
 
 Opciones InterpretarSwitches(const std::vector<std::string>& argumentos) {
     Opciones o;
+    std::string desconocido;
+    auto rechazar = [&](const std::string& motivo) {
+        if (o.error.empty()) o.error = motivo;
+    };
     for (const std::string& a : argumentos) {
         if (a.empty() || a[0] != '/') continue;
         const std::string m = text::UpperAscii(a);
@@ -29,10 +42,16 @@ Opciones InterpretarSwitches(const std::vector<std::string>& argumentos) {
             o.silencio = Silencio::MuySilencioso;
         } else if (m.rfind("/DIR=", 0) == 0) {
             o.carpeta = Valor(a, 5);
-            if (o.carpeta->empty()) throw Exception("Falta la carpeta en " + a);
+            if (o.carpeta->empty()) {
+                o.carpeta.reset();
+                rechazar("Falta la carpeta en " + a);
+            }
         } else if (m.rfind("/LOG=", 0) == 0) {
             o.registro = Valor(a, 5);
-            if (o.registro->empty()) throw Exception("Falta el fichero en " + a);
+            if (o.registro->empty()) {
+                o.registro.reset();
+                rechazar("Falta el fichero en " + a);
+            }
         } else if (m.rfind("/MOTOR=", 0) == 0) {
             const std::string v = text::UpperAscii(Valor(a, 7));
             if (v == "SERVIDOR")
@@ -42,9 +61,13 @@ Opciones InterpretarSwitches(const std::vector<std::string>& argumentos) {
             else if (v == "NO")
                 o.motor = Motor::No;
             else
-                throw Exception("Valor no válido en " + a + ": se espera /MOTOR=servidor, cliente o no");
+                rechazar("Valor no válido en " + a + ": se espera /MOTOR=servidor, cliente o no");
+        } else if (!SwitchPropio(m) && desconocido.empty()) {
+            desconocido = a;
         }
     }
+    // Known only once every switch is read: /VERYSILENT may come last.
+    if (o.Desatendido() && !desconocido.empty()) rechazar("Switch desconocido: " + desconocido);
     return o;
 }
 
@@ -61,19 +84,25 @@ std::string SwitchesParaRelanzar(const Opciones& o) {
     return r;
 }
 
-CodigoSalida CodigoDeMensaje(const std::string& texto) {
-    if (Contiene(texto, " rechazado: ")) return csFirmaRechazada;
-    if (Contiene(texto, "Imposible realizar conexión")) return csSinConexion;
-    if (Contiene(texto, "Error descargando URL")) return csDescargaFallida;
-    if (Contiene(texto, "dañado o incompleto") || Contiene(texto, "CRC")) return csArchivoDanado;
-    if (Contiene(texto, "está en Uso") || Contiene(texto, "siendo usado")) return csFicheroEnUso;
-    if (Contiene(texto, "Versión Instalada es Mayor")) return csVersionMasNueva;
-    if (Contiene(texto, "Ya hay otro usuario")) return csBloqueado;
-    if (Contiene(texto, "Cancelada") || Contiene(texto, "Cancelar")) return csCancelado;
+CodigoSalida CodigoDeFin(TFinEjecucion fin) {
+    switch (fin) {
+    case TFinEjecucion::Correcta: return csHecho;
+    case TFinEjecucion::Cancelada: return csCancelado;
+    case TFinEjecucion::SinConexion: return csSinConexion;
+    case TFinEjecucion::DescargaFallida: return csDescargaFallida;
+    case TFinEjecucion::ArchivoDanado: return csArchivoDanado;
+    case TFinEjecucion::FirmaRechazada: return csFirmaRechazada;
+    case TFinEjecucion::FicheroEnUso: return csFicheroEnUso;
+    case TFinEjecucion::VersionMasNueva: return csVersionMasNueva;
+    case TFinEjecucion::Bloqueada: return csBloqueado;
+    case TFinEjecucion::EnCurso:
+    case TFinEjecucion::Error: break;
+    }
     return csOtroError;
 }
 
 ui::DialogAnswer RespuestaSegura(const ui::DialogRequest& pedido, const Opciones& opciones) {
+    if (pedido.kind == kDialogoModoLocal) return {mrCancel, {}};
     if (pedido.kind == "BuscarCarpeta") {
         if (opciones.carpeta) return {mrOk, *opciones.carpeta};
         return {mrCancel, {}};

@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "DialogSeam.h"
+#include "FinEjecucion.h"
 
 namespace desatendido {
 
@@ -25,13 +26,19 @@ struct Opciones {
     std::optional<std::string> carpeta;  // /DIR
     std::optional<std::string> registro;  // /LOG
     std::optional<Motor> motor;          // /MOTOR
+    // The first switch refused, with the reason; empty when none was. A
+    // run with one does nothing but say so.
+    std::string error;
     bool Desatendido() const { return silencio != Silencio::Ninguno; }
 };
 
 // Switches are the arguments beginning with "/", in any case; the others are
-// left to the program. An unknown switch is ignored (the updater's own
-// /XPOS, /YPOS, /ACT pass through); a known one with a bad value throws
-// Exception with the reason.
+// left to the program. A known switch with a bad value is refused. A switch
+// nobody knows is refused in an unattended run, where a misspelt /DIR would
+// otherwise install quietly somewhere else, and ignored in an attended one,
+// where the user sees the folder; the updater's own /ACT, /XPOS<n> and
+// /YPOS<n> (its relaunch) always pass. Every switch is read even after a
+// refused one, so that /LOG still says where the refusal is written.
 Opciones InterpretarSwitches(const std::vector<std::string>& argumentos);
 
 // The switches a relaunched updater must get to stay unattended (with a
@@ -52,13 +59,15 @@ enum CodigoSalida : int {
     csOtroError = 9,
 };
 
-// The exit code an error message stands for (csOtroError when none).
-CodigoSalida CodigoDeMensaje(const std::string& texto);
+// The exit code of a run's end; one that never ended (the start-up failed
+// before the run) is csOtroError.
+CodigoSalida CodigoDeFin(TFinEjecucion fin);
 
 // The safe answer to a dialog: go on only where going on cannot lose
 // anything. A plain message is acknowledged; a question is answered with
 // its negative (Cancelar, No); a folder picker gets the /DIR folder; any
-// other input is refused.
+// other input is refused. The local installation dialog is told that there
+// are no local archives: with nobody to copy them, that is the truth.
 ui::DialogAnswer RespuestaSegura(const ui::DialogRequest& pedido, const Opciones& opciones);
 
 }  // namespace desatendido

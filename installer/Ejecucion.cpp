@@ -61,6 +61,14 @@ std::string Segundos(uint32_t milisegundos) {
     return std::to_string(milisegundos / 1000) + "," + FormatoCerosFijo(milisegundos % 1000, 3) + " s";
 }
 
+// The end an error stands for: its own when it names one, a refused
+// signature as such, otherwise `otro`.
+TFinEjecucion FinDeError(const std::exception& e, TFinEjecucion otro) {
+    if (auto* f = dynamic_cast<const EFinEjecucion*>(&e)) return f->Fin();
+    if (dynamic_cast<const firma::EFirmaRechazada*>(&e)) return TFinEjecucion::FirmaRechazada;
+    return otro;
+}
+
 // Runs a step whose errors the run ignores on purpose.
 template <typename F>
 void SinErrores(F&& paso) {
@@ -153,12 +161,14 @@ void TEjecucion::Instalar() {
         v_.LanzarInstaladorMotor();
         return;
     }
+    d_.Fin = TFinEjecucion::EnCurso;
     if (d_.ModoActualizacion || !d_.ModoLocal)
         d_.DirEjecutable = ConBarraFinal(v_.TextoDirPrograma()) + d_.SubdirPrograma();
     v_.AntesDeInstalar();
     if (d_.ModoActualizacion) {
         const std::string programa = v_.RutaProgramaEjecutar();
         if (!e_.FicheroExiste(programa)) {
+            Terminar(TFinEjecucion::Error);
             Mensaje(kNoSeEncuentra + programa, TipoMensaje::Error, BotonesMensaje::Ok);
             Abort();
         }
@@ -173,7 +183,12 @@ void TEjecucion::Instalar() {
     d_.DirCopias.clear();
     copiasPorHacer_.clear();
     copia_.Olvidar();
-    e_.Bloquear(true);
+    try {
+        e_.Bloquear(true);
+    } catch (const std::exception& e) {
+        Terminar(FinDeError(e, TFinEjecucion::Error));
+        throw;
+    }
     bool completada = false;
     try {
         if (Descargar()) {
@@ -184,22 +199,35 @@ void TEjecucion::Instalar() {
                 // From here on the update stands: a newer updater started by
                 // Completar must find nothing to undo.
                 copia_.Confirmar();
+                // Named before the closing steps: the engine's installer they
+                // may start can still fail the run.
+                Terminar(TFinEjecucion::Correcta);
                 Completar();
                 completada = true;
             }
         }
     } catch (const std::exception& e) {
+        if (d_.Fin == TFinEjecucion::EnCurso || d_.Fin == TFinEjecucion::Correcta)
+            d_.Fin = FinDeError(e, TFinEjecucion::Error);
         // The run's own error is the one the user must see.
         SinErrores([&] { Limpiar(); });
         Anotar("Fin: " + d_.TextoOperacion() +
                (dynamic_cast<const EAbort*>(&e) ? " interrumpida" : std::string(" fallida: ") + e.what()));
         throw;
     } catch (...) {
+        d_.Fin = TFinEjecucion::Error;
         SinErrores([&] { Limpiar(); });
         throw;
     }
+    // Every way of not finishing names its end where it happens; this is
+    // only the backstop.
+    Terminar(d_.CancelarPedido && d_.Resultado != rsError ? TFinEjecucion::Cancelada : TFinEjecucion::Error);
     Limpiar();
     Anotar("Fin: " + d_.TextoOperacion() + (completada ? " Correcta" : " sin completar"));
+}
+
+void TEjecucion::Terminar(TFinEjecucion fin) {
+    if (d_.Fin == TFinEjecucion::EnCurso) d_.Fin = fin;
 }
 
 int TEjecucion::Mensaje(const std::string& texto, TipoMensaje tipo, BotonesMensaje botones) {
@@ -300,6 +328,7 @@ bool TEjecucion::Descargar() {
         return false;
     }
     if (!e_.HayConexionInternet()) {
+        Terminar(TFinEjecucion::SinConexion);
         Mensaje("Imposible realizar conexión con el Servidor de KAVO.\n\rRevisa tu configuración de Conexión a "
                    "Internet.",
                    TipoMensaje::Error, BotonesMensaje::Ok);
@@ -327,9 +356,12 @@ bool TEjecucion::Descargar() {
             if (!d_.CancelarPedido) {
                 v_.TrasDescargar();
                 resultado = true;
+            } else {
+                Terminar(TFinEjecucion::Cancelada);
             }
         } catch (const std::exception& e) {
             // A cancelled transfer fails too; the user asked for it.
+            Terminar(d_.CancelarPedido ? TFinEjecucion::Cancelada : FinDeError(e, TFinEjecucion::DescargaFallida));
             if (!d_.CancelarPedido) MensajePlano(e.what());
         }
         if (!resultado) {
@@ -355,6 +387,7 @@ bool TEjecucion::ComprobarFirmasLocales() {
             if (e_.FicheroExiste(ruta)) e_.ComprobarFirma(ruta);
         }
     } catch (const Exception& e) {
+        Terminar(FinDeError(e, TFinEjecucion::Error));
         Mensaje(e.what(), TipoMensaje::Error, BotonesMensaje::Ok);
         return false;
     }
@@ -446,6 +479,7 @@ void TEjecucion::ComprobarInstalado(int& primerPaso) {
     const std::string instalado = v_.RutaProgramaInstalado();
     if (!e_.FicheroExiste(instalado)) {
         if (d_.ModoActualizacion) {
+            Terminar(TFinEjecucion::Error);
             Mensaje(kNoSeEncuentra + instalado, TipoMensaje::Error, BotonesMensaje::Ok);
             Abort();
         }
@@ -461,11 +495,13 @@ void TEjecucion::ComprobarInstalado(int& primerPaso) {
         throw Exception("El Fichero " + instalado + "\r\n\r\nes de Sólo Lectura. " + d_.TextoOperacion() +
                         " Cancelada");
     if (e_.FicheroEnUso(instalado))
-        throw Exception("El Fichero " + instalado + "\r\n\r\nestá en Uso. " + d_.TextoOperacion() + " Cancelada");
+        throw EFinEjecucion(TFinEjecucion::FicheroEnUso,
+                            "El Fichero " + instalado + "\r\n\r\nestá en Uso. " + d_.TextoOperacion() + " Cancelada");
     const TypeVersion v = e_.VersionFichero(instalado, true);
     const uint32_t registrado = v_.CodigoClienteRegistrado();
     d_.CodigoCliente = registrado != 0 ? registrado : d_.DatosWeb.CodigoCliente();
     if (d_.ModoLocal && v.MayorMenor() > d_.DatosWeb.VersionFichero(99).MayorMenor()) {
+        Terminar(TFinEjecucion::VersionMasNueva);
         Mensaje("La Versión Instalada es Mayor que la Version de la WEB, asegurate que te has descargado los dos "
                    "ficheros para la instalacion local.",
                    TipoMensaje::Error, BotonesMensaje::Ok);
@@ -474,8 +510,10 @@ void TEjecucion::ComprobarInstalado(int& primerPaso) {
     const TypeVersion inicial = d_.VersionesInstaladas.VersionFichero(99);
     if (v.MayorMenor() > inicial.MayorMenor() &&
         Mensaje("La Versión Instalada es Mayor que la Actual. ¿Deseas Continuar?", TipoMensaje::Aviso,
-                   BotonesMensaje::OkCancelar) != mrOk)
+                   BotonesMensaje::OkCancelar) != mrOk) {
+        Terminar(TFinEjecucion::VersionMasNueva);
         Abort();
+    }
     // Set only when the run starts changing things: until then the clean-up
     // must not take this folder for this run's backup.
     copiasPorHacer_ = CarpetaDe(instalado) + FormatoCerosFijo(inicial.Major, 2) + "." + FormatoCerosFijo(inicial.Minor, 2);
@@ -519,8 +557,10 @@ void TEjecucion::ComprobarArchivos(int primerPaso) {
             entradas = e_.ComprobarArchivo(ruta);
         } catch (const std::exception& e) {
             Anotar("Archivo dañado: " + ruta + ": " + e.what());
-            throw Exception("El archivo " + ruta + "\r\n\r\nestá dañado o incompleto:\r\n\r\n" + e.what() +
-                            "\r\n\r\n" + d_.TextoOperacion() + " Cancelada. No se ha modificado ningún fichero.");
+            throw EFinEjecucion(TFinEjecucion::ArchivoDanado,
+                                "El archivo " + ruta + "\r\n\r\nestá dañado o incompleto:\r\n\r\n" + e.what() +
+                                    "\r\n\r\n" + d_.TextoOperacion() +
+                                    " Cancelada. No se ha modificado ningún fichero.");
         }
         int64_t bytes = 0;
         for (const kav::TFileEntry& entrada : entradas) bytes += entrada.Size;
@@ -549,6 +589,7 @@ bool TEjecucion::ExtraerPasos() {
     // the first file changes.
     if (d_.CancelarPedido) {
         d_.Resultado = rsCancelado;
+        Terminar(TFinEjecucion::Cancelada);
         return false;
     }
     ComprobarDestino();
@@ -569,6 +610,7 @@ bool TEjecucion::ExtraerPasos() {
                        TipoMensaje::Error, BotonesMensaje::Ok);
             d_.CancelarPedido = true;
             d_.Resultado = rsError;
+            Terminar(TFinEjecucion::Error);
             e_.TerminarAplicacion();
             return false;
         }
@@ -581,6 +623,9 @@ bool TEjecucion::ExtraerPasos() {
         const int32_t codigo = e_.ExtraerArchivo(ruta);
         Anotar("Extracción de " + archivo + " terminada con el código " + std::to_string(codigo));
         if (codigo == -1) {
+            // The engine reports -1 both for its own errors and for the abort
+            // a confirmed cancel asked for.
+            Terminar(d_.CancelarPedido ? TFinEjecucion::Cancelada : TFinEjecucion::Error);
             d_.CancelarPedido = true;
             d_.Resultado = rsError;
             Mensaje(d_.TextoOperacion() + " Incorrecta", TipoMensaje::Informacion, BotonesMensaje::Ok);
@@ -651,8 +696,9 @@ void TEjecucion::ComprobarDestino() {
             // is set aside rather than overwritten.
             if (!MismaRuta(ruta, d_.ProgramaPropio) && e_.FicheroEnUso(ruta)) {
                 const std::string programas = e_.ProgramasQueUsan(ruta);
-                throw Exception("El Fichero " + ruta + "\r\n\r\nestá en Uso" +
-                                (programas.empty() ? "" : " por " + programas) + ". " + cancelada);
+                throw EFinEjecucion(TFinEjecucion::FicheroEnUso, "El Fichero " + ruta + "\r\n\r\nestá en Uso" +
+                                                                     (programas.empty() ? "" : " por " + programas) +
+                                                                     ". " + cancelada);
             }
         }
     }

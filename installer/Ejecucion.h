@@ -242,6 +242,8 @@ public:
     void Recuperar(const std::string& carpetaPrograma);
 
 private:
+    // Names how the run ends; the first end named stands.
+    void Terminar(TFinEjecucion fin);
     // The user's dialogs, written to the log as they are shown.
     int Mensaje(const std::string& texto, TipoMensaje tipo, BotonesMensaje botones);
     void MensajePlano(const std::string& texto);

@@ -24,6 +24,8 @@ void TFFormKavoInstala::OfrecerMotor() {
     // another one's share (also through a mapped drive) gets no engine page.
     std::string error = ErrorServidorMotor(RutaUniversal(Extractor1.ExtractPath), NombreEquipo(), Mayusculas);
     if (!error.empty()) {
+        // Asked for by a script, an engine left out fails its run.
+        if (MotorDesatendido) Fin = TFinEjecucion::Error;
         MensajeError(error);
         return;
     }
@@ -43,6 +45,7 @@ void TFFormKavoInstala::LanzarInstaladorMotor() {
     const bool iniciado = AbrirConShell(p);
     Anotar("Instalador del motor" + std::string(iniciado ? " iniciado: " : " no iniciado: ") + p.fichero);
     if (!iniciado && MotorDesatendido) {
+        Fin = TFinEjecucion::Error;
         MensajeError("No se ha podido iniciar el instalador del motor de la base de datos: " + p.fichero);
         return;
     }
@@ -59,6 +62,7 @@ void TFFormKavoInstala::Timer3Timer() {
         if (MotorDesatendido && Timer3.Enabled() && !EsperandoMotor &&
             ++segundosSinInstalador_ >= kSegundosHastaVerInstalador) {
             Timer3.SetEnabled(false);
+            Fin = TFinEjecucion::Error;
             MensajeError("El instalador del motor de la base de datos no ha aparecido.");
         }
         return;
@@ -79,7 +83,10 @@ void TFFormKavoInstala::Timer3Timer() {
         bInstalar->SetEnabled(true);
         Anotar("El instalador del motor terminó sin cambios");
         // Attended, the user may try again; unattended, that is the end.
-        if (MotorDesatendido) MensajeError("La instalación del motor de la base de datos no se ha completado.");
+        if (MotorDesatendido) {
+            Fin = TFinEjecucion::Error;
+            MensajeError("La instalación del motor de la base de datos no se ha completado.");
+        }
         return;
     case PasoVigilancia::InstaladorTerminado:
         Timer3.SetEnabled(false);

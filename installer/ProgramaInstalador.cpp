@@ -5,20 +5,35 @@
 #include "Registro.h"
 #include "Unit_Win7Taskbar.h"
 
+namespace {
+
+// For the script that started us, when it kept our standard error: a GUI
+// program has none otherwise, and then this says nothing.
+void AvisarErrorEstandar(const std::string& texto) {
+    HANDLE h = GetStdHandle(STD_ERROR_HANDLE);
+    if (h == nullptr || h == INVALID_HANDLE_VALUE) return;
+    const std::string linea = texto + "\r\n";
+    DWORD escritos = 0;
+    WriteFile(h, linea.data(), static_cast<DWORD>(linea.size()), &escritos, nullptr);
+}
+
+}  // namespace
+
 ProgramaInstalador::ProgramaInstalador() {
     forms::TApplication& app = forms::Application();
     app.Initialize();
     app.SetTitle("Instalación Contabilidad Kavo");
-    try {
-        opciones_ = desatendido::InterpretarSwitches(ArgumentosPrograma());
-    } catch (const std::exception& e) {
-        // A script with a bad switch must not end up asking someone.
+    opciones_ = desatendido::InterpretarSwitches(ArgumentosPrograma());
+    if (opciones_.registro) Registro().FijarRuta(*opciones_.registro);
+    if (!opciones_.error.empty()) {
+        // A script with a bad switch must not end up asking someone, nor
+        // installing anywhere but where it meant.
         opciones_.silencio = desatendido::Silencio::MuySilencioso;
-        Anotar(std::string("Argumentos: ") + e.what());
+        Anotar("Argumentos: " + opciones_.error);
+        AvisarErrorEstandar(opciones_.error);
         fallo_ = desatendido::csOtroError;
         return;
     }
-    if (opciones_.registro) Registro().FijarRuta(*opciones_.registro);
     // Installed before the window starts: its start-up asks and tells too.
     if (opciones_.Desatendido()) ui::SetDialogScript([this](const ui::DialogRequest& p) { return Contestar(p); });
     app.Proteger([&] {
@@ -44,9 +59,6 @@ ui::DialogAnswer ProgramaInstalador::Contestar(const ui::DialogRequest& pedido) 
     const ui::DialogAnswer respuesta = desatendido::RespuestaSegura(pedido, opciones_);
     Anotar("Desatendido: " + pedido.kind + " \"" + pedido.caption + "\": " + pedido.text + " -> " +
            std::to_string(respuesta.result));
-    const desatendido::CodigoSalida codigo = desatendido::CodigoDeMensaje(pedido.text);
-    const bool error = pedido.caption == "Error" || pedido.kind == "ErrorAplicacion" || pedido.kind == "MostrarMensaje";
-    if (!fallo_ && (codigo != desatendido::csOtroError || error)) fallo_ = codigo;
     return respuesta;
 }
 
@@ -67,7 +79,9 @@ int ProgramaInstalador::Ejecutar() {
             forms::Application().ProcessMessages();
         }
     }
-    const int codigo = fallo_.value_or(FormularioListo ? desatendido::csHecho : desatendido::csOtroError);
+    // The run's named end; a start-up that failed before naming one is any
+    // other error.
+    const int codigo = fallo_.value_or(form_ ? desatendido::CodigoDeFin(form_->Fin) : desatendido::csOtroError);
     Anotar("Desatendido: fin, código de salida " + std::to_string(codigo));
     return codigo;
 }

@@ -31,11 +31,11 @@ public:
     int Ejecutar();
 
 private:
-    // The dialog script of an unattended run: each message to the log, the
-    // safe answer, and the first failure kept for the exit code.
+    // The dialog script of an unattended run: each message to the log with
+    // the safe answer. The exit code comes from the run's end, not from here.
     ui::DialogAnswer Contestar(const ui::DialogRequest& pedido);
 
     std::unique_ptr<TFMain> form_;
     desatendido::Opciones opciones_;
-    std::optional<desatendido::CodigoSalida> fallo_;
+    std::optional<desatendido::CodigoSalida> fallo_;  // a refused switch: nothing ran
 };

@@ -65,7 +65,11 @@ bool TFMain::Preparar() {
         } catch (const EAbort&) {
             throw;
         } catch (const std::exception& e) {
-            if (!MostrarModoLocal(Handle(), e.what(), DirEjecutable, ArchivoPrincipal, UrlBaseProgramas)) return false;
+            if (!MostrarModoLocal(Handle(), e.what(), DirEjecutable, ArchivoPrincipal, UrlBaseProgramas)) {
+                // Neither the server nor local copies: the updater ends here.
+                Fin = TFinEjecucion::SinConexion;
+                return false;
+            }
             ActivarModoLocal();
         }
     } else if (!FicheroExiste(DirDescargas() + NombreFicheroCliente) &&

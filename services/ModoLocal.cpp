@@ -171,6 +171,9 @@ void TFModoLocal::TSistemaVentana::Abrir(const std::string& destino) {
 
 bool MostrarModoLocal(HWND propietario, const std::string& mensaje, const std::string& carpeta,
                       const std::string& fichero, const std::string& url) {
-    TFModoLocal dialogo(propietario, DatosModoLocal{mensaje, carpeta, fichero, url});
+    DatosModoLocal datos{mensaje, carpeta, fichero, url};
+    TSistemaModoLocal sistema;
+    if (std::optional<bool> guion = RespuestaGuionModoLocal(datos, sistema)) return *guion;
+    TFModoLocal dialogo(propietario, std::move(datos));
     return dialogo.ShowModal() == mrOk;
 }

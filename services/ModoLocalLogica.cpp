@@ -3,6 +3,7 @@
 #include "DialogSeam.h"
 #include "Exception.h"
 #include "TextCodec.h"
+#include "TiposMensaje.h"
 #include "platform/Platform.h"
 
 namespace {
@@ -60,6 +61,13 @@ void TSistemaModoLocal::Mensaje(const std::string& texto) { ui::ScriptedAnswer({
 void TSistemaModoLocal::Abrir(const std::string&) {}
 
 // --- the decisions -------------------------------------------------------------
+
+std::optional<bool> RespuestaGuionModoLocal(const DatosModoLocal& datos, TSistemaModoLocal& sistema) {
+    auto respuesta = ui::ScriptedAnswer({kDialogoModoLocal, "Actualizador Kavo", datos.error,
+                                         {"Iniciar Instalación Local", "Cerrar Instalador"}, datos.RutaArchivo()});
+    if (!respuesta) return std::nullopt;
+    return respuesta->result == mrOk && sistema.Existe(datos.RutaArchivo());
+}
 
 TModoLocalLogica::TModoLocalLogica(DatosModoLocal datos, TSistemaModoLocal& sistema)
     : datos_(std::move(datos)), sistema_(sistema) {}

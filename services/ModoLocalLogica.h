@@ -4,6 +4,7 @@
 // TSistemaModoLocal, whose portable defaults answer the two dialogs through
 // the dialog seam, so the decisions are tested in both trees.
 #pragma once
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -29,6 +30,10 @@ enum class FinModoLocal { Abierto, Instalar, Cerrado };
 
 // The updater's own file, offered beside the archive on the links page.
 inline constexpr const char* kFicheroActualizador = "Actualizador.exe";
+// The dialog's kind in the dialog seam: a script may answer the whole dialog
+// (mrOk: install from the local copies; anything else: close).
+inline constexpr const char* kDialogoModoLocal = "ModoLocal";
+
 // The name the save dialog proposes for the links page.
 inline constexpr const char* kNombrePaginaEnlaces = "Kavo.Html";
 
@@ -55,6 +60,11 @@ public:
     // Opens a URL or folder with the shell; nothing here.
     virtual void Abrir(const std::string& destino);
 };
+
+// The whole dialog answered by a script, when one is installed: nobody is
+// there to copy the archive, so a "start" counts only with the archive in
+// the program folder. Nothing without a script (the window is shown).
+std::optional<bool> RespuestaGuionModoLocal(const DatosModoLocal& datos, TSistemaModoLocal& sistema);
 
 class TModoLocalLogica {
 public:

@@ -20,12 +20,42 @@ TEST(Desatendido, ReadsTheSwitchesInAnyCaseAndLeavesTheRest) {
     EXPECT_EQ(o.motor, Motor::Cliente);
     EXPECT_TRUE(o.Desatendido());
 
+    EXPECT_EQ(o.error, "");
+
     const Opciones nada = InterpretarSwitches({"DIR=C:\\x", "SILENT"});
     EXPECT_FALSE(nada.Desatendido()) << "only arguments beginning with / are switches";
     EXPECT_FALSE(nada.carpeta);
+}
 
-    for (const char* malo : {"/MOTOR=todo", "/DIR=", "/LOG=\"\""})
-        EXPECT_THROW(InterpretarSwitches({malo}), Exception) << malo;
+// A script's mistake stops the run before anything happens, and says which
+// switch; the log still goes where the script asked.
+TEST(Desatendido, RefusesWhatItDoesNotKnow) {
+    struct Caso {
+        std::vector<std::string> argumentos;
+        const char* error;  // "" when accepted
+    };
+    const Caso casos[] = {
+        {{"/VERYSILENT", "/DIRR=C:\\x"}, "Switch desconocido: /DIRR=C:\\x"},
+        {{"/NOEXISTE", "/SILENT"}, "Switch desconocido: /NOEXISTE"},
+        {{"/verysilent", "/LOG=C:\\l.txt", "/MOTOR=todo"},
+         "Valor no válido en /MOTOR=todo: se espera /MOTOR=servidor, cliente o no"},
+        {{"/DIR="}, "Falta la carpeta en /DIR="},
+        {{"/LOG=\"\""}, "Falta el fichero en /LOG=\"\""},
+        // The relaunch's own switches, also unattended.
+        {{"CLI.VER", "/ACT", "/YPOS120", "/XPOS-8", "/VERYSILENT", "/LOG=C:\\l.txt"}, ""},
+        {{"/ACTUALIZAR", "/VERYSILENT"}, "Switch desconocido: /ACTUALIZAR"},
+        {{"/XPOS", "/VERYSILENT"}, "Switch desconocido: /XPOS"},
+        {{"/YPOS1x", "/SILENT"}, "Switch desconocido: /YPOS1x"},
+        // Attended, the user sees the folder: an unknown switch is left alone.
+        {{"/DIRR=C:\\x", "/NOEXISTE"}, ""},
+    };
+    for (const Caso& c : casos) {
+        const Opciones o = InterpretarSwitches(c.argumentos);
+        EXPECT_EQ(o.error, c.error) << c.argumentos[0];
+    }
+    const Opciones o = InterpretarSwitches({"/VERYSILENT", "/DIR=C:\\x", "/MOTOR=todo", "/LOG=C:\\l.txt"});
+    EXPECT_EQ(o.registro, "C:\\l.txt") << "read after the refused switch";
+    EXPECT_NE(o.error, "");
 }
 
 // The newer updater an update brings is started again unattended, with the
@@ -53,6 +83,10 @@ TEST(Desatendido, AnswersEveryQuestionSafely) {
         {{"Mensaje", "Información", "Actualización Correcta ¿Abrimos la Conta?", {"&Sí", "&No"}, ""}, mrNo},
         {{"ErrorAplicacion", "Kavo", "fallo", {"Vale"}, ""}, mrOk},
         {{"BuscarCarpeta", "Carpeta", "", {}, "C:\\"}, mrCancel},
+        // The local installation dialog: no local archives.
+        {{"ModoLocal", "Actualizador Kavo", "Error descargando URL", {"Iniciar Instalación Local", "Cerrar Instalador"},
+          "C:\\Kavo\\QTR.KAV"},
+         mrCancel},
     };
     for (const Caso& c : casos) EXPECT_EQ(RespuestaSegura(c.pedido, o).result, c.resultado) << c.pedido.text;
 
@@ -62,20 +96,15 @@ TEST(Desatendido, AnswersEveryQuestionSafely) {
     EXPECT_EQ(r.value, "D:\\Kavo");
 }
 
-TEST(Desatendido, EachFailureHasItsExitCode) {
-    const std::pair<const char*, CodigoSalida> casos[] = {
-        {"Fichero QTR.KAV rechazado: falta su firma.", csFirmaRechazada},
-        {"Imposible realizar conexión con el Servidor de KAVO.\n\rRevisa tu configuración", csSinConexion},
-        {"Error descargando URL: http://v/QTR.KAV", csDescargaFallida},
-        {"El archivo T:\\QTR.KAV\r\n\r\nestá dañado o incompleto:\r\n\r\nCRC\r\n\r\nActualización Cancelada.",
-         csArchivoDanado},
-        {"El Fichero C:\\Kavo\\CONTA.EXE\r\n\r\nestá en Uso. Actualización Cancelada", csFicheroEnUso},
-        {"La Versión Instalada es Mayor que la Actual. ¿Deseas Continuar?", csVersionMasNueva},
-        {"Ya hay otro usuario Actualizando el programa.", csBloqueado},
-        {"Cancelar Actualización", csCancelado},
-        {"No se pudo Crear el Fichero KAVO.KAVO", csOtroError},
+// The codes are the README's; a script relies on each one.
+TEST(Desatendido, EachEndHasItsExitCode) {
+    const std::pair<TFinEjecucion, int> casos[] = {
+        {TFinEjecucion::Correcta, 0},        {TFinEjecucion::Cancelada, 1},     {TFinEjecucion::SinConexion, 2},
+        {TFinEjecucion::DescargaFallida, 3}, {TFinEjecucion::ArchivoDanado, 4}, {TFinEjecucion::FirmaRechazada, 5},
+        {TFinEjecucion::FicheroEnUso, 6},    {TFinEjecucion::VersionMasNueva, 7}, {TFinEjecucion::Bloqueada, 8},
+        {TFinEjecucion::Error, 9},           {TFinEjecucion::EnCurso, 9},
     };
-    for (const auto& [texto, codigo] : casos) EXPECT_EQ(CodigoDeMensaje(texto), codigo) << texto;
+    for (const auto& [fin, codigo] : casos) EXPECT_EQ(CodigoDeFin(fin), codigo) << static_cast<int>(fin);
 }
 
 }  // namespace

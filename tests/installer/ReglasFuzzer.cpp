@@ -3,12 +3,16 @@
 // version label; the engine keys of a settings file; and the program
 // folder's drive and server. Nothing may
 // crash; a date read back must format and read again to the same day count;
-// a path's drive is its own beginning.
+// a path's drive is its own beginning; switches never throw, and a value
+// taken is never empty.
 #include <cmath>
 #include <cstdint>
+#include <algorithm>
 #include <cstring>
 #include <string>
+#include <vector>
 
+#include "Desatendido.h"
 #include "MotorBaseDatos.h"
 #include "ReglasInstalador.h"
 
@@ -32,5 +36,16 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (ServidorDeRuta(texto).size() > unidad.size()) __builtin_trap();
     ErrorServidorMotor(texto, "PC07", [](const std::string& s) { return s; });
     if (MotorInstalado(texto, texto) > tmBtrieve6) __builtin_trap();
+
+    // One argument per line, as a deployment script might write them.
+    std::vector<std::string> argumentos;
+    for (size_t desde = 0; desde <= texto.size();) {
+        const size_t fin = std::min(texto.find('\n', desde), texto.size());
+        argumentos.push_back(texto.substr(desde, fin - desde));
+        desde = fin + 1;
+    }
+    const desatendido::Opciones o = desatendido::InterpretarSwitches(argumentos);
+    if ((o.carpeta && o.carpeta->empty()) || (o.registro && o.registro->empty())) __builtin_trap();
+    desatendido::SwitchesParaRelanzar(o);
     return 0;
 }

@@ -160,4 +160,28 @@ TEST(ModoLocalLogica, SinPaginaElDialogoSigueAbierto) {
     EXPECT_TRUE(fs::is_empty(c.ruta));
 }
 
+// A script answers the whole dialog (an unattended run has nobody to show it
+// to): a start counts only with the archive in the folder; without a
+// script the window is shown.
+TEST(ModoLocalLogica, UnGuionContestaElDialogoEntero) {
+    Carpeta c;
+    TSistemaModoLocal sistema;
+    const DatosModoLocal datos{"error", c.Texto(), "QTR.KAV", kUrlBase};
+    EXPECT_FALSE(RespuestaGuionModoLocal(datos, sistema).has_value());
+    int respuesta = 1;
+    std::vector<ui::DialogRequest> vistos;
+    ui::ScopedDialogScript guion([&](const ui::DialogRequest& r) {
+        vistos.push_back(r);
+        return ui::DialogAnswer{respuesta, ""};
+    });
+    EXPECT_EQ(RespuestaGuionModoLocal(datos, sistema), false) << "no archive to start from";
+    std::ofstream(c.ruta / "QTR.KAV") << "archivo";
+    EXPECT_EQ(RespuestaGuionModoLocal(datos, sistema), true);
+    respuesta = 2;
+    EXPECT_EQ(RespuestaGuionModoLocal(datos, sistema), false);
+    ASSERT_EQ(vistos.size(), 3u);
+    EXPECT_EQ(vistos[0].kind, kDialogoModoLocal);
+    EXPECT_EQ(vistos[0].text, "error");
+}
+
 }  // namespace

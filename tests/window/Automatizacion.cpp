@@ -17,7 +17,8 @@ using text::Wide;
 
 namespace prueba {
 
-Proceso::Proceso(const std::string& exe, const std::vector<std::string>& args, const std::string& carpeta) {
+Proceso::Proceso(const std::string& exe, const std::vector<std::string>& args, const std::string& carpeta,
+                 const std::string& errorEstandar) {
     std::wstring linea = L"\"" + Wide(exe) + L"\"";
     for (const auto& a : args) {
         // Backslashes before the closing quote are doubled, or the last one
@@ -28,9 +29,18 @@ Proceso::Proceso(const std::string& exe, const std::vector<std::string>& args, c
     }
     STARTUPINFOW si{};
     si.cb = sizeof(si);
-    if (!CreateProcessW(nullptr, linea.data(), nullptr, nullptr, FALSE, 0, nullptr,
-                        carpeta.empty() ? nullptr : Wide(carpeta).c_str(), &si, &pi_))
-        throw std::runtime_error("no arranca " + exe);
+    HANDLE error = INVALID_HANDLE_VALUE;
+    if (!errorEstandar.empty()) {
+        SECURITY_ATTRIBUTES heredable{sizeof heredable, nullptr, TRUE};
+        error = CreateFileW(Wide(errorEstandar).c_str(), GENERIC_WRITE, FILE_SHARE_READ, &heredable, CREATE_ALWAYS,
+                            FILE_ATTRIBUTE_NORMAL, nullptr);
+        si.dwFlags = STARTF_USESTDHANDLES;
+        si.hStdError = error;
+    }
+    const BOOL iniciado = CreateProcessW(nullptr, linea.data(), nullptr, nullptr, error != INVALID_HANDLE_VALUE, 0,
+                                         nullptr, carpeta.empty() ? nullptr : Wide(carpeta).c_str(), &si, &pi_);
+    if (error != INVALID_HANDLE_VALUE) CloseHandle(error);
+    if (!iniciado) throw std::runtime_error("no arranca " + exe);
 }
 
 Proceso::~Proceso() {

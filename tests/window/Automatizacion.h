@@ -19,7 +19,9 @@ using namespace std::chrono_literals;
 // A started program; killed when the test ends without closing it.
 class Proceso {
 public:
-    Proceso(const std::string& exe, const std::vector<std::string>& args, const std::string& carpeta);
+    // With `errorEstandar`, the program's standard error goes to that file.
+    Proceso(const std::string& exe, const std::vector<std::string>& args, const std::string& carpeta,
+            const std::string& errorEstandar = {});
     ~Proceso();
     Proceso(const Proceso&) = delete;
     Proceso& operator=(const Proceso&) = delete;

@@ -149,6 +149,16 @@ TEST(PrimeraInstalacionFirmada, ArchivoAlteradoSeRechazaSinEscribirNada) {
 
 // --- unattended ---------------------------------------------------------------------
 
+// A fresh folder with the installer of customer 4711's release 10.05 for
+// this engine kind in it.
+struct InstaladorNuevo {
+    std::string carpeta, programa;
+    InstaladorNuevo(const std::string& nombre, uint8_t motor)
+        : carpeta(CarpetaNueva(nombre)), programa(carpeta + "INSTALAR.EXE") {
+        ConstruirInstalador(Programa(), programa, DatosLanzamiento(2026, 11, 20, 4711, 10, 5, motor));
+    }
+};
+
 // The installer started by a deployment script: no window, no question, the
 // folder and the log from the switches, and an exit code per outcome.
 TEST(Desatendida, PrimeraInstalacionConCodigoDeSalidaYRegistro) {
@@ -181,9 +191,9 @@ TEST(Desatendida, PrimeraInstalacionConCodigoDeSalidaYRegistro) {
         c.publicar(vendedor, qtr.Bytes());
         vendedor.ExternosBtrieve6();
 
-        std::string carpeta = CarpetaNueva(std::string("desatendida_") + c.nombre);
-        std::string instalador = carpeta + "INSTALAR.EXE";
-        ConstruirInstalador(Programa(), instalador, DatosLanzamiento(2026, 11, 20, 4711, 10, 5, 2));
+        const InstaladorNuevo inst(std::string("desatendida_") + c.nombre, 2);
+        const std::string& carpeta = inst.carpeta;
+        const std::string& instalador = inst.programa;
         const std::string destino = carpeta + "Mis Programas";
         const std::string registro = carpeta + "instalacion.log";
         Proceso p(instalador, {"/VERYSILENT", "/DIR=" + destino, "/LOG=" + registro}, carpeta);
@@ -238,9 +248,9 @@ TEST(Desatendida, MotorSegunElSwitch) {
         vendedor.Externo("PSQL.KAV", motor.Bytes());
         vendedor.Soporte();
 
-        std::string carpeta = CarpetaNueva(std::string("desatendida_motor_") + c.nombre);
-        std::string instalador = carpeta + "INSTALAR.EXE";
-        ConstruirInstalador(Programa(), instalador, DatosLanzamiento(2026, 11, 20, 4711, 10, 5, 0));
+        const InstaladorNuevo inst(std::string("desatendida_motor_") + c.nombre, 0);
+        const std::string& carpeta = inst.carpeta;
+        const std::string& instalador = inst.programa;
         const std::string destino = carpeta + "Mis Programas";
         const std::string registro = carpeta + "instalacion.log";
         std::vector<std::string> args{"/VERYSILENT", "/DIR=" + destino, "/LOG=" + registro};
@@ -307,6 +317,107 @@ TEST(Desatendida, ActualizacionConCodigoDeSalida) {
         std::string orden;
         for (int i = 0; i < 100 && orden.empty(); ++i, Sleep(100)) orden = ReadFile(inst.programa + "REGISTRO.TXT");
         EXPECT_NE(orden.find(" /VERYSILENT /LOG=" + registro), std::string::npos) << orden;
+    }
+}
+
+// Every window an unattended update can meet is answered by the unattended
+// rules, and the process ends with the code of the run's end: never waiting
+// for someone, and never told "cancelled" by the wording of a message.
+TEST(Desatendida, CadaVentanaTieneRespuestaYCodigo) {
+    struct Caso {
+        const char* nombre;
+        bool conRegistro;  // started with its release record, as the program does
+        // Prepares the installed copy; returns a handle to close after the run.
+        std::function<HANDLE(const Instalada&)> preparar;
+        DWORD codigo;
+        const char* enRegistro;
+    };
+    const Caso casos[] = {
+        // Without its record on the server: the local installation dialog.
+        {"modo_local", false, [](const Instalada&) { return INVALID_HANDLE_VALUE; }, 2,
+         "Desatendido: ModoLocal \"Actualizador Kavo\""},
+        {"solo_lectura", true,
+         [](const Instalada& i) {
+             SetFileAttributesW(text::Wide(i.programa + "CONTA.EXE").c_str(), FILE_ATTRIBUTE_READONLY);
+             return INVALID_HANDLE_VALUE;
+         },
+         9, "es de Sólo Lectura. Actualización Cancelada"},
+        {"en_uso", true,
+         [](const Instalada& i) {
+             return CreateFileW(text::Wide(i.programa + "CONTA.EXE").c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING,
+                                FILE_ATTRIBUTE_NORMAL, nullptr);
+         },
+         6, "está en Uso. Actualización Cancelada"},
+        // The refused package is told and the update stands.
+        {"paquete_desconocido", true, [](const Instalada&) { return INVALID_HANDLE_VALUE; }, 0,
+         "El Fichero MODNUEVO.BPL no se ha posido instalar correctamente."},
+    };
+    for (const Caso& c : casos) {
+        SCOPED_TRACE(c.nombre);
+        Vendedor vendedor;
+        Instalada inst(std::string("desatendida_ventanas_") + c.nombre);
+        ArchiveBuilder act;
+        act.AddFile("Conta\\Programa\\CONTA.EXE", ProgramaConVersion(10, 6), Tipo(1));
+        act.AddFile("Conta\\Programa\\MODNUEVO.BPL", "paquete", Tipo(5));
+        vendedor.Conta("QTRACT.KAV", act.Bytes());
+        // A program held open cannot tell its version at start-up: the
+        // updater then takes the full archive.
+        vendedor.Conta("QTR.KAV", act.Bytes());
+        const std::string registro = inst.raiz + "actualizacion.log";
+        HANDLE abierto = c.preparar(inst);
+        std::vector<std::string> args{"/VERYSILENT", "/LOG=" + registro};
+        if (c.conRegistro) args.insert(args.begin(), "PRUEBA.VER");
+        Proceso p(inst.programa + inst.ejecutable, args, inst.programa);
+        const bool termino = p.EsperarFin(90s);
+        if (abierto != INVALID_HANDLE_VALUE) CloseHandle(abierto);
+        SetFileAttributesW(text::Wide(inst.programa + "CONTA.EXE").c_str(), FILE_ATTRIBUTE_NORMAL);
+        ASSERT_TRUE(termino) << "nobody answers a window it waits on";
+        EXPECT_EQ(p.CodigoSalida(), c.codigo);
+        const std::string log = ReadFile(registro);
+        EXPECT_NE(log.find(c.enRegistro), std::string::npos) << log;
+        EXPECT_NE(log.find("código de salida " + std::to_string(c.codigo)), std::string::npos) << log;
+        EXPECT_EQ(ReadFile(inst.programa + "CONTA.EXE") == ProgramaConVersion(10, 6), c.codigo == 0);
+    }
+}
+
+// A script's mistake in a switch stops the run before anything happens: no
+// download, nothing installed, the reason in the log the script asked for
+// and on its standard error.
+TEST(Desatendida, SwitchRechazadoAntesDeNada) {
+    struct Caso {
+        const char* nombre;
+        const char* mal;  // the refused switch
+        const char* enRegistro;
+    };
+    const Caso casos[] = {
+        {"mal_escrito", "/DIRR=C:\\Otra", "Switch desconocido: /DIRR=C:\\Otra"},
+        {"desconocido", "/NOEXISTE", "Switch desconocido: /NOEXISTE"},
+        {"motor", "/MOTOR=todo", "Valor no válido en /MOTOR=todo"},
+    };
+    for (const Caso& c : casos) {
+        SCOPED_TRACE(c.nombre);
+        Vendedor vendedor;
+        ArchiveBuilder qtr;
+        qtr.AddFile("Conta\\Programa\\CONTA.EXE", "programa", Tipo(1));
+        vendedor.Conta("QTR.KAV", qtr.Bytes());
+        vendedor.ExternosBtrieve6();
+        const InstaladorNuevo inst(std::string("desatendida_switch_") + c.nombre, 2);
+        const std::string& carpeta = inst.carpeta;
+        const std::string& instalador = inst.programa;
+        const std::string destino = carpeta + "Mis Programas";
+        const std::string registro = carpeta + "instalacion.log";
+        const std::string error = carpeta + "error.txt";
+        // The server's log goes on from earlier runs: only new lines count.
+        const size_t pedidas = vendedor.http.Requests().size();
+        Proceso p(instalador, {"/VERYSILENT", "/DIR=" + destino, c.mal, "/LOG=" + registro}, carpeta, error);
+        ASSERT_TRUE(p.EsperarFin(60s));
+        EXPECT_EQ(p.CodigoSalida(), 9u);
+        const std::string log = ReadFile(registro);
+        EXPECT_NE(log.find(c.enRegistro), std::string::npos) << log;
+        EXPECT_NE(log.find("código de salida 9"), std::string::npos) << log;
+        EXPECT_NE(ReadFile(error).find(c.enRegistro), std::string::npos) << ReadFile(error);
+        EXPECT_EQ(vendedor.http.Requests().size(), pedidas) << "nothing was asked of the server";
+        EXPECT_FALSE(Existe(destino));
     }
 }
 
