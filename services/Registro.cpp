@@ -29,7 +29,29 @@ std::string EnUnaLinea(const std::string& texto) {
     return r;
 }
 
+// The file past its limit becomes the older one; false when it could not,
+// and then the lines go on into the same file rather than being lost.
+bool Rotar(const std::string& ruta, kav::os::File& actual) {
+    using namespace kav::os;
+    const int64_t tamano = actual.Size();
+    std::string bytes(static_cast<size_t>(tamano), '\0');
+    if (!actual.Seek(0) || actual.Read(bytes.data(), bytes.size()) != bytes.size()) return false;
+    File anterior;
+    if (!anterior.Open(RutaRegistroAnterior(ruta), Access::ReadWrite, Share::DenyNone, Disposition::CreateAlways) ||
+        !anterior.Write(bytes.data(), bytes.size()))
+        return false;
+    actual.Close();
+    return actual.Open(ruta, Access::ReadWrite, Share::DenyNone, Disposition::CreateAlways);
+}
+
 }  // namespace
+
+std::string RutaRegistroAnterior(const std::string& ruta) {
+    const size_t barra = ruta.find_last_of("\\/");
+    const size_t punto = ruta.find_last_of('.');
+    if (punto == std::string::npos || (barra != std::string::npos && punto < barra)) return ruta + ".anterior";
+    return ruta.substr(0, punto) + ".anterior" + ruta.substr(punto);
+}
 
 void TRegistro::FijarRuta(const std::string& ruta) {
     std::lock_guard<std::mutex> l(m_);
@@ -59,6 +81,7 @@ void TRegistro::Anotar(const std::string& texto) noexcept {
         if (!f.Open(ruta, Access::ReadWrite, Share::DenyNone, Disposition::OpenExisting) &&
             !f.Open(ruta, Access::ReadWrite, Share::DenyNone, Disposition::CreateAlways))
             return;
+        if (f.Size() >= limite_ && !Rotar(ruta, f) && !f.IsOpen()) return;
         if (f.Seek(f.Size())) f.Write(linea.data(), linea.size());
     } catch (...) {
         // A log that cannot be written must not stop an update.

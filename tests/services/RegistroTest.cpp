@@ -56,4 +56,32 @@ TEST(Registro, SinPoderEscribirNoFalla) {
     EXPECT_NO_THROW(r.Anotar("nada"));
 }
 
+// A log written for years stays bounded: past its limit the file becomes the
+// older one (replacing the one before) and a new one starts, so the last
+// runs are always there, whole.
+TEST(Registro, PasadoElLimiteEmpiezaOtroYGuardaUnoAnterior) {
+    const std::string ruta = ::testing::TempDir() + "registro_limite.log";
+    const std::string anterior = ::testing::TempDir() + "registro_limite.anterior.log";
+    std::remove(ruta.c_str());
+    std::remove(anterior.c_str());
+    TRegistro r;
+    r.FijarRuta(ruta);
+    r.FijarLimite(100);
+    // Each line takes 34 bytes: time and two blanks (25), "linea N", CRLF.
+    for (int i = 0; i < 9; ++i) r.Anotar("linea " + std::to_string(i));
+    // Lines 0-2 make 102 bytes: 3 starts a new file; 3-5 again, so 6
+    // starts another and 0-2 are gone.
+    const std::string actual = Leer(ruta), previo = Leer(anterior);
+    EXPECT_EQ(actual.size(), 3u * 34) << actual;
+    EXPECT_EQ(previo.size(), 3u * 34) << previo;
+    for (int i = 0; i < 9; ++i) {
+        const std::string l = "linea " + std::to_string(i) + "\r\n";
+        EXPECT_EQ(actual.find(l) != std::string::npos, i >= 6) << i;
+        EXPECT_EQ(previo.find(l) != std::string::npos, i >= 3 && i < 6) << i;
+    }
+
+    EXPECT_EQ(RutaRegistroAnterior("C:\\Kavo\\instalacion.log"), "C:\\Kavo\\instalacion.anterior.log");
+    EXPECT_EQ(RutaRegistroAnterior("C:\\Mis.Datos\\registro"), "C:\\Mis.Datos\\registro.anterior");
+}
+
 }  // namespace
