@@ -42,6 +42,8 @@ bool TFFormKavoInstala::HayBeta() {
     const std::string nombre = IniBeta();
     if (!DescargarDescripcion(UrlBaseProgramas, nombre, DirDescargas(), ProgresoArranque())) return false;
     const std::string descripcion = CarpetaTemporal() + nombre;
+    // A download like the archives: it goes at exit, however the run ends.
+    AnadirDescarga(descripcion);
     if (!FicheroExiste(descripcion)) return false;
     double instalada = LeerFechaHora(LeerIniTexto(IniPrograma(), "ACTUALIZACION", "ULTIMA_BETA", "0"));
     unsigned major, minor;
@@ -65,6 +67,7 @@ bool TFFormKavoInstala::HayV2() {
     if (nombre.empty()) return false;
     if (!DescargarDescripcion(UrlBaseProgramas, nombre, DirDescargas(), ProgresoArranque())) return false;
     const std::string descripcion = CarpetaTemporal() + nombre;
+    AnadirDescarga(descripcion);
     if (!FicheroExiste(descripcion)) return false;
     uint32_t codigo = ModoActualizacion ? DatosWeb.CodigoCliente() : InterpretarDatosArchivo(DatosArchivo).codigoCliente;
     return EnListaClientes(LeerIniTexto(descripcion, "PROGRAMA", "SERIES", ""), codigo);

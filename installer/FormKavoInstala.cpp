@@ -103,6 +103,14 @@ TFFormKavoInstala::~TFFormKavoInstala() {
         // newer updater this run started reads the same file: it is its own now.
         if (ModoActualizacion && NombreSimple(NombreFicheroCliente) && !Relanzado)
             BorrarFichero(DirDescargas() + NombreFicheroCliente, false);
+        // The product's temporary folder and the vendor's above it go when
+        // nothing is left in them (the log usually is, for support).
+        try {
+            const std::string temporal = QuitarBarraFinal(CarpetaTemporal());
+            if (RemoveDirectoryW(text::Wide(temporal).c_str()))
+                RemoveDirectoryW(text::Wide(QuitarBarraFinal(CarpetaDe(temporal))).c_str());
+        } catch (...) {
+        }
     }
     if (ManejadorBloqueo.Tomado()) {
         try {

@@ -97,6 +97,7 @@ void ComprobarSinHuella(Ventana& v, const Instalada& inst, const std::string& ca
     EXPECT_EQ(d.texto, "Confirma Salida del Actualizador") << caso;
     EXPECT_TRUE(v.proceso->EsperarFin()) << caso;
     EXPECT_FALSE(Existe(Temporal() + "QTRACT.KAV")) << caso << ": no archive stays behind";
+    EXPECT_FALSE(Existe(Temporal() + "QTRBETA.INI")) << caso << ": nor the description read at start-up";
 }
 
 // --- downloads -------------------------------------------------------------------------

@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <functional>
 #include <map>
+#include <set>
 
 #include "ArchiveBuilder.h"
 #include "InstalacionPrueba.h"
@@ -418,6 +419,57 @@ TEST(Desatendida, SwitchRechazadoAntesDeNada) {
         EXPECT_NE(ReadFile(error).find(c.enRegistro), std::string::npos) << ReadFile(error);
         EXPECT_EQ(vendedor.http.Requests().size(), pedidas) << "nothing was asked of the server";
         EXPECT_FALSE(Existe(destino));
+    }
+}
+
+// A first installation that fails leaves nothing of its own in the
+// temporary folder: not its archives, not the release descriptions it read
+// at start-up.
+TEST(Desatendida, FallidaNoDejaNadaEnLaCarpetaTemporal) {
+    auto contenido = [] {
+        std::set<std::string> r;
+        const std::string carpeta = CarpetaTemporalWindows() + "Kavo\\Conta\\";
+        WIN32_FIND_DATAW d;
+        HANDLE h = FindFirstFileW(text::Wide(carpeta + "*").c_str(), &d);
+        if (h == INVALID_HANDLE_VALUE) return r;
+        do {
+            const std::string n = text::Narrow(d.cFileName);
+            if (n != "." && n != "..") r.insert(n);
+        } while (FindNextFileW(h, &d));
+        FindClose(h);
+        return r;
+    };
+    struct Caso {
+        const char* nombre;
+        bool danado;  // the program archive fails its check instead of its download
+    };
+    for (const Caso& c : {Caso{"descarga", false}, Caso{"archivo_danado", true}}) {
+        SCOPED_TRACE(c.nombre);
+        Vendedor vendedor;
+        ArchiveBuilder qtr;
+        qtr.AddFile("Conta\\Programa\\CONTA.EXE", Pattern(20000, 3), Tipo(1));
+        std::string bytes = qtr.Bytes();
+        if (c.danado)
+            bytes[bytes.size() / 2] ^= 0x55;
+        else
+            vendedor.http.SetFault("/_descargas_/externos/Conta/QTR.KAV", "404");
+        vendedor.Conta("QTR.KAV", bytes);
+        vendedor.ExternosBtrieve6();
+        const InstaladorNuevo inst(std::string("desatendida_temporal_") + c.nombre, 2);
+        const std::string& carpeta = inst.carpeta;
+        // A run killed earlier may have left one; this run must not hide behind it.
+        DeleteFileW(text::Wide(CarpetaTemporalWindows() + "Kavo\\Conta\\QTRBETA.INI").c_str());
+        const std::set<std::string> antes = contenido();
+        const auto pedidas = vendedor.http.Requests();
+        Proceso p(inst.programa, {"/VERYSILENT", "/DIR=" + carpeta + "Mis Programas", "/LOG=" + carpeta + "i.log"},
+                  carpeta);
+        ASSERT_TRUE(p.EsperarFin(120s));
+        EXPECT_EQ(p.CodigoSalida(), c.danado ? 4u : 3u) << ReadFile(carpeta + "i.log");
+        const auto todas = vendedor.http.Requests();
+        EXPECT_TRUE(std::any_of(todas.begin() + static_cast<long>(pedidas.size()), todas.end(),
+                                [](const std::string& r) { return r.find("QTRBETA.INI") != std::string::npos; }))
+            << "the description was fetched";
+        for (const std::string& f : contenido()) EXPECT_TRUE(antes.count(f)) << f << " stays behind";
     }
 }
 
