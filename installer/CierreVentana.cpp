@@ -10,7 +10,8 @@ DecisionCierre ConsultarCierre(int estado, bool modoActualizacion) {
     if (estado > 0) {
         if (Mensaje("Cancelar " + operacion, TipoMensaje::Confirmacion, BotonesMensaje::OkCancelar) == mrOk) {
             d.cancelar = true;
-            if (estado == 2) {
+            // Between two archives (3) as well as during one (2).
+            if (estado == 2 || estado == 3) {
                 MensajeInfo(operacion + " Incorrecta");
                 d.abortarExtraccion = true;
             }

@@ -2,7 +2,8 @@
 #pragma once
 
 // The close question. Estado > 0: the cancel question (never closes); on OK
-// the caller sets CancelarPedido and, during extraction, aborts it (the
+// the caller sets CancelarPedido and, during extraction (2, or 3 between
+// two archives), aborts it (the
 // "Incorrecta" notice is shown here). Estado <= 0: the exit question unless
 // the run finished (-1).
 struct DecisionCierre {

@@ -436,7 +436,8 @@ void TEjecucion::Cancelar() {
         if (Mensaje("Cancelar " + d_.TextoOperacion(), TipoMensaje::Confirmacion, BotonesMensaje::OkCancelar) ==
             mrOk) {
             d_.CancelarPedido = true;
-            if (d_.Estado == esExtrayendo) {
+            // Between two archives too: the next one must not start.
+            if (d_.Estado == esExtrayendo || d_.Estado == esExtraccionTerminada) {
                 e_.AbortarExtraccion();
                 d_.Resultado = rsCancelado;
             }
@@ -594,9 +595,11 @@ bool TEjecucion::ExtraerPasos() {
     }
     ComprobarDestino();
     PrepararCopias();
-    d_.Estado = esExtrayendo;
     for (int p = primerPaso; p <= pePrograma; ++p) {
         const auto paso = static_cast<TPasoExtraccion>(p);
+        // Extracting again before each archive: the end of the previous one
+        // left "extraction run ended", where a cancel stopped nothing.
+        d_.Estado = esExtrayendo;
         d_.PasoExtraccion = paso;
         const std::string archivo = ArchivoDelPaso(paso);
         const std::string ruta = DirDescargas() + archivo;
@@ -619,12 +622,23 @@ bool TEjecucion::ExtraerPasos() {
         v_.FijarDeRuta("Extrayendo de: ", ruta);
         e_.ProcesarMensajes();
         v_.AntesDeExtraer();
-        Anotar("Extrayendo " + ruta + " en " + e_.DestinoExtraccion());
-        const int32_t codigo = e_.ExtraerArchivo(ruta);
-        Anotar("Extracción de " + archivo + " terminada con el código " + std::to_string(codigo));
+        // The engine forgets an abort asked for before it starts: a cancel
+        // confirmed between archives stops the run here.
+        int32_t codigo = -1;
+        if (!d_.CancelarPedido) {
+            Anotar("Extrayendo " + ruta + " en " + e_.DestinoExtraccion());
+            codigo = e_.ExtraerArchivo(ruta);
+            Anotar("Extracción de " + archivo + " terminada con el código " + std::to_string(codigo));
+        }
+        // A cancel confirmed during the archive's last progress report came
+        // too late for the engine, which ends with 1: the user's word wins.
+        if (codigo != -1 && d_.CancelarPedido) {
+            SinErrores([&] { e_.CerrarArchivo(); });
+            codigo = -1;
+        }
         if (codigo == -1) {
-            // The engine reports -1 both for its own errors and for the abort
-            // a confirmed cancel asked for.
+            // -1 is the engine's own error or the abort a confirmed cancel
+            // asked for.
             Terminar(d_.CancelarPedido ? TFinEjecucion::Cancelada : TFinEjecucion::Error);
             d_.CancelarPedido = true;
             d_.Resultado = rsError;

@@ -750,7 +750,8 @@ TEST(Cancelar, SegunElEstado) {
         {esReposo, mrOk, false, false, true},          {esTerminado, mrOk, false, false, true},
         {esDescargando, mrOk, true, false, false},     {esDescargando, mrCancel, false, false, false},
         {esExtrayendo, mrOk, true, true, false},       {esExtrayendo, mrCancel, false, false, false},
-        {esExtraccionTerminada, mrOk, true, false, false},
+        // Between two archives: the next one must not start.
+        {esExtraccionTerminada, mrOk, true, true, false},
     };
     for (const Caso& c : casos) {
         Falso f;
@@ -762,6 +763,43 @@ TEST(Cancelar, SegunElEstado) {
         EXPECT_EQ(f.d.Resultado, c.aborta ? rsCancelado : rsNinguno) << c.estado;
         EXPECT_EQ(f.Vio("Cerrar ventana"), c.cierra) << c.estado;
         EXPECT_EQ(f.Vio("Mensaje:Cancelar Instalación"), c.estado >= esDescargando) << c.estado;
+    }
+}
+
+// A first installation extracts three archives; a cancel confirmed during any
+// of them, or in the pump before one starts, stops the run there, also when
+// the engine had already passed its last report and ends with 1.
+TEST(Cancelar, EnCadaArchivoDeUnaPrimeraInstalacion) {
+    const char* archivos[] = {"PSQL.KAV", "SOPORTE.KAV", "QTR.KAV"};
+    for (bool antesDeEmpezar : {false, true}) {
+        for (const char* cancelado : archivos) {
+            SCOPED_TRACE(std::string(cancelado) + (antesDeEmpezar ? ", antes de empezar" : ", durante"));
+            Falso f;
+            f.servidor["PSQL.KAV"] = {{"Externos\\P\\P.DLL", 4, "p"}};
+            f.servidor["SOPORTE.KAV"] = {{"Conta\\Soporte\\S.TXT", 11, "s"}};
+            f.servidor["QTR.KAV"] = {{"Conta\\Programa\\CONTA.EXE", 1, "conta"}};
+            const std::string enCurso = (antesDeEmpezar ? "De:Extrayendo de: " : "Extraer:") + kTemporal + cancelado;
+            bool hecho = false;
+            f.alProcesar = [&] {
+                if (hecho || std::find(f.log.begin(), f.log.end(), enCurso) == f.log.end()) return;
+                hecho = true;
+                f.respuestas = {mrOk};
+                f.run.Cancelar();
+            };
+            f.run.Instalar();
+            ASSERT_TRUE(hecho);
+            EXPECT_TRUE(f.Vio("Abortar"));
+            EXPECT_TRUE(f.Vio("Mensaje:Instalación Incorrecta"));
+            EXPECT_FALSE(f.Vio("Mensaje:Instalación Correcta"));
+            EXPECT_FALSE(f.Vio("OfrecerMotor"));
+            EXPECT_EQ(f.d.Fin, TFinEjecucion::Cancelada);
+            // No archive after the cancelled one is opened.
+            bool despues = false;
+            for (const char* a : archivos) {
+                EXPECT_EQ(f.Vio("Extraer:" + kTemporal + a), !despues && !(antesDeEmpezar && a == cancelado)) << a;
+                if (a == cancelado) despues = true;
+            }
+        }
     }
 }
 

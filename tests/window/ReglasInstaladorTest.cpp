@@ -33,7 +33,8 @@ TEST(ConsultarCierre, PreguntasYDecisiones) {
         {1, false, mrOk, {"Cancelar Instalación"}, false, true, false},
         {1, true, mrCancel, {"Cancelar Actualización"}, false, false, false},
         {2, true, mrOk, {"Cancelar Actualización", "Actualización Incorrecta"}, false, true, true},
-        {3, false, mrOk, {"Cancelar Instalación"}, false, true, false},
+        // Between two archives, the next one must not start.
+        {3, false, mrOk, {"Cancelar Instalación", "Instalación Incorrecta"}, false, true, true},
     };
     for (const Caso& c : casos) {
         std::vector<std::string> vistas;
