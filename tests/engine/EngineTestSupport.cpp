@@ -1,8 +1,10 @@
 #include "EngineTestSupport.h"
 
 #include <algorithm>
+#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
+#include <random>
 
 #include "platform/Platform.h"
 
@@ -15,9 +17,14 @@ void ScratchTest::SetUp() {
     std::string name = std::string(info->test_suite_name()) + "-" + info->name();
     for (char& c : name)
         if (!std::isalnum(static_cast<unsigned char>(c))) c = '-';
-    fs::path p = fs::temp_directory_path() / ("kvengine-" + name);
-    fs::remove_all(p);
-    fs::create_directories(p);
+    // A suffix of its own per run: the same test can run at once in two build trees.
+    std::random_device azar;
+    fs::path p;
+    do {
+        char sufijo[17];
+        std::snprintf(sufijo, sizeof sufijo, "%08x%08x", azar(), azar());
+        p = fs::temp_directory_path() / ("kvengine-" + name + "-" + sufijo);
+    } while (!fs::create_directories(p));
     root_ = p.string();
     root_ += static_cast<char>(fs::path::preferred_separator);
 }
