@@ -13,6 +13,7 @@
 #include "Ini.h"
 #include "LibActualizadorComun.h"
 #include "Mensajes.h"
+#include "PermisosWin32.h"
 #include "Procesos.h"
 #include "ReglasInstalador.h"
 #include "TextCodec.h"
@@ -258,6 +259,16 @@ void TEfectosWin32::EscribirIni(const std::string& fichero, const std::string& s
 }
 
 std::string TEfectosWin32::CarpetaTemporal() { return ::CarpetaTemporal(); }
+
+bool TEfectosWin32::LeerPermisos(const std::string& ruta, std::vector<permisos::TAce>& lista, std::string& error) {
+    return permisos::LeerPermisos(ruta, lista, error);
+}
+
+std::string TEfectosWin32::FijarPermisos(const std::string& carpeta, const std::vector<permisos::TAce>& lista) {
+    return permisos::FijarPermisos(carpeta, lista);
+}
+
+permisos::TUsuario TEfectosWin32::UsuarioActual() { return permisos::UsuarioActual(); }
 bool TEfectosWin32::HayConexionInternet() { return ::HayConexionInternet(); }
 
 void TEfectosWin32::DescargarFichero(const std::string& base, const std::string& nombre, const std::string& carpeta,

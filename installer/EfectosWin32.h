@@ -40,6 +40,9 @@ public:
     void EscribirIni(const std::string& fichero, const std::string& seccion, const std::string& clave,
                      const std::string& valor) override;
     std::string CarpetaTemporal() override;
+    bool LeerPermisos(const std::string& ruta, std::vector<permisos::TAce>& lista, std::string& error) override;
+    std::string FijarPermisos(const std::string& carpeta, const std::vector<permisos::TAce>& lista) override;
+    permisos::TUsuario UsuarioActual() override;
     bool HayConexionInternet() override;
     void DescargarFichero(const std::string& base, const std::string& nombre, const std::string& carpeta,
                           const Progreso& progreso) override;

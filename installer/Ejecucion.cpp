@@ -594,6 +594,8 @@ bool TEjecucion::ExtraerPasos() {
         return false;
     }
     ComprobarDestino();
+    if (d_.ModoActualizacion) AvisarCarpetaDeTodos();
+    else ProtegerCarpetaPrograma();
     PrepararCopias();
     for (int p = primerPaso; p <= pePrograma; ++p) {
         const auto paso = static_cast<TPasoExtraccion>(p);
@@ -660,6 +662,42 @@ bool TEjecucion::ExtraerPasos() {
         }
     }
     return resultado;
+}
+
+// The program folder of a first installation: only administrators and
+// SYSTEM may change the programs an elevated updater will later run.
+// Inherited from C:\, it would let every user replace them. A drive or a
+// share that keeps no access lists cannot refuse anyone: the run goes on.
+void TEjecucion::ProtegerCarpetaPrograma() {
+    const std::string carpeta = QuitarBarraFinal(CarpetaDe(v_.RutaProgramaInstalado()));
+    if (!e_.DirectorioExiste(carpeta)) e_.CrearCarpeta(carpeta);
+    const permisos::TUsuario usuario = e_.UsuarioActual();
+    const std::string error = e_.FijarPermisos(carpeta, permisos::PermisosCarpetaPrograma(usuario));
+    if (!error.empty()) {
+        Anotar("No se pudieron fijar los permisos de " + carpeta + ": " + error);
+        return;
+    }
+    Anotar("Permisos de " + carpeta + ": la modifican los administradores y SYSTEM, los usuarios la leen y ejecutan");
+    if (!usuario.administrador)
+        Anotar("Instalación sin derechos de administrador: el usuario " + usuario.sid + " también puede modificar " +
+               carpeta + ", para poder actualizarla");
+}
+
+// An update cannot fix who may change the folder (that is the
+// administrator's to decide), but support must know when anyone could have
+// replaced the programs it is about to run.
+void TEjecucion::AvisarCarpetaDeTodos() {
+    const std::string carpeta = QuitarBarraFinal(CarpetaDe(v_.RutaProgramaInstalado()));
+    std::vector<permisos::TAce> lista;
+    std::string error;
+    if (!e_.LeerPermisos(carpeta, lista, error)) {
+        Anotar("No se pudieron leer los permisos de " + carpeta + ": " + error);
+        return;
+    }
+    const auto escritura = permisos::EscrituraDeTodos(lista);
+    if (!escritura.empty())
+        Anotar("Aviso: todos los usuarios pueden modificar la carpeta del programa " + carpeta + ": " +
+               permisos::DescribirEscritura(escritura));
 }
 
 // Decidir without asking the product: its decisions may tell the user or

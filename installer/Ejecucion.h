@@ -17,6 +17,7 @@
 #include "ArchiverMisc.h"
 #include "CopiaSeguridad.h"
 #include "DatosControlador.h"
+#include "Permisos.h"
 #include "TiposMensaje.h"
 #include "Versiones.h"
 
@@ -88,6 +89,15 @@ public:
     virtual void EscribirIni(const std::string& fichero, const std::string& seccion, const std::string& clave,
                              const std::string& valor) = 0;
     virtual std::string CarpetaTemporal() = 0;
+    // The access list of a file or folder as the system reports it; false
+    // with the system's text in `error` when it cannot tell.
+    virtual bool LeerPermisos(const std::string& ruta, std::vector<permisos::TAce>& lista, std::string& error) = 0;
+    // Gives the folder exactly this list, no longer inheriting its parent's,
+    // and passes its inheritable entries on to what it holds; empty when
+    // done, otherwise the system's text (a drive or share without access
+    // lists refuses it).
+    virtual std::string FijarPermisos(const std::string& carpeta, const std::vector<permisos::TAce>& lista) = 0;
+    virtual permisos::TUsuario UsuarioActual() = 0;
 
     // The vendor's server.
     virtual bool HayConexionInternet() = 0;
@@ -252,6 +262,8 @@ private:
     void ComprobarInstalado(int& primerPaso);
     void ComprobarArchivos(int primerPaso);
     void ComprobarDestino();
+    void ProtegerCarpetaPrograma();
+    void AvisarCarpetaDeTodos();
     std::string CarpetaDestino(std::string carpeta);
     bool Decidir(uint8_t tipo, const std::string& nombre, double fecha, std::string& carpeta);
     bool PodriaEscribirse(uint8_t tipo, const std::string& nombre, double fecha, std::string& carpeta);

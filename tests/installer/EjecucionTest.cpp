@@ -221,6 +221,25 @@ public:
         }
     }
     std::string CarpetaTemporal() override { return "T:\\Kavo\\Conta\\"; }
+    // Access lists by path; a path in sinPermisos has none (a FAT drive).
+    std::map<std::string, std::vector<permisos::TAce>> permisos;
+    std::set<std::string> sinPermisos;
+    permisos::TUsuario usuario{"S-1-5-21-1-2-3-1001", true};
+    bool LeerPermisos(const std::string& r, std::vector<permisos::TAce>& lista, std::string& error) override {
+        if (sinPermisos.count(r)) {
+            error = "La solicitud no es compatible.";
+            return false;
+        }
+        lista = permisos[r];
+        return true;
+    }
+    std::string FijarPermisos(const std::string& c, const std::vector<permisos::TAce>& lista) override {
+        if (sinPermisos.count(c)) return "La solicitud no es compatible.";
+        log.push_back("Permisos:" + c);
+        permisos[c] = lista;
+        return {};
+    }
+    permisos::TUsuario UsuarioActual() override { return usuario; }
     bool HayConexionInternet() override { return conexion; }
     void DescargarFichero(const std::string& base, const std::string& nombre, const std::string& carpeta,
                           const Progreso& progreso) override {
@@ -1596,6 +1615,93 @@ TEST(Fin, CadaFinalConSuCodigoDeSalida) {
         } catch (const std::exception&) {
         }
         EXPECT_EQ(desatendido::CodigoDeFin(f.d.Fin), c.codigo) << c.nombre;
+    }
+}
+
+// --- who may change the program folder ----------------------------------------------------
+
+// The run's log, as support reads it.
+std::string RegistroDe(Falso& f) {
+    const std::string ruta = ::testing::TempDir() + "ejecucion_permisos.log";
+    std::remove(ruta.c_str());
+    Registro().FijarRuta(ruta);
+    try {
+        f.run.Instalar();
+    } catch (const EAbort&) {
+    }
+    Registro().FijarRuta("");
+    std::ifstream in(ruta, std::ios::binary);
+    return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+}
+
+TEST(Permisos, UnaPrimeraInstalacionProtegeLaCarpetaDelPrograma) {
+    struct Caso {
+        const char* nombre;
+        bool administrador;
+        bool fat;  // the drive keeps no access lists
+        const char* enRegistro;
+    };
+    const std::string programa = QuitarBarraFinal(kPrograma);
+    for (const Caso& c : {Caso{"administrador", true, false, "los usuarios la leen y ejecutan"},
+                          Caso{"usuario", false, false, "Instalación sin derechos de administrador: el usuario "
+                                                        "S-1-5-21-1-2-3-1001 también puede modificar"},
+                          Caso{"fat", true, true, "No se pudieron fijar los permisos de C:\\Kavo\\Conta\\Programa: "
+                                                  "La solicitud no es compatible."}}) {
+        Falso f;
+        f.d.TipoMotor = tmBtrieve6;
+        f.usuario.administrador = c.administrador;
+        if (c.fat) f.sinPermisos.insert(programa);
+        f.servidor["BTRIEVE6.KAV"] = {};
+        f.servidor["SOPORTE.KAV"] = {};
+        f.servidor["QTR.KAV"] = {{"Conta\\Programa\\CONTA.EXE", 1, "conta"}};
+        const std::string registro = RegistroDe(f);
+        EXPECT_NE(registro.find(c.enRegistro), std::string::npos) << c.nombre << "\n" << registro;
+        // Set before the first file is written, so every file inherits it.
+        const auto permisos = std::find(f.log.begin(), f.log.end(), "Permisos:" + programa);
+        EXPECT_EQ(permisos == f.log.end(), c.fat) << c.nombre;
+        if (permisos != f.log.end())
+            EXPECT_LT(permisos - f.log.begin(),
+                      std::find(f.log.begin(), f.log.end(), "Extraer:" + kTemporal + "BTRIEVE6.KAV") - f.log.begin());
+        if (!c.fat) EXPECT_EQ(f.permisos[programa], permisos::PermisosCarpetaPrograma(f.usuario)) << c.nombre;
+        // The run goes on either way.
+        EXPECT_EQ(f.ficheros[kPrograma + "CONTA.EXE"], "conta") << c.nombre;
+        EXPECT_EQ(f.d.Fin, TFinEjecucion::Correcta) << c.nombre;
+    }
+}
+
+TEST(Permisos, UnaActualizacionAvisaDeUnaCarpetaQueTodosPuedenModificar) {
+    using permisos::TAce;
+    using permisos::TipoAce;
+    const std::string programa = QuitarBarraFinal(kPrograma);
+    struct Caso {
+        const char* nombre;
+        std::vector<TAce> lista;
+        bool sinPermisos;
+        const char* enRegistro;  // empty: no line about it
+    };
+    const Caso casos[] = {
+        {"heredada de C:\\",
+         {{permisos::kUsuariosAutenticados, TipoAce::Permitir, permisos::kModificar, permisos::kHeredado}},
+         false,
+         "Aviso: todos los usuarios pueden modificar la carpeta del programa C:\\Kavo\\Conta\\Programa: "
+         "Usuarios autentificados (modificar)"},
+        {"protegida", permisos::PermisosCarpetaPrograma({"S-1-5-21-9", false}), false, ""},
+        {"sin listas", {}, true, "No se pudieron leer los permisos de C:\\Kavo\\Conta\\Programa"},
+    };
+    for (const Caso& c : casos) {
+        Falso f = Actualizacion();
+        f.permisos[programa] = c.lista;
+        if (c.sinPermisos) f.sinPermisos.insert(programa);
+        f.servidor["QTR.KAV"] = {{"Conta\\Programa\\A.DLL", 1, "a nuevo"}};
+        f.respuestas = {mrNo};
+        const std::string registro = RegistroDe(f);
+        if (*c.enRegistro)
+            EXPECT_NE(registro.find(c.enRegistro), std::string::npos) << c.nombre << "\n" << registro;
+        else
+            EXPECT_EQ(registro.find("Aviso: todos los usuarios"), std::string::npos) << c.nombre << "\n" << registro;
+        // A warning, not a refusal; and an update never changes the list.
+        EXPECT_EQ(f.ficheros[kPrograma + "A.DLL"], "a nuevo") << c.nombre;
+        EXPECT_FALSE(f.Vio("Permisos:" + programa)) << c.nombre;
     }
 }
 

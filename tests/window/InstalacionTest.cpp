@@ -5,6 +5,8 @@
 // files were replaced.
 #include <gtest/gtest.h>
 #include <shlobj.h>
+#include <aclapi.h>
+#include <sddl.h>
 
 #include <algorithm>
 #include <functional>
@@ -730,6 +732,131 @@ TEST(BarraDeTareas, UnaDescargaMueveElProgreso) {
     EXPECT_NE(log.find(":explorerframe:taskbar_list_SetProgressState"), std::string::npos) << log;
     EXPECT_NE(log.find("flags 2 "), std::string::npos) << "normal progress";
     EXPECT_NE(log.find(std::string("ullCompleted 0, ") + total), std::string::npos) << total;
+}
+
+// --- who may change the installation's folders ------------------------------------------------
+
+// A folder's access list as the system reports it, in its SDDL text
+// ("D:P(A;OICI;FA;;;BA)..."); empty when it cannot be read.
+std::string ListaDeAcceso(const std::string& ruta) {
+    PSECURITY_DESCRIPTOR sd = nullptr;
+    std::wstring nombre = text::Wide(ruta);
+    if (GetNamedSecurityInfoW(nombre.data(), SE_FILE_OBJECT, DACL_SECURITY_INFORMATION, nullptr, nullptr, nullptr,
+                              nullptr, &sd) != ERROR_SUCCESS)
+        return {};
+    wchar_t* texto = nullptr;
+    std::string r;
+    if (ConvertSecurityDescriptorToStringSecurityDescriptorW(sd, SDDL_REVISION_1, DACL_SECURITY_INFORMATION, &texto,
+                                                             nullptr)) {
+        r = text::Narrow(texto);
+        LocalFree(texto);
+    }
+    LocalFree(sd);
+    return r;
+}
+
+// True when the folder's list, as the system reports it, lets Everyone,
+// Authenticated Users or Users write, delete or change permissions.
+bool EscribiblePorTodos(const std::string& ruta) {
+    PACL dacl = nullptr;
+    PSECURITY_DESCRIPTOR sd = nullptr;
+    std::wstring nombre = text::Wide(ruta);
+    if (GetNamedSecurityInfoW(nombre.data(), SE_FILE_OBJECT, DACL_SECURITY_INFORMATION, nullptr, nullptr, &dacl,
+                              nullptr, &sd) != ERROR_SUCCESS)
+        return false;
+    bool r = !dacl;
+    for (DWORD i = 0; dacl && i < dacl->AceCount; ++i) {
+        void* p = nullptr;
+        if (!GetAce(dacl, i, &p) || static_cast<ACE_HEADER*>(p)->AceType != ACCESS_ALLOWED_ACE_TYPE) continue;
+        auto* ace = static_cast<ACCESS_ALLOWED_ACE*>(p);
+        wchar_t* sid = nullptr;
+        if (!ConvertSidToStringSidW(&ace->SidStart, &sid)) continue;
+        const std::string texto = text::Narrow(sid);
+        LocalFree(sid);
+        const DWORD escritura = FILE_WRITE_DATA | FILE_APPEND_DATA | FILE_DELETE_CHILD | DELETE | WRITE_DAC |
+                                WRITE_OWNER | GENERIC_WRITE | GENERIC_ALL;
+        if ((texto == "S-1-1-0" || texto == "S-1-5-11" || texto == "S-1-5-32-545") && (ace->Mask & escritura))
+            r = true;
+    }
+    LocalFree(sd);
+    return r;
+}
+
+// Gives a folder the list of an SDDL text, as an administrator would.
+void FijarLista(const std::string& ruta, const std::string& sddl) {
+    PSECURITY_DESCRIPTOR sd = nullptr;
+    ASSERT_TRUE(
+        ConvertStringSecurityDescriptorToSecurityDescriptorW(text::Wide(sddl).c_str(), SDDL_REVISION_1, &sd, nullptr));
+    BOOL hay = FALSE, defecto = FALSE;
+    PACL dacl = nullptr;
+    GetSecurityDescriptorDacl(sd, &hay, &dacl, &defecto);
+    std::wstring nombre = text::Wide(ruta);
+    EXPECT_EQ(SetNamedSecurityInfoW(nombre.data(), SE_FILE_OBJECT,
+                                    DACL_SECURITY_INFORMATION | PROTECTED_DACL_SECURITY_INFORMATION, nullptr, nullptr,
+                                    dacl, nullptr),
+              static_cast<DWORD>(ERROR_SUCCESS));
+    LocalFree(sd);
+}
+
+// A first installation leaves the program folder changeable by
+// administrators and SYSTEM only, readable and runnable by users, also
+// when it finds the folder open to everyone (an earlier copy, or what C:\
+// passes on). Wine keeps no access lists of its own: it maps them onto the
+// Unix mode and reports what that mode allows, which is what is checked.
+TEST(Permisos, PrimeraInstalacionProtegeLaCarpetaDelPrograma) {
+    Vendedor vendedor;
+    ArchiveBuilder qtr;
+    qtr.AddFile("Conta\\Programa\\CONTA.EXE", "programa", Tipo(1));
+    vendedor.Conta("QTR.KAV", qtr.Bytes());
+    vendedor.ExternosBtrieve6();
+    const InstaladorNuevo inst("permisos_primera", 2);
+    const std::string destino = inst.carpeta + "Mis Programas";
+    const std::string programa = destino + "\\Conta\\Programa";
+    SHCreateDirectoryExW(nullptr, text::Wide(programa).c_str(), nullptr);
+    FijarLista(programa, "D:P(A;OICI;FA;;;WD)");
+    ASSERT_TRUE(EscribiblePorTodos(programa)) << ListaDeAcceso(programa);
+    const std::string registro = inst.carpeta + "permisos.log";
+    Proceso p(inst.programa, {"/VERYSILENT", "/DIR=" + destino, "/LOG=" + registro}, inst.carpeta);
+    ASSERT_TRUE(p.EsperarFin(120s));
+    const std::string log = ReadFile(registro);
+    EXPECT_EQ(p.CodigoSalida(), 0u) << log;
+    EXPECT_FALSE(EscribiblePorTodos(programa)) << ListaDeAcceso(programa);
+    EXPECT_NE(log.find("Permisos de " + programa + ": la modifican los administradores y SYSTEM"), std::string::npos)
+        << log;
+    // Wine's token is an administrator's: no right of its own is kept.
+    EXPECT_EQ(log.find("sin derechos de administrador"), std::string::npos) << log;
+    DeleteFileW(text::Wide(Escritorio() + "ContaKavo.lnk").c_str());
+}
+
+// An update says in the log when every user may change the program
+// folder, and goes on; a protected folder is not mentioned. (Under Wine, a
+// folder whose Unix mode lets others write reads as Everyone: modify.)
+TEST(Permisos, ActualizacionAvisaDeUnaCarpetaQueTodosPuedenModificar) {
+    struct Caso {
+        const char* nombre;
+        const char* lista;
+        bool aviso;
+    };
+    for (const Caso& c : {Caso{"de_todos", "D:P(A;OICI;FA;;;BA)(A;OICI;FA;;;SY)(A;OICI;0x1301bf;;;WD)", true},
+                          Caso{"protegida", "D:P(A;OICI;FA;;;BA)(A;OICI;FA;;;SY)(A;OICI;0x1200a9;;;BU)", false}}) {
+        SCOPED_TRACE(c.nombre);
+        Vendedor vendedor;
+        Instalada inst(std::string("permisos_act_") + c.nombre);
+        ArchiveBuilder act;
+        act.AddFile("Conta\\Programa\\CONTA.EXE", ProgramaConVersion(10, 6), Tipo(1));
+        vendedor.Conta("QTRACT.KAV", act.Bytes());
+        FijarLista(inst.programa.substr(0, inst.programa.size() - 1), c.lista);
+        const std::string registro = inst.raiz + "actualizacion.log";
+        Proceso p(inst.programa + inst.ejecutable, {"PRUEBA.VER", "/VERYSILENT", "/LOG=" + registro}, inst.programa);
+        ASSERT_TRUE(p.EsperarFin(120s));
+        const std::string log = ReadFile(registro);
+        EXPECT_EQ(p.CodigoSalida(), 0u) << log;
+        EXPECT_EQ(log.find("Aviso: todos los usuarios pueden modificar la carpeta del programa " +
+                           inst.programa.substr(0, inst.programa.size() - 1) + ": Todos (modificar)") != std::string::npos,
+                  c.aviso)
+            << log;
+        EXPECT_TRUE(ReadFile(inst.programa + "CONTA.EXE") == ProgramaConVersion(10, 6));
+    }
 }
 
 }  // namespace
