@@ -1,5 +1,7 @@
 #include "ArchiveFormat.h"
 
+#include <algorithm>
+
 #include "Stream.h"
 #include "TextCodec.h"
 #include "platform/DateConvert.h"
@@ -69,6 +71,28 @@ std::string EncodeHeader(const TArchiveHeader& h) {
     out.append(reinterpret_cast<const char*>(h.Reserved.data()), h.Reserved.size());
     PutString(out, h.Comment);
     return out;
+}
+
+std::string EncodeFileEntry(const TFileEntry& e) {
+    std::string r;
+    PutString(r, e.Name);
+    PutExtended(r, e.Date);
+    PutInt32(r, e.Attr);
+    PutUInt16(r, e.Segment);
+    PutInt32(r, e.Offset);
+    PutInt32(r, e.PartOffset);
+    PutByte(r, e.FileFlags);
+    PutInt32(r, e.Size);
+    PutInt32(r, e.Reserved1);
+    PutInt32(r, e.Reserved2);
+    PutInt32(r, e.PackedPartSize);
+    PutByte(r, e.FileType);
+    PutString(r, e.AltName);
+    if (!e.AltName.empty()) PutByte(r, e.AltFileType);
+    const uint8_t tags = std::min<uint8_t>(e.TagCount, kMaxTags);
+    PutByte(r, tags);
+    r.append(reinterpret_cast<const char*>(e.Tags.data()), tags);
+    return r;
 }
 
 void ReadFileEntry(Stream& s, TFileEntry& e) {

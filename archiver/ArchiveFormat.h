@@ -1,4 +1,5 @@
-// Reading (and, for the header, writing) the stored records of an archive.
+// Reading (and, for the header and entry records, writing) the stored
+// records of an archive.
 // Fixed fields that the file is too short to hold raise EReadError;
 // structurally impossible values raise EArchiver kMsgDamaged. Nothing is
 // allocated from a length before it was checked against a cap and against
@@ -29,6 +30,10 @@ void ReadAndCheckHeader(Stream& s, TArchiveHeader& h, const std::string& fileNam
 
 // The stored bytes of a header (for rewriting it in place, and for tests).
 std::string EncodeHeader(const TArchiveHeader& h);
+
+// The stored bytes of an entry record, every field as given (at most
+// kMaxTags tags); AltFileType only when AltName is not empty.
+std::string EncodeFileEntry(const TFileEntry& e);
 
 // Reads one entry record at the stream's position.
 void ReadFileEntry(Stream& s, TFileEntry& e);

@@ -25,6 +25,14 @@ if(WIN32)
     target_compile_definitions(kv_sodium INTERFACE SODIUM_STATIC)
 endif()
 
+# libzstd (the patches of delta updates): Debian's libzstd-dev natively, our
+# cross-built static library for Windows.
+find_path(KV_ZSTD_INCLUDE_DIR zstd.h REQUIRED)
+find_library(KV_ZSTD_LIBRARY NAMES libzstd.a zstd REQUIRED)
+add_library(kv_zstd INTERFACE)
+target_include_directories(kv_zstd SYSTEM INTERFACE ${KV_ZSTD_INCLUDE_DIR})
+target_link_libraries(kv_zstd INTERFACE ${KV_ZSTD_LIBRARY})
+
 # GoogleTest from Debian's googletest sources, built with each tree's compiler.
 set(KV_GOOGLETEST_SOURCE /usr/src/googletest CACHE PATH "GoogleTest sources")
 set(BUILD_GMOCK ON CACHE BOOL "" FORCE)

@@ -273,10 +273,14 @@ bool TEfectosWin32::HayConexionInternet() { return ::HayConexionInternet(); }
 
 void TEfectosWin32::DescargarFichero(const std::string& base, const std::string& nombre, const std::string& carpeta,
                                      const Progreso& progreso) {
-    ::DescargarFichero(base, nombre, carpeta,
-                       [&](void*, uint32_t p, uint32_t m, TEstadoDescarga, const std::string&, bool& cancelar) {
-                           progreso(p, m, cancelar);
-                       });
+    try {
+        ::DescargarFichero(base, nombre, carpeta,
+                           [&](void*, uint32_t p, uint32_t m, TEstadoDescarga, const std::string&, bool& cancelar) {
+                               progreso(p, m, cancelar);
+                           });
+    } catch (const EDescargaNoEncontrada& e) {
+        throw EFicheroNoPublicado(e.what());
+    }
 }
 
 void TEfectosWin32::AvisarServidor(const std::string& url) { f_.AvisarServidor(url); }
@@ -308,6 +312,10 @@ std::vector<kav::TFileEntry> TEfectosWin32::ComprobarArchivo(const std::string& 
     if (codigo == -1) throw Exception("Error leyendo " + archivo);
     return entradas;
 }
+std::vector<diferencias::TEntradaLeida> TEfectosWin32::LeerArchivo(const std::string& archivo) {
+    return diferencias::LeerArchivo(archivo, CarpetaTemporal() + "Diferencias");
+}
+
 void TEfectosWin32::AbortarExtraccion() { f_.Extractor1.RequestAbort(); }
 
 int TEfectosWin32::Mensaje(const std::string& texto, TipoMensaje tipo, BotonesMensaje botones) {

@@ -55,6 +55,7 @@ public:
     void CerrarArchivo() override;
     std::vector<kav::TFileEntry> ComprobarArchivo(const std::string& archivo) override;
     void AbortarExtraccion() override;
+    std::vector<diferencias::TEntradaLeida> LeerArchivo(const std::string& archivo) override;
     int Mensaje(const std::string& texto, TipoMensaje tipo, BotonesMensaje botones) override;
     void MensajePlano(const std::string& texto) override;
     void TerminarAplicacion() override;

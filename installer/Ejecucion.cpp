@@ -182,6 +182,7 @@ void TEjecucion::Instalar() {
     // A backup of an earlier run in this process is not this run's.
     d_.DirCopias.clear();
     copiasPorHacer_.clear();
+    reconstruido_.clear();
     copia_.Olvidar();
     try {
         e_.Bloquear(true);
@@ -348,7 +349,7 @@ bool TEjecucion::Descargar() {
         const std::string motor = PalabraMotor(d_.TipoMotor);
         try {
             if (externos) DescargarArchivo(d_.UrlBaseExternos, motor + ".KAV", motor);
-            DescargarArchivo(d_.UrlBaseProgramas, d_.ArchivoPrincipal, d_.TextoProgramaMayusculas());
+            DescargarPrograma();
             if (externos) DescargarArchivo(d_.UrlBaseExternos, "SOPORTE.KAV", "SOPORTE KAVO");
             // A cancel confirmed while the last transfer was ending came too
             // late to stop it, but the user still asked to stop the run.
@@ -375,6 +376,64 @@ bool TEjecucion::Descargar() {
     }
     reposo();
     return resultado;
+}
+
+// An update between consecutive releases first asks for the vendor's
+// differences from the installed release: a fraction of the archive's bytes
+// when a release changes little inside its executables. Anything that keeps
+// them from being used falls back to the whole archive, as before.
+void TEjecucion::DescargarPrograma() {
+    const std::string nombre = DiferenciasAplicables();
+    if (!nombre.empty()) {
+        try {
+            DescargarArchivo(d_.UrlBaseProgramas, nombre, d_.TextoProgramaMayusculas());
+            if (PrepararDiferencias(nombre)) return;
+        } catch (const EFicheroNoPublicado&) {
+            Anotar("Diferencias " + nombre + " no publicadas: se descarga " + d_.ArchivoPrincipal);
+        }
+    }
+    DescargarArchivo(d_.UrlBaseProgramas, d_.ArchivoPrincipal, d_.TextoProgramaMayusculas());
+}
+
+// The differences' name when this run could use them: an update from the
+// server (not local, not a beta) to a later release than the installed one.
+std::string TEjecucion::DiferenciasAplicables() {
+    if (!d_.ModoActualizacion || d_.ModoLocal || d_.ArchivoPrincipal == v_.FicheroBeta()) return {};
+    const TypeVersion desde = d_.VersionesInstaladas.VersionFichero(99);
+    const TypeVersion hasta = d_.DatosWeb.VersionFichero(99);
+    if (desde.EsCero() || desde.MayorMenor() >= hasta.MayorMenor()) return {};
+    return diferencias::NombreDiferencias(v_.CodigoProducto(), desde.Major, desde.Minor, hasta.Major, hasta.Minor);
+}
+
+// Rebuilds, beside the downloads, the archive the update extracts: every
+// patched file from its installed copy, checked against the manifest before
+// anything of the installation changes. False, with the reason in the log,
+// when they cannot be used.
+bool TEjecucion::PrepararDiferencias(const std::string& nombre) {
+    const std::string ruta = DirDescargas() + nombre;
+    e_.FijarDestinoExtraccion(v_.DirPrograma());
+    auto instalado = [&](const std::string& guardado) -> std::optional<std::string> {
+        const std::string carpeta = CarpetaDestino(kav::EntryDestinationFolder(guardado, e_.DestinoExtraccion(), true));
+        const std::string fichero = ConBarraFinal(carpeta) + NombreDe(guardado);
+        if (!e_.FicheroExiste(fichero)) return std::nullopt;
+        return e_.LeerFichero(fichero);
+    };
+    try {
+        v_.FijarDeRuta("Comprobando: ", ruta);
+        e_.ProcesarMensajes();
+        const std::vector<diferencias::TEntradaLeida> entradas = e_.LeerArchivo(ruta);
+        const std::string archivo = diferencias::ConstruirArchivo(entradas, instalado);
+        const std::string reconstruido = NombreDe(nombre).substr(0, NombreDe(nombre).rfind('.')) + "_ARCHIVO.KAV";
+        e_.EscribirFichero(DirDescargas() + reconstruido, archivo);
+        if (d_.ListaDescargas) d_.ListaDescargas->insert(DirDescargas() + reconstruido);
+        reconstruido_ = reconstruido;
+        Anotar("Diferencias " + nombre + " aplicadas: " + std::to_string(entradas.size() - 1) + " ficheros en " +
+               DirDescargas() + reconstruido);
+        return true;
+    } catch (const std::exception& e) {
+        Anotar("Diferencias " + nombre + " no aplicables (" + e.what() + "): se descarga " + d_.ArchivoPrincipal);
+        return false;
+    }
 }
 
 // The archives of a local run come from a folder the user filled: each is
@@ -575,7 +634,7 @@ std::string TEjecucion::ArchivoDelPaso(TPasoExtraccion paso) {
     switch (paso) {
     case peMotor: return PalabraMotor(d_.TipoMotor) + ".KAV";
     case peSoporte: return "SOPORTE.KAV";
-    default: return d_.ArchivoPrincipal;
+    default: return reconstruido_.empty() ? d_.ArchivoPrincipal : reconstruido_;
     }
 }
 

@@ -17,9 +17,17 @@
 #include "ArchiverMisc.h"
 #include "CopiaSeguridad.h"
 #include "DatosControlador.h"
+#include "Diferencias.h"
+#include "Exception.h"
 #include "Permisos.h"
 #include "TiposMensaje.h"
 #include "Versiones.h"
+
+// The server answered that a file it was asked for is not there.
+class EFicheroNoPublicado : public Exception {
+public:
+    using Exception::Exception;
+};
 
 // Taskbar progress states the run uses.
 enum class EstadoBarraTareas { Ninguno, Normal };
@@ -57,7 +65,7 @@ public:
     virtual bool BorrarDirectorio(const std::string& carpeta) = 0;  // with its contents
     virtual bool BorrarFichero(const std::string& ruta, bool lanzar) = 0;
     virtual bool BorrarCarpetaVacia(const std::string& carpeta) = 0;  // false when it is not empty
-    // Creates or replaces a small file, on disk when it returns; raises.
+    // Creates or replaces a file, on disk when it returns; raises.
     virtual void EscribirFichero(const std::string& ruta, const std::string& contenido) = 0;
     // True when the file or folder is a junction, a symbolic link or another
     // reparse point: a name that leads somewhere else.
@@ -102,7 +110,8 @@ public:
     // The vendor's server.
     virtual bool HayConexionInternet() = 0;
     // Downloads base + nombre into the folder; raises on failure, also when
-    // the progress handler cancelled.
+    // the progress handler cancelled, and EFicheroNoPublicado when the
+    // server says the file is not there.
     using Progreso = std::function<void(uint32_t progreso, uint32_t maximo, bool& cancelar)>;
     virtual void DescargarFichero(const std::string& base, const std::string& nombre, const std::string& carpeta,
                                   const Progreso& progreso) = 0;
@@ -125,6 +134,9 @@ public:
     // of it is unsound.
     virtual std::vector<kav::TFileEntry> ComprobarArchivo(const std::string& archivo) = 0;
     virtual void AbortarExtraccion() = 0;
+    // Every file entry of the archive with its data, read through the engine
+    // (every block checked); raises the engine's text when any of it is unsound.
+    virtual std::vector<diferencias::TEntradaLeida> LeerArchivo(const std::string& archivo) = 0;
 
     // The user and the process.
     virtual int Mensaje(const std::string& texto, TipoMensaje tipo, BotonesMensaje botones) = 0;
@@ -198,6 +210,7 @@ public:
     virtual void TrasInstalar() = 0;
     virtual std::string FicheroBeta() = 0;
     virtual std::string NombreProducto() = 0;
+    virtual std::string CodigoProducto() = 0;
     virtual bool AceptarPaquete(const std::string& fichero) = 0;
     virtual bool AceptarPaqueteAdicional(const std::string& fichero) = 0;
     virtual bool AceptarFichero(uint8_t tipo, const std::string& nombre, double fecha, std::string& carpeta) = 0;
@@ -269,6 +282,9 @@ private:
     bool PodriaEscribirse(uint8_t tipo, const std::string& nombre, double fecha, std::string& carpeta);
     void PrepararCopias();
     std::string ArchivoDelPaso(TPasoExtraccion paso);
+    void DescargarPrograma();
+    std::string DiferenciasAplicables();
+    bool PrepararDiferencias(const std::string& nombre);
     void Completar();
     void Limpiar();
     bool NingunoMasViejo(const std::string& ruta, double fecha);
@@ -278,6 +294,9 @@ private:
     TEfectos& e_;
     // The entries of the archives this run extracts, as the check read them.
     std::vector<kav::TFileEntry> entradas_;
+    // The archive rebuilt from the vendor's differences, extracted in place
+    // of the program archive; empty when the update takes the whole archive.
+    std::string reconstruido_;
     // The backup folder of this update, before the first change.
     std::string copiasPorHacer_;
     TCopiaSeguridad copia_;

@@ -65,6 +65,7 @@ public:
     void TrasInstalar() override { f_.TrasInstalar(); }
     std::string FicheroBeta() override { return f_.FicheroBeta(); }
     std::string NombreProducto() override { return f_.NombreProducto(); }
+    std::string CodigoProducto() override { return f_.CodigoProducto(); }
     bool AceptarPaquete(const std::string& fichero) override { return f_.AceptarPaquete(fichero); }
     bool AceptarPaqueteAdicional(const std::string& fichero) override { return f_.AceptarPaqueteAdicional(fichero); }
     bool AceptarFichero(uint8_t tipo, const std::string& nombre, double fecha, std::string& carpeta) override {

@@ -8,7 +8,9 @@
 #      and the (stand-in) engine installer.
 #   2. Release 12.06 is published. The installed (stand-in) CONTA.EXE fetches
 #      its release record and starts the updater with it; the next minor
-#      version, so the incremental archive QTRACT.KAV is used: executables
+#      version, for which the vendor publishes the differences from 12.05, so
+#      they are downloaded instead of the incremental archive QTRACT.KAV and
+#      the changed programs rebuilt from the installed ones: executables
 #      backed up and the backup removed, obsolete files deleted, a package the
 #      module table does not know refused, the report sent. The archive brings
 #      a newer updater, which takes over in the same place and updates from
@@ -17,7 +19,8 @@
 # with --auto, or without a display (then under Xvfb), the script drives the
 # windows itself as the tests do, saves a screenshot of each step, and prints
 # as its last line the installed program folder in the Wine prefix with the
-# number of files installed and updated. Exits non-zero when a step fails.
+# number of files installed and updated and the bytes the update downloaded.
+# Exits non-zero when a step fails.
 #   scripts/demo.sh [--auto]
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
@@ -186,6 +189,9 @@ EOF
 "$kavmake" "$rel/qtr1205.desc" "$rel/QTR_1205.KAV" >/dev/null
 "$kavmake" "$rel/qtr1206.desc" "$rel/QTR_1206.KAV" >/dev/null
 "$kavmake" "$rel/qtract1206.desc" "$rel/QTRACT_1206.KAV" >/dev/null
+# The differences from 12.05 as installed to 12.06's update: patches for the
+# changed programs, the new and the data files whole.
+"$kavmake" --diferencias 12.05 12.06 "$rel/qtr1205.desc" "$rel/qtract1206.desc" "$rel/QTRDIF_12.05_12.06.KAV"
 "$kavmake" "$rel/psql.desc" "$srv/PSQL.KAV" >/dev/null
 "$kavmake" "$rel/soporte.desc" "$srv/SOPORTE.KAV" >/dev/null
 registro "$rel/CLI4711_1206.VER" 2026 12 10 12 6
@@ -250,8 +256,10 @@ say "   $instalados files installed; CONTA.INI [BTRIEVE]: $(grep -A3 BTRIEVE "$p
 say "2. release 12.06 published; the accounting program starts the update"
 cp "$rel/QTR_1206.KAV" "$srv/Conta/QTR.KAV"
 cp "$rel/QTRACT_1206.KAV" "$srv/Conta/QTRACT.KAV"
+cp "$rel/QTRDIF_12.05_12.06.KAV" "$srv/Conta/"
 cp "$rel/CLI4711_1206.VER" "$srv/Conta/clientes/CLI4711.VER"
 firmar "$demo/server"
+peticiones=$(wc -l < "$demo/server.log")
 if [ $auto = 1 ]; then
     wine_run "$conducir" actualizar 'C:\Kavo\Conta\Programa\' "$cap_win" ||
         fail "the update did not go through (screenshots in $capturas)"
@@ -260,7 +268,10 @@ else
     wine_run 'C:\Kavo\Conta\Programa\CONTA.EXE' /ACTUALIZAR || true
     WINEPREFIX=$KV_WINEPREFIX wineserver -w
 fi
-grep -q 'GET /_descargas_/externos/Conta/QTRACT.KAV' "$demo/server.log" || fail "the incremental archive was not used"
+grep -q 'GET /_descargas_/externos/Conta/QTRDIF_12.05_12.06.KAV' "$demo/server.log" || fail "the differences were not used"
+! grep -q 'GET /_descargas_/externos/Conta/QTRACT.KAV' "$demo/server.log" || fail "the incremental archive was downloaded too"
+grep -q 'Diferencias QTRDIF_12.05_12.06.KAV aplicadas' "$temp_unix/Kavo/Conta/Actualizador.log" ||
+    fail "the updater's log does not say the differences were applied"
 grep -q 'GET /roldawindows/actualizarolda.php' "$demo/server.log" || fail "no update report reached the server"
 [ ! -e "$programa/Conta001.Bpl" ] || fail "the obsolete Conta001.Bpl is still there"
 [ ! -e "$programa/Pais201.txt _ 2014 07 08 _ NO SE USA" ] || fail "the marked Pais201.txt is still there"
@@ -271,10 +282,17 @@ for copias in 12.05 12.06; do
 done
 (cd "$drive_c/Kavo" && find . -type f -exec md5sum {} + | LC_ALL=C sort) > "$demo/despues.md5"
 actualizados=$(LC_ALL=C comm -13 "$demo/antes.md5" "$demo/despues.md5" | wc -l)
+# What the update moved: every file the server sent from the update's start
+# (the updater and the newer one it started), signatures included.
+descargados=0
+while read -r _ ruta _; do
+    f=$demo/server${ruta%%\?*}
+    if [ -f "$f" ]; then descargados=$((descargados + $(stat -c %s "$f"))); fi
+done < <(tail -n +$((peticiones + 1)) "$demo/server.log" | grep '^GET ')
 
 for b in "$capturas"/*.bmp; do [ -e "$b" ] && convert "$b" "${b%.bmp}.png" && rm "$b"; done
 say "screenshots: $capturas"
 say "server log: $demo/server.log"
 cleanup
 trap - EXIT
-echo "$programa: $instalados ficheros instalados, $actualizados actualizados"
+echo "$programa: $instalados ficheros instalados, $actualizados actualizados, $descargados bytes descargados"

@@ -12,7 +12,7 @@ packages=(
     g++-mingw-w64-x86-64-posix mingw-w64-tools
     wine wine64 xvfb xauth x11-utils imagemagick
     zlib1g-dev libz-mingw-w64-dev libdeflate-dev googletest libgtest-dev
-    libjpeg-dev libssl-dev libbenchmark-dev libsodium-dev
+    libjpeg-dev libssl-dev libbenchmark-dev libsodium-dev libzstd-dev
     dpkg-dev autoconf automake libtool nasm unzip zip p7zip-full python3 locales
     chromium
     nginx-light
@@ -62,7 +62,17 @@ cross_build() {
     enable_sources
     local src=$deps/src-$package
     rm -rf "$src" && mkdir -p "$src"
-    (cd "$src" && apt-get source -q "$package" >/dev/null)
+    # A mirror may lack the newest source (a security update whose files it
+    # does not carry yet): any version Debian lists will do.
+    local version fetched=0
+    for version in $(apt-cache showsrc "$package" | awk '/^Version:/ {print $2}' | sort -rV); do
+        if (cd "$src" && apt-get source -q "$package=$version" >/dev/null 2>&1); then
+            fetched=1
+            break
+        fi
+        rm -rf "${src:?}"/*
+    done
+    [ $fetched = 1 ] || { echo "setup: no source of $package could be fetched" >&2; exit 1; }
     local dir
     dir=$(find "$src" -maxdepth 1 -type d -name "$package-*" | head -n1)
     "$build" "$dir" "$mingw_prefix"
@@ -102,6 +112,18 @@ build_libsodium() {
     mv "$2/lib/libsodium.a.tmp" "$2/lib/libsodium.a"
 }
 
+# libzstd (the patches of delta updates): its own Makefile, the static
+# library without the legacy formats, which no release ever used.
+build_libzstd() {
+    make -C "$1/lib" -s -j2 CC=x86_64-w64-mingw32-gcc-posix AR=x86_64-w64-mingw32-ar ZSTD_LEGACY_SUPPORT=0 \
+        libzstd.a >/dev/null
+    mkdir -p "$2/lib" "$2/include"
+    cp "$1/lib/zstd.h" "$1/lib/zstd_errors.h" "$1/lib/zdict.h" "$2/include/"
+    cp "$1/lib/libzstd.a" "$2/lib/libzstd.a.tmp"
+    mv "$2/lib/libzstd.a.tmp" "$2/lib/libzstd.a"
+}
+
 cross_build libjpeg-turbo libjpeg.a build_libjpeg_turbo
 cross_build libdeflate libdeflate.a build_libdeflate
 cross_build libsodium libsodium.a build_libsodium
+cross_build libzstd libzstd.a build_libzstd

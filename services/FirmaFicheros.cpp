@@ -117,6 +117,14 @@ std::vector<std::string> LeerClavesPublicas(std::string_view lista) {
     return claves;
 }
 
+std::string Resumen(std::string_view bytes) {
+    IniciarSodium();
+    std::string resumen(kBytesResumen, '\0');
+    crypto_generichash(reinterpret_cast<unsigned char*>(resumen.data()), kBytesResumen,
+                       reinterpret_cast<const unsigned char*>(bytes.data()), bytes.size(), nullptr, 0);
+    return resumen;
+}
+
 TDeclaracion DeclararFichero(const std::string& ruta) {
     IniciarSodium();
     std::ifstream in(Ruta(ruta), std::ios::binary);

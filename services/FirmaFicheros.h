@@ -56,6 +56,9 @@ struct TParClaves {
 // read in pieces. ruta is UTF-8. Throws Exception when it cannot be read.
 TDeclaracion DeclararFichero(const std::string& ruta);
 
+// The BLAKE2b-512 digest of bytes held in memory (raw bytes, kBytesResumen).
+std::string Resumen(std::string_view bytes);
+
 // The bytes the signature covers.
 std::string TextoDeclaracion(const TDeclaracion& d);
 

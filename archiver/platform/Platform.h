@@ -65,6 +65,7 @@ bool FileExists(const std::string& path);       // a file, not a folder
 bool DirectoryExists(const std::string& path);  // a folder (a drive root "C:\" too)
 bool MakeDirectory(const std::string& path);  // one level
 bool RemoveFile(const std::string& path);
+bool RemoveEmptyDirectory(const std::string& path);  // an empty one
 // -1 when the file does not exist.
 int32_t FileAttributes(const std::string& path);
 bool SetAttributes(const std::string& path, int32_t attributes);

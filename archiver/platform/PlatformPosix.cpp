@@ -142,6 +142,11 @@ bool RemoveFile(const std::string& path) {
     return !n.empty() && FileExists(path) && ::unlink(n.c_str()) == 0;
 }
 
+bool RemoveEmptyDirectory(const std::string& path) {
+    std::string n = Native(path);
+    return !n.empty() && ::rmdir(n.c_str()) == 0;
+}
+
 int32_t FileAttributes(const std::string& path) {
     struct stat st;
     if (!StatOf(path, st)) return -1;

@@ -118,6 +118,7 @@ bool DirectoryExists(const std::string& path) {
 
 bool MakeDirectory(const std::string& path) { return ::CreateDirectoryW(text::Wide(path).c_str(), nullptr); }
 bool RemoveFile(const std::string& path) { return ::DeleteFileW(text::Wide(path).c_str()); }
+bool RemoveEmptyDirectory(const std::string& path) { return ::RemoveDirectoryW(text::Wide(path).c_str()); }
 
 int32_t FileAttributes(const std::string& path) {
     DWORD a = ::GetFileAttributesW(text::Wide(path).c_str());

@@ -8,7 +8,10 @@
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 
+#include "Differences.h"
+#include "FirmaFicheros.h"
 #include "InstalacionPrueba.h"
 #include "Versiones.h"
 
@@ -258,6 +261,72 @@ TEST(ActualizacionContaLocal, ArchivoAlLadoSinFirmaBuenaSeRechaza) {
         EXPECT_TRUE(ReadFile(inst.programa + "CONTA.EXE") == antes);
         EXPECT_TRUE(ReadFile(inst.programa + "QTR.KAV") == archivo) << "the user's file stays as it was";
         EXPECT_FALSE(Existe(inst.Copias()));
+    }
+}
+
+// An update through the vendor's differences, unattended: signed, they are
+// downloaded instead of the incremental archive and the changed programs
+// rebuilt from the installed ones (under the product folder the user chose);
+// unsigned or signed under a key the build does not carry, they are refused
+// and nothing of the installation changes.
+TEST(Diferencias, FirmadasSeAplicanSinFirmaOAjenasSeRechazan) {
+    const std::string nombre = "QTRDIF_10.05_10.06.KAV";
+    struct Caso {
+        const char* nombre;
+        std::function<void(const Vendedor&, const std::string&)> publicar;
+        DWORD codigo;
+        const char* enRegistro;
+    };
+    const std::string ruta = "_descargas_/externos/Conta/" + nombre;
+    const Caso casos[] = {
+        {"firmadas", [&](const Vendedor& v, const std::string& d) { v.Conta(nombre, d); }, 0,
+         "Diferencias QTRDIF_10.05_10.06.KAV aplicadas"},
+        // The served folder outlives each case: an earlier signature must not stay beside it.
+        {"sin_firma",
+         [&](const Vendedor& v, const std::string& d) {
+             v.http.PutUnsigned(ruta, d);
+             DeleteFileW(text::Wide(v.http.Root() + "\\_descargas_\\externos\\Conta\\" + nombre + ".firma").c_str());
+         },
+         5,
+         "Fichero QTRDIF_10.05_10.06.KAV rechazado: falta su firma."},
+        {"clave_ajena",
+         [&](const Vendedor& v, const std::string& d) {
+             v.Conta(nombre, d);
+             v.http.SignWith(ruta, firma::NuevoParClaves().secreta);
+         },
+         5, "Fichero QTRDIF_10.05_10.06.KAV rechazado"},
+    };
+    for (const Caso& c : casos) {
+        SCOPED_TRACE(c.nombre);
+        Vendedor vendedor;
+        Instalada inst(std::string("diferencias_") + c.nombre);
+        ArchiveBuilder anterior, nueva;
+        std::string lib = inst.ficheros["LIB.DLL"];
+        anterior.AddFile("Conta\\Programa\\CONTA.EXE", inst.ficheros["CONTA.EXE"], Tipo(1));
+        anterior.AddFile("Conta\\Programa\\LIB.DLL", lib, Tipo(1));
+        lib.replace(30000, 6, "cambio");
+        nueva.AddFile("Conta\\Programa\\CONTA.EXE", ProgramaConVersion(10, 6), Tipo(1));
+        nueva.AddFile("Conta\\Programa\\LIB.DLL", lib, Tipo(1));
+        nueva.AddFile("Conta\\Programa\\NUEVO.TXT", "nuevo", Tipo(1));
+        const std::string diferencias = kavmake::MakeDifferences(anterior, nueva, "10.05", "10.06").Bytes();
+        ASSERT_LT(diferencias.size(), 10000u) << "patches, not the files";
+        c.publicar(vendedor, diferencias);
+        vendedor.Conta("QTRACT.KAV", nueva.Bytes());
+        const int incremental = vendedor.http.Gets("/_descargas_/externos/Conta/QTRACT.KAV");
+        const std::string registro = inst.raiz + "actualizacion.log";
+        Proceso p(inst.programa + inst.ejecutable, {"PRUEBA.VER", "/VERYSILENT", "/LOG=" + registro}, inst.programa);
+        ASSERT_TRUE(p.EsperarFin(120s));
+        EXPECT_EQ(p.CodigoSalida(), c.codigo);
+        const std::string log = ReadFile(registro);
+        EXPECT_NE(log.find(c.enRegistro), std::string::npos) << log;
+        EXPECT_EQ(vendedor.http.Gets("/_descargas_/externos/Conta/QTRACT.KAV"), incremental)
+            << "never the incremental archive";
+        const bool hecha = c.codigo == 0;
+        EXPECT_TRUE(ReadFile(inst.programa + "CONTA.EXE") == (hecha ? ProgramaConVersion(10, 6) : inst.ficheros["CONTA.EXE"]));
+        EXPECT_TRUE(ReadFile(inst.programa + "LIB.DLL") == (hecha ? lib : inst.ficheros["LIB.DLL"]));
+        EXPECT_EQ(Existe(inst.programa + "NUEVO.TXT"), hecha);
+        EXPECT_FALSE(Existe(inst.Copias()));
+        EXPECT_FALSE(Existe(CarpetaTemporalWindows() + "Kavo\\Conta\\Diferencias")) << "the work folder goes";
     }
 }
 

@@ -31,6 +31,7 @@
 #include "ArchiveBuilder.h"
 #include "Blowunit.h"
 #include "Extractor.h"
+#include "Timing.h"
 
 namespace fs = std::filesystem;
 
@@ -40,30 +41,6 @@ const char* kKey = "clave de prueba 1";
 constexpr int kRounds = 5;
 
 using Files = std::vector<std::pair<std::string, std::string>>;
-
-// Wall time and processor time (user + system, this process and the children
-// it waited for) of one run: the processor time moves less when the machine
-// is busy with other work.
-struct Timing {
-    double wall = 1e9, cpu = 1e9;
-};
-
-double CpuSeconds() {
-    double s = 0;
-    for (int who : {RUSAGE_SELF, RUSAGE_CHILDREN}) {
-        rusage u{};
-        getrusage(who, &u);
-        s += u.ru_utime.tv_sec + u.ru_stime.tv_sec + (u.ru_utime.tv_usec + u.ru_stime.tv_usec) / 1e6;
-    }
-    return s;
-}
-
-Timing Measure(const std::function<void()>& f) {
-    const double c0 = CpuSeconds();
-    const auto t0 = std::chrono::steady_clock::now();
-    f();
-    return {std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count(), CpuSeconds() - c0};
-}
 
 void Write(const fs::path& p, const std::string& bytes) {
     std::ofstream(p, std::ios::binary | std::ios::trunc).write(bytes.data(), static_cast<std::streamsize>(bytes.size()));

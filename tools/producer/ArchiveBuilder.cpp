@@ -136,6 +136,13 @@ void ArchiveBuilder::AddFolder(const std::string& name, const FileOptions& optio
 
 void ArchiveBuilder::BreakSegment() { pendingBreak_ = true; }
 
+std::vector<AddedFile> ArchiveBuilder::Files() const {
+    std::vector<AddedFile> files;
+    for (const Item& item : items_)
+        if (!item.folder) files.push_back({item.name, item.content, item.options});
+    return files;
+}
+
 BuiltArchive ArchiveBuilder::Build() const {
     if (!options_.solid) return BuildPlain(items_);
     ArchiveBuilder inner(options_);

@@ -86,6 +86,13 @@ struct BuiltArchive {
     std::vector<EntryLayout> entries;   // every record written, continuations included
 };
 
+// A file added to a builder, as it was added.
+struct AddedFile {
+    std::string name;
+    std::string_view content;  // valid while the builder lives
+    FileOptions options;
+};
+
 class ArchiveBuilder {
 public:
     explicit ArchiveBuilder(ArchiveOptions options = {});
@@ -104,6 +111,8 @@ public:
     void WriteTo(const std::string& path) const;
 
     const ArchiveOptions& Options() const { return options_; }
+    // Every file added, in order; folders left out.
+    std::vector<AddedFile> Files() const;
 
 private:
     struct Item {

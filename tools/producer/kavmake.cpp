@@ -1,12 +1,14 @@
 // kavmake: writes a .KAV archive from a description (see Description.h).
 //   kavmake DESCRIPTION ARCHIVE
 //   kavmake --exe PROGRAM [--offset N] [--trailer FILE] DESCRIPTION OUTPUT
+//   kavmake --diferencias FROM TO EARLIER_DESCRIPTION NEW_DESCRIPTION OUTPUT
 #include <cstdio>
 #include <fstream>
 #include <iostream>
 #include <string>
 
 #include "Description.h"
+#include "Differences.h"
 
 namespace {
 
@@ -20,13 +22,31 @@ int Usage() {
     std::cerr << "usage: kavmake [--exe PROGRAM [--offset N] [--trailer FILE]] DESCRIPTION OUTPUT\n"
                  "  Writes the archive described (segments beside OUTPUT as .001, .002, ...).\n"
                  "  With --exe, OUTPUT is PROGRAM with the archive appended at offset N\n"
-                 "  (default: PROGRAM's size), padded to 8 bytes, then FILE's bytes.\n";
+                 "  (default: PROGRAM's size), padded to 8 bytes, then FILE's bytes.\n"
+                 "       kavmake --diferencias FROM TO EARLIER_DESCRIPTION NEW_DESCRIPTION OUTPUT\n"
+                 "  Writes the differences from release FROM to release TO (e.g. 12.05 12.06).\n";
     return 2;
 }
 
 }  // namespace
 
+kavmake::ArchiveBuilder Parse(const std::string& path) {
+    const size_t slash = path.find_last_of("/\\");
+    return kavmake::ParseDescription(ReadAll(path), slash == std::string::npos ? "." : path.substr(0, slash));
+}
+
+int Differences(char** argv) {
+    try {
+        kavmake::MakeDifferences(Parse(argv[4]), Parse(argv[5]), argv[2], argv[3]).WriteTo(argv[6]);
+        return 0;
+    } catch (const std::exception& e) {
+        std::cerr << "kavmake: " << e.what() << "\n";
+        return 1;
+    }
+}
+
 int main(int argc, char** argv) {
+    if (argc > 1 && std::string(argv[1]) == "--diferencias") return argc == 7 ? Differences(argv) : Usage();
     std::string exe, trailer, positional[2];
     long long offset = -1;
     int count = 0;
@@ -45,10 +65,7 @@ int main(int argc, char** argv) {
     }
     if (count != 2) return Usage();
     try {
-        const std::string desc = ReadAll(positional[0]);
-        const size_t slash = positional[0].find_last_of("/\\");
-        const std::string dir = slash == std::string::npos ? "." : positional[0].substr(0, slash);
-        const kavmake::ArchiveBuilder b = kavmake::ParseDescription(desc, dir);
+        const kavmake::ArchiveBuilder b = Parse(positional[0]);
         if (exe.empty()) {
             b.WriteTo(positional[1]);
             return 0;
