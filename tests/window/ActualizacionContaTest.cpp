@@ -299,6 +299,15 @@ TEST(Diferencias, FirmadasSeAplicanSinFirmaOAjenasSeRechazan) {
     for (const Caso& c : casos) {
         SCOPED_TRACE(c.nombre);
         Vendedor vendedor;
+        // The served folder outlives the test: the update tests after it
+        // must not find these differences, least of all refused ones.
+        struct Retirar {
+            std::string ruta;
+            ~Retirar() {
+                DeleteFileW(text::Wide(ruta).c_str());
+                DeleteFileW(text::Wide(ruta + ".firma").c_str());
+            }
+        } retirar{vendedor.http.Root() + "\\_descargas_\\externos\\Conta\\" + nombre};
         Instalada inst(std::string("diferencias_") + c.nombre);
         ArchiveBuilder anterior, nueva;
         std::string lib = inst.ficheros["LIB.DLL"];
