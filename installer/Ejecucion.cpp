@@ -183,6 +183,7 @@ void TEjecucion::Instalar() {
     d_.DirCopias.clear();
     copiasPorHacer_.clear();
     reconstruido_.clear();
+    entradasReconstruido_.clear();
     copia_.Olvidar();
     try {
         e_.Bloquear(true);
@@ -422,11 +423,13 @@ bool TEjecucion::PrepararDiferencias(const std::string& nombre) {
         v_.FijarDeRuta("Comprobando: ", ruta);
         e_.ProcesarMensajes();
         const std::vector<diferencias::TEntradaLeida> entradas = e_.LeerArchivo(ruta);
-        const std::string archivo = diferencias::ConstruirArchivo(entradas, instalado);
+        diferencias::TArchivoReconstruido archivo = diferencias::ConstruirArchivo(entradas, instalado);
         const std::string reconstruido = NombreDe(nombre).substr(0, NombreDe(nombre).rfind('.')) + "_ARCHIVO.KAV";
-        e_.EscribirFichero(DirDescargas() + reconstruido, archivo);
+        // Listed first: a write that fails halfway leaves nothing behind.
         if (d_.ListaDescargas) d_.ListaDescargas->insert(DirDescargas() + reconstruido);
+        e_.EscribirFichero(DirDescargas() + reconstruido, archivo.bytes);
         reconstruido_ = reconstruido;
+        entradasReconstruido_ = std::move(archivo.entradas);
         Anotar("Diferencias " + nombre + " aplicadas: " + std::to_string(entradas.size() - 1) + " ficheros en " +
                DirDescargas() + reconstruido);
         return true;
@@ -614,7 +617,10 @@ void TEjecucion::ComprobarArchivos(int primerPaso) {
         e_.ProcesarMensajes();
         std::vector<kav::TFileEntry> entradas;
         try {
-            entradas = e_.ComprobarArchivo(ruta);
+            // The archive rebuilt from the differences was made a moment ago
+            // from results whose digests were checked: reading it whole again
+            // would repeat that check (the extraction still checks every block).
+            entradas = archivo == reconstruido_ ? entradasReconstruido_ : e_.ComprobarArchivo(ruta);
         } catch (const std::exception& e) {
             Anotar("Archivo dañado: " + ruta + ": " + e.what());
             throw EFinEjecucion(TFinEjecucion::ArchivoDanado,

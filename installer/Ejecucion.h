@@ -297,6 +297,7 @@ private:
     // The archive rebuilt from the vendor's differences, extracted in place
     // of the program archive; empty when the update takes the whole archive.
     std::string reconstruido_;
+    std::vector<kav::TFileEntry> entradasReconstruido_;  // as the engine will read them
     // The backup folder of this update, before the first change.
     std::string copiasPorHacer_;
     TCopiaSeguridad copia_;

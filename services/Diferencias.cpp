@@ -3,10 +3,13 @@
 #define ZSTD_STATIC_LINKING_ONLY  // ZSTD_getFrameHeader: the window a frame asks for
 #include <zstd.h>
 
+#include <algorithm>
+#include <cstring>
 #include <map>
 #include <memory>
 #include <set>
 
+#include "ArchiveFormat.h"
 #include "Extractor.h"
 #include "FirmaFicheros.h"
 #include "FormatoTexto.h"
@@ -129,9 +132,9 @@ TManifiesto LeerManifiesto(std::string_view texto) {
     return m;
 }
 
-std::string AplicarParche(std::string_view anterior, std::string_view parche, uint64_t tamanoEsperado) {
-    // Only what the frame's header promises is allocated, and only when it
-    // is the size the manifest names.
+void ComprobarParche(std::string_view parche, uint64_t tamanoEsperado) {
+    // Only what the frame's header promises is ever allocated, and only
+    // when it is the size the manifest names.
     ZSTD_frameHeader cabecera;
     if (tamanoEsperado > kTamanoMaximo || ZSTD_getFrameHeader(&cabecera, parche.data(), parche.size()) != 0 ||
         cabecera.frameType != ZSTD_frame || cabecera.frameContentSize != tamanoEsperado ||
@@ -139,14 +142,24 @@ std::string AplicarParche(std::string_view anterior, std::string_view parche, ui
         Inaplicable("Parche dañado");
     const size_t marco = ZSTD_findFrameCompressedSize(parche.data(), parche.size());
     if (ZSTD_isError(marco) || marco != parche.size()) Inaplicable("Parche dañado");
+}
+
+void AplicarParche(std::string_view anterior, std::string_view parche, char* resultado, uint64_t tamanoEsperado) {
+    ComprobarParche(parche, tamanoEsperado);
     std::unique_ptr<ZSTD_DCtx, LiberarDCtx> ctx(ZSTD_createDCtx());
     if (!ctx) throw Exception("Memoria insuficiente");
-    std::string resultado(static_cast<size_t>(tamanoEsperado), '\0');
     if (ZSTD_isError(ZSTD_DCtx_setParameter(ctx.get(), ZSTD_d_windowLogMax, kVentanaMaximaLog)) ||
         ZSTD_isError(ZSTD_DCtx_refPrefix(ctx.get(), anterior.data(), anterior.size())))
         Inaplicable("Parche dañado");
-    const size_t n = ZSTD_decompressDCtx(ctx.get(), resultado.data(), resultado.size(), parche.data(), parche.size());
+    const size_t n = ZSTD_decompressDCtx(ctx.get(), resultado, static_cast<size_t>(tamanoEsperado), parche.data(),
+                                         parche.size());
     if (ZSTD_isError(n) || n != tamanoEsperado) Inaplicable("Parche dañado");
+}
+
+std::string AplicarParche(std::string_view anterior, std::string_view parche, uint64_t tamanoEsperado) {
+    ComprobarParche(parche, tamanoEsperado);
+    std::string resultado(static_cast<size_t>(tamanoEsperado), '\0');
+    AplicarParche(anterior, parche, resultado.data(), tamanoEsperado);
     return resultado;
 }
 
@@ -203,7 +216,8 @@ std::vector<TEntradaLeida> LeerArchivo(const std::string& archivo, const std::st
     return entradas;
 }
 
-std::string ConstruirArchivo(const std::vector<TEntradaLeida>& entradas, const TLeerInstalado& leerInstalado) {
+TArchivoReconstruido ConstruirArchivo(const std::vector<TEntradaLeida>& entradas,
+                                      const TLeerInstalado& leerInstalado) {
     const TEntradaLeida* manifiesto = nullptr;
     for (const TEntradaLeida& e : entradas)
         if (e.entrada.Name == kNombreManifiesto) {
@@ -215,38 +229,62 @@ std::string ConstruirArchivo(const std::vector<TEntradaLeida>& entradas, const T
     std::map<std::string, const TParche*> porNombre;
     for (const TParche& p : m.parches) porNombre[p.nombre] = &p;
 
-    // The results are kept until the archive is written: the file entries
-    // point into them.
-    std::vector<std::string> resultados;
-    resultados.reserve(entradas.size());
-    std::vector<kav::StoredFile> ficheros;
-    size_t parcheados = 0;
+    // Every entry and its size first, each patch's frame checked against
+    // the size the manifest names: the archive is then written in one
+    // buffer of its final size, each result made in its place.
+    struct TPlan {
+        const TEntradaLeida* entrada;
+        const TParche* parche;  // null: the entry's data as it came
+    };
+    std::vector<TPlan> plan;
+    std::vector<kav::StoredItem> items;
+    uint64_t total = kav::kHeaderFixedSize;
     for (const TEntradaLeida& e : entradas) {
         if (&e == manifiesto || (e.entrada.FileFlags & kav::kFileFolder)) continue;
         const auto p = porNombre.find(e.entrada.Name);
-        if (p == porNombre.end()) {
-            ficheros.push_back({e.entrada, e.datos});
-            continue;
+        const TParche* parche = p == porNombre.end() ? nullptr : p->second;
+        if (parche) {
+            try {
+                ComprobarParche(e.datos, parche->tamanoDespues);
+            } catch (const EDiferenciasInaplicables& x) {
+                Inaplicable(std::string(x.what()) + ": " + parche->nombre);
+            }
         }
-        const TParche& parche = *p->second;
+        const uint64_t tamano = parche ? parche->tamanoDespues : e.datos.size();
+        // With room for its record and block headers: an archive's offsets are 32 bits.
+        total += kav::EncodeFileEntry(e.entrada).size() + tamano +
+                 (tamano / kav::kStoredBlockSize + 1) * kav::kBlockHeaderSize;
+        if (total > kTamanoMaximo) Inaplicable("Las diferencias rehacen más de lo que cabe en un archivo");
+        plan.push_back({&e, parche});
+        items.push_back({e.entrada, static_cast<size_t>(tamano)});
+    }
+    const size_t parcheados =
+        static_cast<size_t>(std::count_if(plan.begin(), plan.end(), [](const TPlan& x) { return x.parche; }));
+    if (parcheados != m.parches.size()) Inaplicable("Faltan parches que nombra el manifiesto de las diferencias");
+
+    const auto hacer = [&](size_t i, char* salida) {
+        const TPlan& x = plan[i];
+        if (!x.parche) {
+            std::memcpy(salida, x.entrada->datos.data(), x.entrada->datos.size());
+            return;
+        }
+        const TParche& parche = *x.parche;
         const std::optional<std::string> instalado = leerInstalado(parche.nombre);
         if (!instalado) Inaplicable("Falta el fichero instalado " + parche.nombre);
         if (instalado->size() != parche.tamanoAntes || firma::Resumen(*instalado) != parche.resumenAntes)
             Inaplicable("El fichero instalado " + parche.nombre + " no es el que esperan las diferencias");
-        std::string resultado;
         try {
-            resultado = AplicarParche(*instalado, e.datos, parche.tamanoDespues);
-        } catch (const EDiferenciasInaplicables& x) {
-            Inaplicable(std::string(x.what()) + ": " + parche.nombre);
+            AplicarParche(*instalado, x.entrada->datos, salida, parche.tamanoDespues);
+        } catch (const EDiferenciasInaplicables& e) {
+            Inaplicable(std::string(e.what()) + ": " + parche.nombre);
         }
-        if (firma::Resumen(resultado) != parche.resumenDespues)
+        if (firma::Resumen(std::string_view(salida, static_cast<size_t>(parche.tamanoDespues))) !=
+            parche.resumenDespues)
             Inaplicable("El resultado de " + parche.nombre + " no es el que nombran las diferencias");
-        resultados.push_back(std::move(resultado));
-        ficheros.push_back({e.entrada, resultados.back()});
-        ++parcheados;
-    }
-    if (parcheados != m.parches.size()) Inaplicable("Faltan parches que nombra el manifiesto de las diferencias");
-    return kav::StoredArchive(ficheros);
+    };
+    TArchivoReconstruido r;
+    r.bytes = kav::StoredArchive(items, hacer, kav::kStoredBlockSize, &r.entradas);
+    return r;
 }
 
 }  // namespace diferencias

@@ -20,7 +20,7 @@
 //
 // The updater rebuilds from it, without touching the installation, a plain
 // archive holding every result and new file with the new release's entry
-// fields (ConstruirArchivo); that archive then goes through the same checks,
+// fields (ConstruirArchivo); that archive then goes through the same
 // per-entry rules, journal and backup as any downloaded archive. Portable.
 #pragma once
 #include <cstdint>
@@ -82,6 +82,11 @@ TManifiesto LeerManifiesto(std::string_view texto);
 // declares exactly `tamanoEsperado` bytes (at most kTamanoMaximo) within
 // the accepted window, or does not decode to that size.
 std::string AplicarParche(std::string_view anterior, std::string_view parche, uint64_t tamanoEsperado);
+// The same into `resultado`, which holds `tamanoEsperado` bytes.
+void AplicarParche(std::string_view anterior, std::string_view parche, char* resultado, uint64_t tamanoEsperado);
+// Only the frame's form: one whole frame declaring `tamanoEsperado` within
+// the accepted window, checked before anything is allocated for it.
+void ComprobarParche(std::string_view parche, uint64_t tamanoEsperado);
 
 // One entry of an archive with its data.
 struct TEntradaLeida {
@@ -104,7 +109,13 @@ using TLeerInstalado = std::function<std::optional<std::string>(const std::strin
 // file, when the manifest is missing or damaged, an entry and the manifest
 // disagree, an installed file is not byte for byte the one its patch
 // expects, a patch is damaged, or a result is not the one the manifest
-// names. Nothing is written.
-std::string ConstruirArchivo(const std::vector<TEntradaLeida>& entradas, const TLeerInstalado& leerInstalado);
+// names. Nothing is written. The entries come with it as the engine will
+// read them back: the run needs not read the archive it has just made.
+struct TArchivoReconstruido {
+    std::string bytes;
+    std::vector<kav::TFileEntry> entradas;
+};
+TArchivoReconstruido ConstruirArchivo(const std::vector<TEntradaLeida>& entradas,
+                                      const TLeerInstalado& leerInstalado);
 
 }  // namespace diferencias

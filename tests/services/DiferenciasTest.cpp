@@ -96,12 +96,18 @@ TEST(ArchivoReconstruido, ElMotorLeeCadaCampo) {
     kav::TFileEntry b;
     b.Name = "vacio.txt";
     b.FileType = 2;
+    kav::TFileEntry c;
+    c.Name = "justo.bin";
     const std::string grande = kavmake::MixedData(200000, 4);  // several blocks, the last one short
-    const std::string bytes = kav::StoredArchive({{a, grande}, {b, ""}});
+    const std::string justo = kavmake::MixedData(2 * kav::kStoredBlockSize, 5);  // blocks exactly full
+    std::vector<kav::TFileEntry> escritas;
+    const std::string bytes =
+        kav::StoredArchive({{a, grande}, {b, ""}, {c, justo}}, kav::kStoredBlockSize, &escritas);
     const std::string ruta = (dir / "R.KAV").string();
     std::ofstream(ruta, std::ios::binary) << bytes;
     const auto leidas = diferencias::LeerArchivo(ruta, (dir / "trabajo").string());
-    ASSERT_EQ(leidas.size(), 2u);
+    ASSERT_EQ(leidas.size(), 3u);
+    EXPECT_EQ(leidas[2].datos, justo);
     const kav::TFileEntry& e = leidas[0].entrada;
     EXPECT_EQ(leidas[0].datos, grande);
     EXPECT_EQ(std::tie(e.Name, e.Date, e.Attr, e.FileType, e.AltName, e.AltFileType, e.TagCount, e.Reserved1),
@@ -109,6 +115,14 @@ TEST(ArchivoReconstruido, ElMotorLeeCadaCampo) {
     EXPECT_EQ(e.Tags, a.Tags);
     EXPECT_EQ(leidas[1].entrada.Name, "vacio.txt");
     EXPECT_EQ(leidas[1].datos, "");
+    // The records the writer reports are the ones the engine reads: the run
+    // plans the update from them without reading the archive again.
+    const auto campos = [](const kav::TFileEntry& x) {
+        return std::tie(x.Name, x.Date, x.Attr, x.Segment, x.Offset, x.PartOffset, x.FileFlags, x.Size, x.Reserved1,
+                        x.Reserved2, x.PackedPartSize, x.FileType, x.AltName, x.AltFileType, x.TagCount, x.Tags);
+    };
+    ASSERT_EQ(escritas.size(), 3u);
+    for (size_t i = 0; i < 3; ++i) EXPECT_TRUE(campos(escritas[i]) == campos(leidas[i].entrada)) << i;
     EXPECT_FALSE(std::filesystem::exists(dir / "trabajo")) << "the work folder goes";
     std::filesystem::remove_all(dir);
 }
