@@ -39,6 +39,8 @@ Medida Medir(const TestServer& s, const std::string& nombre, const std::string& 
              bool cortar, bool cambiar) {
     s.Reset();
     s.Put(nombre, body);
+    // The server's log spans every round: only this download's answers count.
+    const size_t antes = Enviados(s, "/" + nombre).size();
     const uint64_t corte = body.size() / 10 * 9;
     if (cortar) s.SetFault("/" + nombre, "cut:" + std::to_string(corte) + "*1");
     std::string otro = body;
@@ -53,7 +55,7 @@ Medida Medir(const TestServer& s, const std::string& nombre, const std::string& 
     Medida m;
     m.segundos = static_cast<double>(::GetTickCount64() - inicio) / 1000.0;
     const std::vector<uint64_t> enviados = Enviados(s, "/" + nombre);
-    for (size_t i = 1; i < enviados.size(); ++i) m.trasElCorte += enviados[i];
+    for (size_t i = antes + 1; i < enviados.size(); ++i) m.trasElCorte += enviados[i];
     ::DeleteFileW(text::Wide(dir + nombre).c_str());
     return m;
 }
