@@ -391,6 +391,14 @@ void TEjecucion::DescargarPrograma() {
             if (PrepararDiferencias(nombre)) return;
         } catch (const EFicheroNoPublicado&) {
             Anotar("Diferencias " + nombre + " no publicadas: se descarga " + d_.ArchivoPrincipal);
+        } catch (const firma::EFirmaRechazada&) {
+            throw;  // a refusal, not a reason to take another file
+        } catch (const std::exception& e) {
+            // Cut for good, over their cap, an answer the download refuses:
+            // the archive may still come. Not when the user cancelled.
+            if (d_.CancelarPedido) throw;
+            Anotar("Diferencias " + nombre + " no descargadas (" + e.what() + "): se descarga " +
+                   d_.ArchivoPrincipal);
         }
     }
     DescargarArchivo(d_.UrlBaseProgramas, d_.ArchivoPrincipal, d_.TextoProgramaMayusculas());

@@ -145,6 +145,12 @@ TEST(Diferencias, SinUsarlasSeDescargaElArchivoEntero) {
              f.publicados[kDiferencias] = r.Bytes();
          },
          "Falta el manifiesto"},
+        {"descarga fallida",
+         [&](Falso& f) {
+             f.publicados[kDiferencias] = d.Bytes();
+             f.fallosDescarga[kDiferencias] = "Error descargando URL: http://v/" + kDiferencias;
+         },
+         "no descargadas (Error descargando URL"},
         {"archivo dañado",
          [&](Falso& f) {
              std::string b = d.Bytes();
@@ -177,25 +183,49 @@ TEST(Diferencias, SinUsarlasSeDescargaElArchivoEntero) {
 }
 
 // Differences refused for their signature are not a reason to go on with
-// another file: the run stops as for any refused download, untouched, and
-// ends as a refused signature (an unattended run's 5), not as a fallback.
-TEST(Diferencias, RechazadasPorSuFirmaNoSeSigue) {
+// another file, nor is a cancel during their download: the run stops as it
+// would for the archive, untouched, and ends as a refused signature (an
+// unattended run's 5) or as cancelled, not as a fallback.
+TEST(Diferencias, RechazadasOCanceladasNoSeSigue) {
     const Lanzamientos l;
+    const std::string rechazo = "Fichero " + kDiferencias + " rechazado: no coincide con su firma (dañado o alterado).";
+    struct Caso {
+        const char* nombre;
+        std::function<void(Falso&)> alDescargar;
+        TFinEjecucion fin;
+        int codigo;
+    };
+    const Caso casos[] = {
+        {"firma rechazada", [&](Falso&) { throw firma::EFirmaRechazada(rechazo); }, TFinEjecucion::FirmaRechazada, 5},
+        {"cancelada",
+         [&](Falso& f) {
+             f.d.CancelarPedido = true;
+             throw Exception("Error descargando URL: http://v/" + kDiferencias);
+         },
+         TFinEjecucion::Cancelada, 1},
+    };
+    for (const Caso& c : casos) {
+        Falso f = Actualizacion();
+        l.Instalar(f);
+        f.publicados[kDiferencias] = l.Diferencias().Bytes();
+        f.alDescargar = [&](const std::string& nombre) {
+            if (nombre == kDiferencias) c.alDescargar(f);
+        };
+        const auto antes = f.ficheros;
+        f.run.Instalar();
+        EXPECT_FALSE(f.Vio("Descargar:QTR.KAV")) << c.nombre;
+        EXPECT_EQ(f.ficheros, antes) << c.nombre;
+        EXPECT_EQ(PrimerCambio(f), f.log.size()) << c.nombre;
+        EXPECT_EQ(f.d.Fin, c.fin) << c.nombre;
+        EXPECT_EQ(desatendido::CodigoDeFin(f.d.Fin), c.codigo) << c.nombre;
+    }
     Falso f = Actualizacion();
     l.Instalar(f);
-    f.publicados[kDiferencias] = l.Diferencias().Bytes();
-    const std::string rechazo = "Fichero " + kDiferencias + " rechazado: no coincide con su firma (dañado o alterado).";
     f.alDescargar = [&](const std::string& nombre) {
         if (nombre == kDiferencias) throw firma::EFirmaRechazada(rechazo);
     };
-    const auto antes = f.ficheros;
     f.run.Instalar();
-    EXPECT_TRUE(f.Vio("Plano:" + rechazo));
-    EXPECT_FALSE(f.Vio("Descargar:QTR.KAV"));
-    EXPECT_EQ(f.ficheros, antes);
-    EXPECT_EQ(PrimerCambio(f), f.log.size());
-    EXPECT_EQ(f.d.Fin, TFinEjecucion::FirmaRechazada);
-    EXPECT_EQ(desatendido::CodigoDeFin(f.d.Fin), 5);
+    EXPECT_TRUE(f.Vio("Plano:" + rechazo)) << "the refusal is said as any refused file's";
 }
 
 // Only an update from the server to a later release asks for them.
