@@ -69,6 +69,12 @@ struct TDatosControlador {
     TypeVersionesConta VersionesInstaladas;
     TypeVersionesConta DatosWeb;
     uint32_t CodigoCliente = 0;
+    // A support technician asked for an older release on purpose
+    // (/RETROCEDER); the log records it.
+    bool PermitirRetroceso = false;
+    // The newest signed release this run could get is older than the
+    // build's limit: the network may be keeping it on an old release.
+    bool PosibleCongelacion = false;
 
     std::string TextoPrograma() const { return ModoActualizacion ? "Actualización" : "Programa"; }
     std::string TextoProgramaMayusculas() const { return ModoActualizacion ? "ACTUALIZACIÓN" : "PROGRAMA"; }

@@ -40,6 +40,8 @@ Opciones InterpretarSwitches(const std::vector<std::string>& argumentos) {
             if (o.silencio == Silencio::Ninguno) o.silencio = Silencio::Silencioso;
         } else if (m == "/VERYSILENT") {
             o.silencio = Silencio::MuySilencioso;
+        } else if (m == "/RETROCEDER") {
+            o.retroceder = true;
         } else if (m.rfind("/DIR=", 0) == 0) {
             o.carpeta = Valor(a, 5);
             if (o.carpeta->empty()) {

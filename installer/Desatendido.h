@@ -8,6 +8,9 @@
 //   /DIR="folder"      the installation folder
 //   /LOG="file"        the log goes there instead of the temporary folder
 //   /MOTOR=servidor|cliente|no   the database engine's installation
+//   /RETROCEDER        support's deliberate downgrade: an older release is
+//                      installed instead of refused (attended runs too;
+//                      the log records it)
 #pragma once
 #include <optional>
 #include <string>
@@ -29,6 +32,7 @@ struct Opciones {
     // The first switch refused, with the reason; empty when none was. A
     // run with one does nothing but say so.
     std::string error;
+    bool retroceder = false;             // /RETROCEDER
     bool Desatendido() const { return silencio != Silencio::Ninguno; }
 };
 
@@ -57,6 +61,10 @@ enum CodigoSalida : int {
     csVersionMasNueva = 7,
     csBloqueado = 8,
     csOtroError = 9,
+    // The run ended well, but the newest signed release it could get is
+    // older than the build's limit: the network may be keeping this
+    // installation on an old release.
+    csPosibleCongelacion = 10,
 };
 
 // The exit code of a run's end; one that never ended (the start-up failed

@@ -1,5 +1,7 @@
 #include "EfectosWin32.h"
 
+#include <ctime>
+
 #include <windows.h>
 #include <restartmanager.h>
 
@@ -8,6 +10,8 @@
 #include "ExtractorInstalador.h"
 #include "Diario.h"
 #include "FirmaFicheros.h"
+#include "PoliticaFirmas.h"
+#include "Rutas.h"
 #include "FormKavoInstala.h"
 #include "FormatoTexto.h"
 #include "Ini.h"
@@ -284,7 +288,14 @@ void TEfectosWin32::DescargarFichero(const std::string& base, const std::string&
 }
 
 void TEfectosWin32::AvisarServidor(const std::string& url) { f_.AvisarServidor(url); }
-void TEfectosWin32::ComprobarFirma(const std::string& ruta) { firma::ComprobarConClavesDeLaVersion(ruta); }
+// A local run's program archive is published beside the program archives,
+// the engine and support archives among the shared ones.
+void TEfectosWin32::ComprobarFirma(const std::string& ruta) {
+    firma::TPolitica& p = firma::Politica();
+    const std::string nombre = NombreDe(ruta);
+    firma::ComprobarLocal(p, ruta,
+                          (MismaRuta(nombre, NombreDe(f_.ArchivoPrincipal)) ? p.rutaProgramas : p.rutaExternos) + nombre);
+}
 std::string TEfectosWin32::Servidor() { return ::Servidor(); }
 
 void TEfectosWin32::FijarDestinoExtraccion(const std::string& carpeta) { f_.Extractor1.ExtractPath = carpeta; }
@@ -318,6 +329,30 @@ std::vector<diferencias::TEntradaLeida> TEfectosWin32::LeerArchivo(const std::st
 
 void TEfectosWin32::AbortarExtraccion() { f_.Extractor1.RequestAbort(); }
 
+TypeVersion TEfectosWin32::VersionEnArchivo(const std::string& archivo, const kav::TFileEntry& entrada) {
+    // A folder of its own below the temporary one, gone afterwards.
+    const std::string carpeta = ::CarpetaTemporal() + "version_" + std::to_string(::GetCurrentProcessId()) + "\\";
+    ForzarDirectorios(carpeta);
+    struct Borrar {
+        std::string c;
+        ~Borrar() { ::BorrarDirectorio(c, true); }
+    } borrar{carpeta};
+    TExtractorInstalador lector;
+    lector.ErrorAction = kav::eaAbort;
+    lector.SetFileName(archivo);
+    lector.ExtractPath = carpeta;
+    lector.OnExtractFile = [&](kav::TCustomExtractor&, const kav::TFileEntry& e, std::string& destino, bool& aceptar) {
+        aceptar = e.Name == entrada.Name;
+        destino = carpeta;
+    };
+    lector.Open();
+    lector.ExtractFiles();
+    const int32_t codigo = lector.ResultCode();
+    lector.Close();
+    if (codigo == -1) throw Exception("Error leyendo " + archivo);
+    return LeerVersionFichero(carpeta + NombreDe(entrada.Name));
+}
+
 int TEfectosWin32::Mensaje(const std::string& texto, TipoMensaje tipo, BotonesMensaje botones) {
     return ::Mensaje(texto, tipo, botones);
 }
@@ -339,6 +374,8 @@ void TEfectosWin32::BarraTareas(EstadoBarraTareas estado) {
 }
 
 void TEfectosWin32::ProgresoBarraTareas(int posicion, int maximo) { SetTaskbarProgress(posicion, maximo); }
+
+int64_t TEfectosWin32::Ahora() { return static_cast<int64_t>(std::time(nullptr)); }
 
 std::string TEfectosWin32::FechaHoraActual() {
     SYSTEMTIME ahora;

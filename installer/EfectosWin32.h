@@ -56,6 +56,7 @@ public:
     std::vector<kav::TFileEntry> ComprobarArchivo(const std::string& archivo) override;
     void AbortarExtraccion() override;
     std::vector<diferencias::TEntradaLeida> LeerArchivo(const std::string& archivo) override;
+    TypeVersion VersionEnArchivo(const std::string& archivo, const kav::TFileEntry& entrada) override;
     int Mensaje(const std::string& texto, TipoMensaje tipo, BotonesMensaje botones) override;
     void MensajePlano(const std::string& texto) override;
     void TerminarAplicacion() override;
@@ -66,6 +67,7 @@ public:
     void BarraTareas(EstadoBarraTareas estado) override;
     void ProgresoBarraTareas(int posicion, int maximo) override;
     std::string FechaHoraActual() override;
+    int64_t Ahora() override;
 
 private:
     // Opens the journal as it is held: readable by others, neither writable

@@ -5,6 +5,7 @@
 #include "Exception.h"
 #include "FirmaFicheros.h"
 #include "FormatoTexto.h"
+#include "PoliticaFirmas.h"
 #include "Registro.h"
 #include "Rutas.h"
 #include "CustExtractor.h"
@@ -172,6 +173,7 @@ void TEjecucion::Instalar() {
             Mensaje(kNoSeEncuentra + programa, TipoMensaje::Error, BotonesMensaje::Ok);
             Abort();
         }
+        if (!SinRetroceso()) Abort();
     }
     if (!d_.DescargarExternos || d_.ModoLocal) {
         d_.HayExternos = e_.DirectorioExiste(ConBarraFinal(v_.TextoDirPrograma()) + "Externos");
@@ -226,6 +228,58 @@ void TEjecucion::Instalar() {
     Terminar(d_.CancelarPedido && d_.Resultado != rsError ? TFinEjecucion::Cancelada : TFinEjecucion::Error);
     Limpiar();
     Anotar("Fin: " + d_.TextoOperacion() + (completada ? " Correcta" : " sin completar"));
+}
+
+// Never backwards, decided before anything is downloaded: an older release
+// (replayed by a hostile network, a stale mirror or a proxy's cache) would
+// write its older files over the installed ones. A local run is checked
+// against the installed file itself once its archive is read.
+bool TEjecucion::SinRetroceso() {
+    if (d_.ModoLocal) return true;
+    const TypeVersion instalada = d_.VersionesInstaladas.VersionFichero(99);
+    const TypeVersion ofrecida = d_.DatosWeb.VersionFichero(99);
+    if (ofrecida.MayorMenor() >= instalada.MayorMenor()) return true;
+    const std::string versiones = "(instalada " + firma::TextoVersionFirma(instalada.MayorMenor()) + ", ofrecida " +
+                                  firma::TextoVersionFirma(ofrecida.MayorMenor()) + ")";
+    if (d_.PermitirRetroceso) {
+        Anotar("Retroceso deliberado a una versión anterior, pedido con /RETROCEDER " + versiones);
+        return true;
+    }
+    Terminar(TFinEjecucion::VersionMasNueva);
+    Mensaje("La Versión Instalada es Mayor que la que ofrece el servidor " + versiones +
+                ".\r\n\r\nNo se instala una versión anterior. " + d_.TextoOperacion() +
+                " Cancelada. No se ha modificado ningún fichero.",
+            TipoMensaje::Error, BotonesMensaje::Ok);
+    return false;
+}
+
+// Never backwards for the updater either: one older than the running copy
+// would be written over it, and the next update would run the older one.
+void TEjecucion::ComprobarActualizador(const std::string& archivo, const kav::TFileEntry& entrada) {
+    const TypeVersion propia = e_.VersionFichero(d_.ProgramaPropio, false);
+    const TypeVersion traida = e_.VersionEnArchivo(archivo, entrada);
+    if (traida.MayorMenor() >= propia.MayorMenor()) return;
+    const std::string versiones = "(" + firma::TextoVersionFirma(traida.MayorMenor()) + " en el archivo, " +
+                                  firma::TextoVersionFirma(propia.MayorMenor()) + " en ejecución)";
+    if (d_.PermitirRetroceso) {
+        Anotar("Retroceso deliberado del Actualizador, pedido con /RETROCEDER " + versiones);
+        return;
+    }
+    throw EFinEjecucion(TFinEjecucion::VersionMasNueva,
+                        "El Actualizador del archivo " + archivo + " es más antiguo que el que se está ejecutando " +
+                            versiones + ".\r\n\r\n" + d_.TextoOperacion() +
+                            " Cancelada. No se ha modificado ningún fichero.");
+}
+
+// The newest signed release the run could get tells whether the network
+// keeps this office on an old one: the log says so, and an unattended run
+// tells its script through its exit code.
+void TEjecucion::VigilarCongelacion() {
+    const firma::TPolitica& p = firma::Politica();
+    if (!firma::PosibleCongelacion(p, e_.Ahora())) return;
+    d_.PosibleCongelacion = true;
+    Anotar("Posible congelación: la firma más reciente que da el servidor es del " + firma::TextoFecha(p.fechaMasNueva) +
+           ", más de " + std::to_string(firma::SegundosCongelacion() / 86400) + " días antes de hoy");
 }
 
 void TEjecucion::Terminar(TFinEjecucion fin) {
@@ -355,6 +409,7 @@ bool TEjecucion::Descargar() {
             // A cancel confirmed while the last transfer was ending came too
             // late to stop it, but the user still asked to stop the run.
             e_.ProcesarMensajes();
+            VigilarCongelacion();
             if (!d_.CancelarPedido) {
                 v_.TrasDescargar();
                 resultado = true;
@@ -571,7 +626,7 @@ void TEjecucion::ComprobarInstalado(int& primerPaso) {
     const TypeVersion v = e_.VersionFichero(instalado, true);
     const uint32_t registrado = v_.CodigoClienteRegistrado();
     d_.CodigoCliente = registrado != 0 ? registrado : d_.DatosWeb.CodigoCliente();
-    if (d_.ModoLocal && v.MayorMenor() > d_.DatosWeb.VersionFichero(99).MayorMenor()) {
+    if (d_.ModoLocal && v.MayorMenor() > d_.DatosWeb.VersionFichero(99).MayorMenor() && !d_.PermitirRetroceso) {
         Terminar(TFinEjecucion::VersionMasNueva);
         Mensaje("La Versión Instalada es Mayor que la Version de la WEB, asegurate que te has descargado los dos "
                    "ficheros para la instalacion local.",
@@ -637,7 +692,10 @@ void TEjecucion::ComprobarArchivos(int primerPaso) {
                                     " Cancelada. No se ha modificado ningún fichero.");
         }
         int64_t bytes = 0;
-        for (const kav::TFileEntry& entrada : entradas) bytes += entrada.Size;
+        for (const kav::TFileEntry& entrada : entradas) {
+            bytes += entrada.Size;
+            if (entrada.FileType == kTipoActualizador) ComprobarActualizador(ruta, entrada);
+        }
         entradas_.insert(entradas_.end(), entradas.begin(), entradas.end());
         Anotar("Archivo comprobado: " + ruta + ", " + std::to_string(entradas.size()) + " entradas, " +
                std::to_string(bytes) + " bytes");
@@ -874,7 +932,7 @@ bool TEjecucion::Decidir(uint8_t tipo, const std::string& nombre, double fecha, 
 void TEjecucion::ExtraerFichero(const kav::TFileEntry& entrada, std::string& carpeta, bool& aceptar) {
     carpeta = CarpetaDestino(carpeta);
     const std::string nombre = NombreDe(entrada.Name);
-    if (entrada.FileType == 10) {
+    if (entrada.FileType == kTipoActualizador) {
         const std::string ruta = ConBarraFinal(carpeta) + nombre;
         if (d_.NuevoActualizador.empty()) {
             d_.NuevoActualizador = ruta;

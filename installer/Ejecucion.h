@@ -29,6 +29,9 @@ public:
     using Exception::Exception;
 };
 
+// The entry kind of a copy of the updater in an archive.
+inline constexpr uint8_t kTipoActualizador = 10;
+
 // Taskbar progress states the run uses.
 enum class EstadoBarraTareas { Ninguno, Normal };
 
@@ -138,6 +141,11 @@ public:
     // (every block checked); raises the engine's text when any of it is unsound.
     virtual std::vector<diferencias::TEntradaLeida> LeerArchivo(const std::string& archivo) = 0;
 
+    // Major.minor of the program an archive holds in the entry, extracted
+    // into a folder of its own and read there, never where it goes (zeros
+    // when it has no version resource). Raises the engine's text.
+    virtual TypeVersion VersionEnArchivo(const std::string& archivo, const kav::TFileEntry& entrada) = 0;
+
     // The user and the process.
     virtual int Mensaje(const std::string& texto, TipoMensaje tipo, BotonesMensaje botones) = 0;
     virtual void MensajePlano(const std::string& texto) = 0;
@@ -153,6 +161,7 @@ public:
     virtual void BarraTareas(EstadoBarraTareas estado) = 0;
     virtual void ProgresoBarraTareas(int posicion, int maximo) = 0;
     virtual std::string FechaHoraActual() = 0;  // the INI's date-time text
+    virtual int64_t Ahora() = 0;                // seconds since 1970-01-01 UTC
 };
 
 // The folders of an installed copy, as the updater finds them from its own
@@ -271,6 +280,9 @@ private:
     int Mensaje(const std::string& texto, TipoMensaje tipo, BotonesMensaje botones);
     void MensajePlano(const std::string& texto);
     bool ComprobarFirmasLocales();
+    bool SinRetroceso();
+    void ComprobarActualizador(const std::string& archivo, const kav::TFileEntry& entrada);
+    void VigilarCongelacion();
     bool ExtraerPasos();
     void ComprobarInstalado(int& primerPaso);
     void ComprobarArchivos(int primerPaso);

@@ -8,6 +8,7 @@
 #include "Exception.h"
 #include "FirmaFicheros.h"
 #include "Mensajes.h"
+#include "PoliticaFirmas.h"
 #include "Rutas.h"
 #include "Registro.h"
 #include "TextCodec.h"
@@ -144,11 +145,15 @@ void TFFormKavoInstala::Extractor1FileExtracted(const kav::TFileEntry&, const st
 
 // --- start-up -----------------------------------------------------------------
 
-void TFFormKavoInstala::LeerIniEjecutable() {
+std::string TFFormKavoInstala::IniEjecutable() const {
     std::string ini = RutaEjecutable();
     size_t punto = ini.find_last_of('.');
     if (punto != std::string::npos && punto > ini.find_last_of('\\')) ini.resize(punto);
-    ini += ".INI";
+    return ini + ".INI";
+}
+
+void TFFormKavoInstala::LeerIniEjecutable() {
+    const std::string ini = IniEjecutable();
     DescargarExternos = LeerIniBooleano(ini, "EXTERNOS", "DESCARGAR", true);
     ModoLocal = LeerIniBooleano(ini, "PATH", "LOCAL", false);
     if (!ModoLocal) return;
@@ -175,6 +180,7 @@ void TFFormKavoInstala::FormCreate() {
     ArchivoPrincipal = FicheroPrograma();
     UrlBaseProgramas = UrlProgramas();
     UrlBaseExternos = UrlExternos();
+    PrepararPoliticaFirmas();
     if (!ModoActualizacion) LeerIniEjecutable();
     if (!ModoLocal) ListaDescargas = std::make_unique<std::set<std::string>>();
     Plataforma = LeerPlataforma();
@@ -211,6 +217,33 @@ void TFFormKavoInstala::FormCreate() {
     MostrarPagina(0, false);
 }
 
+// What each release file this program fetches or finds beside it must be,
+// before the first of them. The updater keeps the newest release record it
+// accepted in its own settings, so that an older one is refused as a replay
+// in every later run.
+void TFFormKavoInstala::PrepararPoliticaFirmas() {
+    firma::TPolitica& p = firma::Politica();
+    p.producto = CodigoProducto();
+    p.rutaProgramas = firma::RutaPublicada(UrlProgramas());
+    p.rutaExternos = firma::RutaPublicada(UrlExternos());
+    p.ficheroActualizacion = FicheroActualizacion();
+    p.ficheroBeta = FicheroBeta();
+    p.iniBeta = IniBeta();
+    p.ficheroV2 = FicheroV2();
+    p.iniV2 = IniV2();
+    if (!ModoActualizacion) return;
+    const std::string ini = IniEjecutable();
+    const std::string guardada = LeerIniTexto(ini, kSeccionFirmas, kClaveUltimaFirma, "");
+    try {
+        if (!guardada.empty()) p.fechaMinima = firma::LeerFecha(guardada);
+    } catch (const std::exception&) {
+        Anotar("Fecha de la última firma aceptada no válida en " + ini + ": " + guardada);
+    }
+    p.guardarFechaMinima = [ini](int64_t fecha) {
+        EscribirIni(ini, kSeccionFirmas, kClaveUltimaFirma, firma::TextoFecha(fecha));
+    };
+}
+
 void TFFormKavoInstala::Extractor1AfterOpen() {
     Extractor1.OnAfterOpen = nullptr;  // once: later archives are the downloaded ones
     DatosArchivo = Extractor1.Header().UserData.Bytes;
@@ -219,6 +252,7 @@ void TFFormKavoInstala::Extractor1AfterOpen() {
     LSerie->SetCaption(LSerie->Caption() + " " + std::to_string(r.codigoCliente));
     LabelFecha->SetCaption(TextoFecha(r.dia, NombreMes(static_cast<int>(r.mes)), r.anio));
     LabelVersion->SetCaption(TextoVersion(r.major, r.minor, true));
+    firma::Politica().version = (uint32_t(r.major) << 16) | r.minor;
     LabelPrograma->SetCaption("");
     CodigoCliente = r.codigoCliente;
 }

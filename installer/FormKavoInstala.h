@@ -176,6 +176,9 @@ protected:
     void CrearPaginas();
     void EleccionLanzamiento();
     void LeerIniEjecutable();
+    // The executable's own INI: its path with the extension ".INI".
+    std::string IniEjecutable() const;
+    void PrepararPoliticaFirmas();
     void AnadirDescarga(const std::string& ruta);
     TProgresoDescarga ProgresoArranque();
 
@@ -192,6 +195,11 @@ private:
     // Ticks of the watch while the installer's window has not come up.
     int segundosSinInstalador_ = 0;
 };
+
+// Where the updater keeps the moment of the newest release record it
+// accepted (its own INI).
+inline constexpr const char* kSeccionFirmas = "FIRMAS";
+inline constexpr const char* kClaveUltimaFirma = "ULTIMA_REGISTRO";
 
 // The vendor's server address without a final "/" (the paths bring it).
 std::string Servidor();

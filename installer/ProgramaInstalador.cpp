@@ -1,6 +1,7 @@
 #include "ProgramaInstalador.h"
 
 #include "Application.h"
+#include "FirmaFicheros.h"
 #include "ProgramaPropio.h"
 #include "Registro.h"
 #include "Unit_Win7Taskbar.h"
@@ -38,8 +39,19 @@ ProgramaInstalador::ProgramaInstalador() {
     if (opciones_.Desatendido()) ui::SetDialogScript([this](const ui::DialogRequest& p) { return Contestar(p); });
     app.Proteger([&] {
         form_ = std::make_unique<TFMain>();
+        if (opciones_.retroceder) {
+            form_->PermitirRetroceso = true;
+            Anotar("Retroceso permitido con /RETROCEDER: se instalará una versión anterior si es la que se ofrece");
+        }
         app.SetMainForm(form_.get());
-        form_->FormCreate();
+        try {
+            form_->FormCreate();
+        } catch (const firma::EFirmaRechazada&) {
+            // A file refused at start-up (the release record, a release
+            // description) ends the program as the refusal it is.
+            form_->Fin = TFinEjecucion::FirmaRechazada;
+            throw;
+        }
     });
     if (!FormularioListo || opciones_.silencio == desatendido::Silencio::MuySilencioso) return;
     form_->Show();
@@ -80,8 +92,11 @@ int ProgramaInstalador::Ejecutar() {
         }
     }
     // The run's named end; a start-up that failed before naming one is any
-    // other error.
-    const int codigo = fallo_.value_or(form_ ? desatendido::CodigoDeFin(form_->Fin) : desatendido::csOtroError);
+    // other error. A run that ended well on an old release tells a possible
+    // freeze.
+    int codigo = fallo_.value_or(form_ ? desatendido::CodigoDeFin(form_->Fin) : desatendido::csOtroError);
+    if (codigo == desatendido::csHecho && form_ && form_->PosibleCongelacion)
+        codigo = desatendido::csPosibleCongelacion;
     Anotar("Desatendido: fin, código de salida " + std::to_string(codigo));
     return codigo;
 }

@@ -6,6 +6,7 @@
 #include "FrameProgramaConta.h"
 #include "Mensajes.h"
 #include "MotorSistema.h"
+#include "PoliticaFirmas.h"
 #include "ProgramaPropio.h"
 #include "Registro.h"
 
@@ -28,6 +29,7 @@ void TFMain::FormCreate() {
     // Before anything else: every temporary file, the start-up downloads
     // included, goes to the product's own temporary folder.
     PalabraProducto = conta::kNombreProducto;
+    firma::Politica().carpetaClientes = conta::kCarpetaClientes;
     TFFormKavoInstala::FormCreate();
 }
 
@@ -64,6 +66,12 @@ bool TFMain::Preparar() {
             ObtenerFicheroCliente();
         } catch (const EAbort&) {
             throw;
+        } catch (const firma::EFirmaRechazada&) {
+            // A record the vendor did not sign for this installation is an
+            // attack, not a failed download: the run ends here, and the
+            // local mode, which asks the user to fetch files by hand, is
+            // never offered for it.
+            throw;
         } catch (const std::exception& e) {
             if (!MostrarModoLocal(Handle(), e.what(), DirEjecutable, ArchivoPrincipal, UrlBaseProgramas)) {
                 // Neither the server nor local copies: the updater ends here.
@@ -88,7 +96,16 @@ bool TFMain::Preparar() {
     TipoMotor = MotorInstalado(LeerIniTexto(ini, kSeccionMotor, kClavePervasive, ""),
                                LeerIniTexto(ini, kSeccionMotor, kClaveLibreria, ""));
     Anotar("Motor de la instalación: " + PalabraMotor(TipoMotor));
+    // The record the accounting program fetched and names is checked as one
+    // the updater fetches itself would be: against the statement the vendor
+    // published for it (a local one was checked beside the updater).
+    if (IniciadoConArgumento && !ModoLocal)
+        ComprobarConFirmaPublicada(UrlBaseProgramas + conta::kCarpetaClientes + NombreFicheroCliente,
+                                   DirDescargas() + NombreFicheroCliente);
     DatosWeb = LeerVersionesComprimidas(DirDescargas() + NombreFicheroCliente);
+    // From here on the release's archives must be of this release.
+    firma::Politica().version = DatosWeb.VersionFichero(99).MayorMenor();
+    firma::Politica().instalada = VersionesInstaladas.VersionFichero(99).MayorMenor();
     // A local update takes the archive the local dialog asked for.
     if (IniciadoConArgumento && !ModoLocal && EsVersionSiguiente()) ArchivoPrincipal = FicheroActualizacion();
     LabelFecha->SetCaption(TextoFecha(DatosWeb.Dia(), NombreMes(static_cast<int>(DatosWeb.Mes())), DatosWeb.Anio()));
@@ -127,8 +144,9 @@ void TFMain::ActivarModoLocal() {
 // Both files are checked against their signatures before they are read, as
 // downloads would be.
 bool TFMain::FicheroClienteAlLado(const std::string& urlClientes) {
+    firma::TPolitica& politica = firma::Politica();
     if (NombreFicheroCliente.empty()) {
-        firma::ComprobarConClavesDeLaVersion(DirEjecutable + ArchivoPrincipal);
+        firma::ComprobarLocal(politica, DirEjecutable + ArchivoPrincipal, politica.rutaProgramas + ArchivoPrincipal);
         Extractor1.SetFileName(DirEjecutable + ArchivoPrincipal);
         Extractor1.SFXSize = 0;
         Extractor1.Open();
@@ -142,7 +160,8 @@ bool TFMain::FicheroClienteAlLado(const std::string& urlClientes) {
                                                        ArchivoPrincipal));
         return false;
     }
-    firma::ComprobarConClavesDeLaVersion(DirEjecutable + NombreFicheroCliente);
+    firma::ComprobarLocal(politica, DirEjecutable + NombreFicheroCliente,
+                          politica.rutaProgramas + politica.carpetaClientes + NombreFicheroCliente);
     return true;
 }
 

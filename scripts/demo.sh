@@ -217,9 +217,12 @@ printf '[ACTUALIZACION]\r\nULTIMA_BETA=0\r\n[12.07]\r\nSERIES=120\r\n' > "$srv/C
 
 # Every file published is signed, as the vendor does, with the tests' key:
 # the demo build carries its public key and checks each file it downloads.
-firmar() { "$root/build/native/tools/firma/firma" firmar "$root/tests/support/claves/prueba.secreta" "$1" >/dev/null; }
-firmar "$demo/server"
-firmar "$demo/installer"
+# A statement binds the product, the release, the channel and the path (the
+# server folder is the web root; a single file names its folder's path).
+firmar() { "$root/build/native/tools/firma/firma" firmar "$root/tests/support/claves/prueba.secreta" "$@" --producto QTR >/dev/null; }
+firmar "$demo/server" --version 12.05
+firmar "$srv/Conta/QTRBETA.INI" --version 12.05 --canal beta --ruta _descargas_/externos/Conta
+firmar "$demo/installer" --version 12.05
 
 # --- the vendor's server ----------------------------------------------------------
 rm -f "$demo/port" "$demo/server.log"
@@ -258,7 +261,10 @@ cp "$rel/QTR_1206.KAV" "$srv/Conta/QTR.KAV"
 cp "$rel/QTRACT_1206.KAV" "$srv/Conta/QTRACT.KAV"
 cp "$rel/QTRDIF_12.05_12.06.KAV" "$srv/Conta/"
 cp "$rel/CLI4711_1206.VER" "$srv/Conta/clientes/CLI4711.VER"
-firmar "$demo/server"
+firmar "$demo/server" --version 12.06
+firmar "$srv/Conta/QTRACT.KAV" --version 12.06 --desde 12.05 --ruta _descargas_/externos/Conta
+firmar "$srv/Conta/QTRDIF_12.05_12.06.KAV" --version 12.06 --desde 12.05 --ruta _descargas_/externos/Conta
+firmar "$srv/Conta/QTRBETA.INI" --version 12.06 --canal beta --ruta _descargas_/externos/Conta
 peticiones=$(wc -l < "$demo/server.log")
 if [ $auto = 1 ]; then
     wine_run "$conducir" actualizar 'C:\Kavo\Conta\Programa\' "$cap_win" ||

@@ -35,8 +35,6 @@ namespace descarga {
 // No release file comes near this; it only keeps an endless answer from
 // filling the customer's disk when the caller knows no better size.
 inline constexpr uint64_t kTamanoMaximo = uint64_t(2) << 30;  // 2 GiB
-// A signature file is a few hundred bytes.
-inline constexpr uint64_t kTamanoMaximoFirma = 64 * 1024;
 // A transfer that moves no byte for this long is given up (and retried).
 inline constexpr uint32_t kSinProgresoMs = 60 * 1000;
 // All downloads of one run end within this time from the first one, retries

@@ -5,8 +5,3 @@
 #endif
 
 std::vector<std::string> firma::ClavesDeLaVersion() { return LeerClavesPublicas(KV_CLAVES_PUBLICAS); }
-
-void firma::ComprobarConClavesDeLaVersion(const std::string& ruta) {
-    static const std::vector<std::string> claves = ClavesDeLaVersion();
-    if (!claves.empty()) ComprobarFichero(ruta, claves);
-}

@@ -8,15 +8,20 @@
 // under the name of a good copy, and a cut transfer resumes from the partial
 // file. Whatever fails, or is cancelled, deletes both.
 //
-// A build that carries the vendor's public keys fetches each file's signature
-// beside it and checks it before the caller can open the file; a file that
-// fails is deleted with its signature.
+// A build that carries the vendor's public keys fetches each file's signed
+// statement first (capped at a few kilobytes) and checks it against what the
+// program's policy asks of that path; only then the file, which may not grow
+// past the size its statement names: a longer body is stopped there and
+// refused. The file is checked against the statement before the caller can
+// open it; one that fails is deleted.
 #include <windows.h>
 #include <wininet.h>
 
 #include <algorithm>
 #include <exception>
+#include <optional>
 #include <random>
+#include <string>
 #include <vector>
 
 #include "DescargaLogica.h"
@@ -24,6 +29,7 @@
 #include "FirmaFicheros.h"
 #include "Ficheros.h"
 #include "LibActualizadorComun.h"
+#include "PoliticaFirmas.h"
 #include "LibActualizadorComunRed.h"
 #include "ProcessMessages.h"
 #include "Registro.h"
@@ -271,28 +277,76 @@ void Transferir(const std::string& url, const std::string& ruta, const TProgreso
     }
 }
 
-// Fetches the signature of the file at ruta and checks the file against it,
-// under the name the server published it with; on any failure both are
-// deleted. The signature is not kept: the file was checked before anyone
-// opened it.
-void ComprobarDescarga(const std::string& url, const std::string& ruta, const std::vector<std::string>& claves,
-                       descarga::Limites limites) {
-    const std::string publicado = url.substr(url.find_last_of('/') + 1);
-    const std::string rutaFirma = ruta + firma::kExtensionFirma;
-    limites.tamanoMaximo = descarga::kTamanoMaximoFirma;
+// Whether url is there at all, asked without taking its body: a statement
+// the server does not have means a refusal only for a file it does have.
+bool Publicado(const std::string& url, const std::string& ruta, descarga::Limites limites) {
+    limites.tamanoMaximo = 0;
+    bool publicado = true;
     try {
-        try {
-            Transferir(url + firma::kExtensionFirma, rutaFirma, {}, limites);
-        } catch (const EDescargaNoEncontrada&) {
-            throw firma::EFirmaRechazada("Fichero " + publicado + " rechazado: falta su firma.");
-        }
-        firma::ComprobarFichero(ruta, claves, publicado);
+        Transferir(url, ruta, {}, limites);
+    } catch (const EDescargaNoEncontrada&) {
+        publicado = false;
+    } catch (const EDescargaExcedida&) {
+    }
+    BorrarFichero(ruta, false);
+    return publicado;
+}
+
+// The signed statement of url, fetched before its file (into ruta's
+// signature name, removed again) and checked against what the policy asks
+// of its path. No old copy of the file stays meanwhile.
+firma::TDeclaracion DescargarDeclaracion(const std::string& url, const std::string& ruta,
+                                         const std::vector<std::string>& claves, descarga::Limites limites) {
+    const firma::TEsperado esperado = firma::Esperado(firma::Politica(), firma::RutaPublicada(url));
+    const std::string rutaFirma = ruta + firma::kExtensionFirma;
+    BorrarFichero(ruta, false);
+    std::optional<std::string> texto;
+    try {
+        descarga::Limites deLaFirma = limites;
+        deLaFirma.tamanoMaximo = firma::kMaximoFicheroFirma;
+        Transferir(url + firma::kExtensionFirma, rutaFirma, {}, deLaFirma);
+        texto = firma::LeerFicheroFirma(rutaFirma);
+    } catch (const EDescargaNoEncontrada&) {
+        BorrarFichero(rutaFirma, false);
+        // A file not published at all stays "not found" (an unpublished
+        // release description means no beta).
+        if (!Publicado(url, ruta, limites)) throw EDescargaNoEncontrada("Error descargando URL: " + url);
+        throw firma::EFirmaRechazada(firma::Rechazo(esperado.nombre, "falta su firma"));
+    } catch (const EDescargaExcedida&) {
+        BorrarFichero(rutaFirma, false);
+        throw firma::EFirmaRechazada(firma::Rechazo(esperado.nombre, "su firma es demasiado grande"));
+    } catch (const Exception&) {
+        // The user asked for the file: its statement is how it is fetched.
+        BorrarFichero(rutaFirma, false);
+        throw Exception("Error descargando URL: " + url);
     } catch (...) {
-        BorrarFichero(ruta, false);
         BorrarFichero(rutaFirma, false);
         throw;
     }
     BorrarFichero(rutaFirma, false);
+    if (!texto) throw Exception("Error descargando URL: " + url);
+    return firma::ComprobarDeclaracion(*texto, claves, esperado);
+}
+
+// The file of an accepted statement: no more than the size it names, and
+// the very bytes signed.
+void DescargarDeclarado(const std::string& url, const std::string& ruta, const TProgresoDescarga& progreso,
+                        descarga::Limites limites, const firma::TDeclaracion& d) {
+    // The caller's own cap, when smaller, stays a failed download.
+    const bool firmado = d.tamano < limites.tamanoMaximo;
+    limites.tamanoMaximo = std::min<uint64_t>(limites.tamanoMaximo, d.tamano);
+    try {
+        Transferir(url, ruta, progreso, limites);
+        firma::ComprobarContenido(ruta, d);
+    } catch (const EDescargaExcedida&) {
+        BorrarFichero(ruta, false);
+        if (!firmado) throw;
+        throw firma::EFirmaRechazada(firma::Rechazo(
+            d.nombre, "el servidor envía más de los " + std::to_string(d.tamano) + " bytes de su firma"));
+    } catch (...) {
+        BorrarFichero(ruta, false);
+        throw;
+    }
 }
 
 }  // namespace
@@ -301,9 +355,22 @@ void DescargarFichero(const std::string& urlBase, const std::string& fichero, co
                       const TProgresoDescarga& progreso, const descarga::Limites& limites) {
     const std::string url = urlBase + fichero;
     const std::string ruta = RutaLocal(carpetaDestino, fichero);
-    Transferir(url, ruta, progreso, limites);
     static const std::vector<std::string> claves = firma::ClavesDeLaVersion();
-    if (!claves.empty()) ComprobarDescarga(url, ruta, claves, limites);
+    if (claves.empty()) {
+        Transferir(url, ruta, progreso, limites);
+        return;
+    }
+    const firma::TDeclaracion d = DescargarDeclaracion(url, ruta, claves, limites);
+    DescargarDeclarado(url, ruta, progreso, limites, d);
+    firma::Aceptada(firma::Politica(), d);
+}
+
+void ComprobarConFirmaPublicada(const std::string& url, const std::string& ruta) {
+    static const std::vector<std::string> claves = firma::ClavesDeLaVersion();
+    if (claves.empty()) return;
+    const firma::TDeclaracion d = DescargarDeclaracion(url, ruta + ".publicado", claves, {});
+    firma::ComprobarContenido(ruta, d);
+    firma::Aceptada(firma::Politica(), d);
 }
 
 void EnviarPeticion(const std::string& url) {

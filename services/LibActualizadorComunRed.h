@@ -36,7 +36,10 @@ bool HayConexionInternet();
 // Downloads urlBase + fichero into carpetaDestino (a delimiter is added when
 // missing; empty means CarpetaTemporal()). Always fetched from the server,
 // never from the Internet cache; an older local copy is deleted first.
-// Returns only with the complete file in place. The limits (descarga::Limites)
+// Returns only with the complete file in place. With the vendor's keys the
+// file's signed statement comes first, is checked against the program's
+// policy (PoliticaFirmas.h), and bounds the file's size; a refusal raises
+// firma::EFirmaRechazada ("Fichero NAME rechazado: ..."). The limits (descarga::Limites)
 // cap the file's size (the size the caller expects, if it knows one), the
 // time without progress and the retries; every download of a run also ends
 // by the run's deadline. Transient failures (no answer, a 5xx answer, a cut
@@ -50,6 +53,13 @@ bool HayConexionInternet();
 // comes out of this call unchanged.
 void DescargarFichero(const std::string& urlBase, const std::string& fichero, const std::string& carpetaDestino,
                       const TProgresoDescarga& progreso = {}, const descarga::Limites& limites = {});
+
+// A file that reached this computer by another way than this program's own
+// download (the per-installation record the accounting program fetched and
+// names on the command line) checked against the statement published for
+// url, fetched now, when the build carries the vendor's keys. Raises
+// firma::EFirmaRechazada naming the file, or the download error.
+void ComprobarConFirmaPublicada(const std::string& url, const std::string& ruta);
 
 // One GET of the URL whose answer is not wanted (a report to the vendor's
 // server); each wait is bounded by the time without progress. Raises "Error descargando URL: "

@@ -13,11 +13,12 @@ using namespace desatendido;
 TEST(Desatendido, ReadsTheSwitchesInAnyCaseAndLeavesTheRest) {
     const Opciones o = InterpretarSwitches(
         {"CLI4711.VER", "/verysilent", "/DIR=\"C:\\Mis Programas\\Kavo\"", "/Log=C:\\log.txt", "/MOTOR=Cliente",
-         "/XPOS100", "/SILENT"});
+         "/XPOS100", "/SILENT", "/retroceder"});
     EXPECT_EQ(o.silencio, Silencio::MuySilencioso) << "/SILENT never lowers /VERYSILENT";
     EXPECT_EQ(o.carpeta, "C:\\Mis Programas\\Kavo");
     EXPECT_EQ(o.registro, "C:\\log.txt");
     EXPECT_EQ(o.motor, Motor::Cliente);
+    EXPECT_TRUE(o.retroceder);
     EXPECT_TRUE(o.Desatendido());
 
     EXPECT_EQ(o.error, "");
@@ -25,6 +26,7 @@ TEST(Desatendido, ReadsTheSwitchesInAnyCaseAndLeavesTheRest) {
     const Opciones nada = InterpretarSwitches({"DIR=C:\\x", "SILENT"});
     EXPECT_FALSE(nada.Desatendido()) << "only arguments beginning with / are switches";
     EXPECT_FALSE(nada.carpeta);
+    EXPECT_FALSE(nada.retroceder);
 }
 
 // A script's mistake stops the run before anything happens, and says which

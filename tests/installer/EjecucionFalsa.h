@@ -14,6 +14,7 @@
 #include "Exception.h"
 #include "FirmaFicheros.h"
 #include "FormatoTexto.h"
+#include "PoliticaFirmas.h"
 #include "Diario.h"
 #include "Registro.h"
 
@@ -66,6 +67,9 @@ public:
     // report at which the user cancels (-1: none).
     std::vector<std::pair<uint32_t, uint32_t>> progresos{{0, 0}};
     int cancelarEn = -1;
+    int64_t ahora = 0;  // seconds since 1970 UTC
+    // Versions of the programs archives hold, by entry name (99.00 when not given).
+    std::map<std::string, TypeVersion> versionesEnArchivo;
 
     Falso() {
         d.ListaDescargas = std::make_unique<std::set<std::string>>();
@@ -81,6 +85,17 @@ public:
         return r;
     }
     bool Vio(const std::string& linea) const { return std::find(log.begin(), log.end(), linea) != log.end(); }
+    // Runs the install button; the error it ended with, empty when none (a
+    // silent stop counts as none).
+    std::string InstalarConError() {
+        try {
+            run.Instalar();
+        } catch (const EAbort&) {
+        } catch (const std::exception& e) {
+            return e.what();
+        }
+        return {};
+    }
     size_t Indice(const std::string& linea) const {
         return static_cast<size_t>(std::find(log.begin(), log.end(), linea) - log.begin());
     }
@@ -355,6 +370,10 @@ public:
         return r;
     }
     void AbortarExtraccion() override { log.push_back("Abortar"); }
+    TypeVersion VersionEnArchivo(const std::string&, const kav::TFileEntry& entrada) override {
+        log.push_back("VersionEnArchivo:" + entrada.Name);
+        return versionesEnArchivo.count(entrada.Name) ? versionesEnArchivo[entrada.Name] : TypeVersion{0, 0, 0, 99};
+    }
     int Mensaje(const std::string& texto, TipoMensaje, BotonesMensaje) override {
         log.push_back("Mensaje:" + texto);
         if (respuestas.empty()) return mrOk;
@@ -393,6 +412,7 @@ public:
         log.push_back("Tareas:" + std::to_string(p) + "/" + std::to_string(m));
     }
     std::string FechaHoraActual() override { return "20/11/2026 10:00:00"; }
+    int64_t Ahora() override { return ahora; }
 
     // --- TVentanaEjecucion ---
     void PaginaDescargando() override { log.push_back("PaginaDescargando"); }

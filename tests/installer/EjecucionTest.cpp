@@ -981,16 +981,78 @@ TEST(Actualizacion, ComprobacionesDelProgramaInstalado) {
         Falso f = Actualizacion();
         f.servidor["QTR.KAV"] = {};
         c.preparar(f);
-        std::string error;
-        try {
-            f.run.Instalar();
-        } catch (const EAbort&) {
-        } catch (const std::exception& e) {
-            error = e.what();
-        }
+        const std::string error = f.InstalarConError();
         EXPECT_TRUE(error == c.mensaje || f.Vio(c.mensaje)) << c.nombre << ": " << error;
         EXPECT_EQ(f.Vio("Extraer:" + f.run.DirDescargas() + "QTR.KAV"), c.extrae) << c.nombre;
         EXPECT_EQ(f.Vio("Bloquear"), f.Vio("Desbloquear")) << c.nombre;
+    }
+}
+
+// Never backwards, unless support asked for it on purpose: an older release
+// offered by the server is refused before anything is downloaded, an
+// updater older than the one running while the archive is checked, before
+// the first file changes.
+TEST(Actualizacion, NuncaHaciaAtrasSalvoRetrocesoPedido) {
+    const std::string anterior =
+        "La Versión Instalada es Mayor que la que ofrece el servidor (instalada 10.05, ofrecida 10.04)."
+        "\r\n\r\nNo se instala una versión anterior. Actualización Cancelada. No se ha modificado ningún fichero.";
+    const std::string actualizador =
+        "El Actualizador del archivo " + kTemporal +
+        "QTR.KAV es más antiguo que el que se está ejecutando (0.09 en el archivo, 1.00 en ejecución).\r\n\r\n"
+        "Actualización Cancelada. No se ha modificado ningún fichero.";
+    struct Caso {
+        const char* nombre;
+        uint16_t menorOfrecida;  // of release 10
+        TypeVersion actualizador;  // the archive's; the running one is 1.00
+        bool retroceso;
+        const std::string* rechazo;  // nullptr: the update goes on
+    };
+    const Caso casos[] = {
+        {"lanzamiento anterior", 4, {0, 0, 0, 1}, false, &anterior},
+        {"lanzamiento anterior con /RETROCEDER", 4, {0, 0, 0, 1}, true, nullptr},
+        {"el mismo lanzamiento", 5, {0, 0, 0, 1}, false, nullptr},
+        {"lanzamiento siguiente, actualizador nuevo", 6, {0, 0, 0, 2}, false, nullptr},
+        {"actualizador anterior", 6, {0, 0, 9, 0}, false, &actualizador},
+        {"actualizador anterior con /RETROCEDER", 6, {0, 0, 9, 0}, true, nullptr},
+    };
+    const std::string propio = kPrograma + "Actualizador.exe";
+    for (const Caso& c : casos) {
+        Falso f = Actualizacion();
+        f.d.ProgramaPropio = propio;
+        f.ficheros[propio] = "act 1.00";
+        f.versiones[propio] = TypeVersion{0, 0, 0, 1};
+        f.servidor["QTR.KAV"] = {{"Conta\\Programa\\A.DLL", 1, "a nuevo"},
+                                 {"Conta\\Programa\\Actualizador.exe", 10, "act traido"}};
+        f.versionesEnArchivo["Conta\\Programa\\Actualizador.exe"] = c.actualizador;
+        f.d.DatosWeb.FijarVersionFichero(99, TypeVersion{0, 0, c.menorOfrecida, 10});
+        f.d.PermitirRetroceso = c.retroceso;
+        f.respuestas = {mrNo};
+        const std::string error = f.InstalarConError();
+        const bool sigue = c.rechazo == nullptr;
+        if (!sigue) {
+            EXPECT_TRUE(error == *c.rechazo || f.Vio("Mensaje:" + *c.rechazo)) << c.nombre << ": " << error;
+        }
+        EXPECT_EQ(f.Vio("Descargar:" + f.d.UrlBaseProgramas + "QTR.KAV"), c.rechazo != &anterior) << c.nombre;
+        EXPECT_EQ(f.Vio("Bloquear"), c.rechazo != &anterior) << c.nombre << ": nothing is locked for a refusal";
+        EXPECT_EQ(f.ficheros[kPrograma + "A.DLL"], sigue ? "a nuevo" : "a viejo") << c.nombre;
+        EXPECT_EQ(f.Vio("Ini:" + kPrograma + "CONTA.INI:ACTUALIZACION/ACTUALIZAR=1"), sigue) << c.nombre;
+    }
+}
+
+// The newest signed statement a run could get tells whether the network may
+// be keeping the installation on an old release.
+TEST(Actualizacion, FirmaMasRecienteAntiguaEsPosibleCongelacion) {
+    const int64_t ahora = 1796116200;
+    for (int64_t dias : {60, 61}) {
+        Falso f = Actualizacion();
+        f.servidor["QTR.KAV"] = {};
+        f.ahora = ahora;
+        f.respuestas = {mrNo};
+        firma::Politica().fechaMasNueva = ahora - dias * 86400;
+        f.run.Instalar();
+        firma::Politica().fechaMasNueva = 0;
+        EXPECT_EQ(f.d.PosibleCongelacion, dias == 61) << dias;
+        EXPECT_TRUE(f.Vio("Mensaje:Actualización Correcta\n\r\n\r¿Abrimos la Conta?")) << "the update itself goes on";
     }
 }
 

@@ -3,7 +3,9 @@
 #include <windows.h>
 #include <wininet.h>
 
+#include <algorithm>
 #include <cstdlib>
+#include <ctime>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -45,9 +47,9 @@ const TestServer& TestServer::Get() {
     return server;
 }
 
-std::string TestServer::Put(const std::string& name, const std::string& bytes) const {
+std::string TestServer::Put(const std::string& name, const std::string& bytes, const Publicacion& p) const {
     PutUnsigned(name, bytes);
-    SignWith(name, TestSecretKey());
+    SignWith(name, TestSecretKey(), p);
     return Url(name);
 }
 
@@ -58,12 +60,27 @@ std::string TestServer::PutUnsigned(const std::string& name, const std::string& 
     return Url(name);
 }
 
-void TestServer::SignWith(const std::string& name, const std::string& secretKey) const {
-    SignFileWith(root_ + "\\" + name, secretKey);
+void TestServer::SignWith(const std::string& name, const std::string& secretKey, const Publicacion& p) const {
+    std::string published = name;
+    std::replace(published.begin(), published.end(), '\\', '/');
+    SignFileWith(root_ + "\\" + name, secretKey, published, p);
 }
 
-void SignFileWith(const std::string& path, const std::string& secretKey) {
-    WriteFile(path + firma::kExtensionFirma, firma::Firmar(firma::DeclararFichero(path), secretKey));
+void SignFileWith(const std::string& path, const std::string& secretKey, const std::string& published,
+                  const Publicacion& p) {
+    firma::TDeclaracion d = firma::DeclararFichero(path);
+    const std::string nombre = text::UpperAscii(d.nombre);
+    d.producto = p.producto;
+    const bool registro = nombre.size() > 4 && nombre.compare(nombre.size() - 4, 4, ".VER") == 0;
+    d.ruta = !published.empty() ? published
+                                : "_descargas_/externos/Conta/" + std::string(registro ? "clientes/" : "") + d.nombre;
+    d.canal = p.canal.value_or(nombre.find("BETA") != std::string::npos ? firma::Canal::Beta : firma::Canal::Normal);
+    d.version = p.version.value_or(TestServer::Release());
+    const bool incremental = nombre.size() >= 7 && nombre.compare(nombre.size() - 7, 7, "ACT.KAV") == 0;
+    d.desde = p.desde ? p.desde : (incremental ? std::optional<uint32_t>(d.version - 1) : std::nullopt);
+    if (p.completa) d.desde.reset();
+    d.fecha = p.fecha != 0 ? p.fecha : static_cast<int64_t>(std::time(nullptr));
+    WriteFile(path + firma::kExtensionFirma, firma::Firmar(d, secretKey));
 }
 
 std::string TestSecretKey() { return firma::DesdeHex(KV_TEST_SECRET_KEY, firma::kBytesClaveSecreta); }
@@ -85,6 +102,13 @@ void TestServer::Control(const std::string& query) const {
 void TestServer::SetFault(const std::string& path, const std::string& mode) const {
     Control("fault?path=" + path + "&mode=" + mode);
 }
+
+namespace {
+uint32_t g_release = Version(10, 5);
+}  // namespace
+
+void TestServer::SetRelease(uint16_t mayor, uint16_t menor) { g_release = Version(mayor, menor); }
+uint32_t TestServer::Release() { return g_release; }
 
 void TestServer::Reset() const { Control("reset"); }
 

@@ -15,7 +15,9 @@ using kavmake::ArchiveBuilder;
 namespace {
 
 // Every file and folder below `carpeta`: relative path -> size and hash of
-// the bytes (folders: "<carpeta>").
+// the bytes (folders: "<carpeta>"). The updater's own settings are left
+// out: it keeps there the newest release record it accepted, at start-up,
+// whatever the run then does.
 std::map<std::string, std::string> Arbol(const std::string& carpeta, const std::string& relativa = {}) {
     std::map<std::string, std::string> r;
     WIN32_FIND_DATAW d;
@@ -23,7 +25,7 @@ std::map<std::string, std::string> Arbol(const std::string& carpeta, const std::
     if (h == INVALID_HANDLE_VALUE) return r;
     do {
         const std::string nombre = text::Narrow(d.cFileName);
-        if (nombre == "." || nombre == "..") continue;
+        if (nombre == "." || nombre == ".." || text::UpperAscii(nombre) == "ACTUALIZADOR.INI") continue;
         const std::string ruta = relativa + nombre;
         if (d.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
             r[ruta + "\\"] = "<carpeta>";

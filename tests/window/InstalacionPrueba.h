@@ -61,6 +61,13 @@ inline std::string ProgramaConVersion(uint16_t major, uint16_t minor) {
     return ConVersion(ReadFile(Registrador()), major, minor);
 }
 
+// The bytes with one changed in the middle: what the vendor signed, altered
+// on its way without changing its size.
+inline std::string Alterado(std::string bytes) {
+    bytes[bytes.size() / 2] ^= 0x01;
+    return bytes;
+}
+
 inline std::string IniLeer(const std::string& ini, const char* seccion, const char* clave) {
     wchar_t buf[256];
     DWORD n = GetPrivateProfileStringW(text::Wide(seccion).c_str(), text::Wide(clave).c_str(), L"<nada>", buf, 256,
@@ -76,18 +83,20 @@ inline std::string Escritorio() {
 
 inline bool Existe(const std::string& ruta) { return GetFileAttributesW(text::Wide(ruta).c_str()) != INVALID_FILE_ATTRIBUTES; }
 
-// The vendor's server with the release of these tests: no beta for anyone.
+// The vendor's server with the release of these tests (10.05): no beta for
+// anyone.
 struct Vendedor {
     const TestServer& http = TestServer::Get();
     Vendedor() {
         http.Reset();
+        TestServer::SetRelease(10, 5);
         Conta("QTRBETA.INI", "[ACTUALIZACION]\r\nULTIMA_BETA=01/12/2026 10:00:00\r\n[10.05]\r\nSERIES=1\r\n");
         std::string url = http.Url();
         url.pop_back();
         SetEnvironmentVariableW(L"KAVO_SERVIDOR", text::Wide(url).c_str());
     }
-    void Conta(const std::string& nombre, const std::string& bytes) const {
-        http.Put("_descargas_/externos/Conta/" + nombre, bytes);
+    void Conta(const std::string& nombre, const std::string& bytes, const Publicacion& p = {}) const {
+        http.Put("_descargas_/externos/Conta/" + nombre, bytes, p);
     }
     void Externo(const std::string& nombre, const std::string& bytes) const {
         http.Put("_descargas_/externos/" + nombre, bytes);
@@ -165,7 +174,9 @@ inline void TerminarSinAbrir(const Ventana& v) {
 
 // An installed copy of 10.05 in "<raíz>Contab\Programa\" (not the product's
 // own folder word), started by the accounting program with the record of
-// release 10.06: the incremental archive is the one fetched.
+// release 10.06 (fetched by the accounting program into the temporary
+// folder, and published signed on the server): the incremental archive is
+// the one fetched. The server's release is 10.06 from here on.
 struct Instalada {
     std::string raiz, programa;
     std::map<std::string, std::string> ficheros;  // relative to `programa`
@@ -186,9 +197,16 @@ struct Instalada {
                     {"Util\\LIB.DLL", Pattern(3000, 13)},
                     {"NOTAS.TXT", "del cliente"}};
         for (const auto& [f, bytes] : ficheros) EscribirFichero(programa + f, bytes);
+        Registro(RegistroComprimido(2026, 11, 20, 4711, 10, 6));
+        TestServer::SetRelease(10, 6);
+    }
+    // The record the accounting program fetched and names: in the temporary
+    // folder, and as the vendor published it.
+    void Registro(const std::string& bytes, const Publicacion& p = {}) const {
         std::string temporal = CarpetaTemporalWindows() + "Kavo\\Conta\\";
         SHCreateDirectoryExW(nullptr, text::Wide(temporal).c_str(), nullptr);
-        EscribirFichero(temporal + "PRUEBA.VER", RegistroComprimido(2026, 11, 20, 4711, 10, 6));
+        EscribirFichero(temporal + "PRUEBA.VER", bytes);
+        TestServer::Get().Put("_descargas_/externos/Conta/clientes/PRUEBA.VER", bytes, p);
     }
     Ventana Arrancar(const std::vector<std::string>& args = {"PRUEBA.VER"}) const {
         return prueba::Arrancar(programa + ejecutable, args, programa);

@@ -127,9 +127,7 @@ TEST(PrimeraInstalacionFirmada, ArchivoAlteradoSeRechazaSinEscribirNada) {
     ArchiveBuilder qtr;
     qtr.AddFile("Conta\\Programa\\CONTA.EXE", "programa", Tipo(1));
     vendedor.Conta("QTR.KAV", qtr.Bytes());
-    ArchiveBuilder alterado;
-    alterado.AddFile("Conta\\Programa\\CONTA.EXE", "programa hostil", Tipo(1));
-    vendedor.http.PutUnsigned("_descargas_/externos/Conta/QTR.KAV", alterado.Bytes());
+    vendedor.http.PutUnsigned("_descargas_/externos/Conta/QTR.KAV", Alterado(qtr.Bytes()));
     vendedor.ExternosBtrieve6();
 
     std::string carpeta = CarpetaNueva("firma_alterada");
@@ -176,7 +174,7 @@ TEST(Desatendida, PrimeraInstalacionConCodigoDeSalidaYRegistro) {
          "Instalación Correcta"},
         {"firma", [](const Vendedor& v, const std::string& qtr) {
              v.Conta("QTR.KAV", qtr);
-             v.http.PutUnsigned("_descargas_/externos/Conta/QTR.KAV", qtr + "x");
+             v.http.PutUnsigned("_descargas_/externos/Conta/QTR.KAV", Alterado(qtr));
          },
          5, "Fichero QTR.KAV rechazado: no coincide con su firma"},
         {"descarga",
@@ -298,7 +296,7 @@ TEST(Desatendida, ActualizacionConCodigoDeSalida) {
         act.AddFile("Conta\\Programa\\CONTA.EXE", ProgramaConVersion(10, 6), Tipo(1));
         if (c.relanza) act.AddFile("Conta\\Programa\\Actualizador.exe", ProgramaConVersion(2, 0), Tipo(10));
         vendedor.Conta("QTRACT.KAV", act.Bytes());
-        if (c.alterado) vendedor.http.PutUnsigned("_descargas_/externos/Conta/QTRACT.KAV", act.Bytes() + "x");
+        if (c.alterado) vendedor.http.PutUnsigned("_descargas_/externos/Conta/QTRACT.KAV", Alterado(act.Bytes()));
         const std::string registro = inst.raiz + "actualizacion.log";
         HANDLE bloqueo = c.ocupada ? CreateFileW(text::Wide(inst.raiz + "KAVO.KAVO").c_str(), GENERIC_WRITE, 0, nullptr,
                                                  CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr)
