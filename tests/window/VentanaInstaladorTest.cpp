@@ -362,7 +362,10 @@ TEST_P(Actualizador, ArrancaConElRegistroDeLaInstalacion) {
     CreateDirectoryW(text::Wide(temporal).c_str(), nullptr);
     std::vector<std::string> args;
     if (c.conArgumento) {
+        // Fetched by the accounting program, and published signed by the
+        // vendor: the updater checks the one against the other.
         EscribirFichero(temporal + "PRUEBA.VER", registro);
+        vendedor.Publicar("clientes/PRUEBA.VER", registro);
         args.push_back("PRUEBA.VER");
     } else {
         EscribirFichero(programa + "CONTA.INI", "[ACTUALIZACION]\r\nCODIGOCLIENTE=4711\r\n");
