@@ -75,6 +75,12 @@ struct TDatosControlador {
     // The newest signed release this run could get is older than the
     // build's limit: the network may be keeping it on an old release.
     bool PosibleCongelacion = false;
+    // The URL of the per-installation record the accounting program handed
+    // over when its published statement could not be fetched at start-up
+    // (no server, a timeout, a 5xx): the run fetches it before any archive,
+    // where a network failure is a failed download and a refusal ends the
+    // run. Empty when the record was checked (or needs no check).
+    std::string RegistroPorComprobar;
 
     std::string TextoPrograma() const { return ModoActualizacion ? "Actualización" : "Programa"; }
     std::string TextoProgramaMayusculas() const { return ModoActualizacion ? "ACTUALIZACIÓN" : "PROGRAMA"; }

@@ -296,6 +296,9 @@ void TEfectosWin32::ComprobarFirma(const std::string& ruta) {
     firma::ComprobarLocal(p, ruta,
                           (MismaRuta(nombre, NombreDe(f_.ArchivoPrincipal)) ? p.rutaProgramas : p.rutaExternos) + nombre);
 }
+void TEfectosWin32::ComprobarFirmaPublicada(const std::string& url, const std::string& ruta) {
+    ComprobarConFirmaPublicada(url, ruta);
+}
 std::string TEfectosWin32::Servidor() { return ::Servidor(); }
 
 void TEfectosWin32::FijarDestinoExtraccion(const std::string& carpeta) { f_.Extractor1.ExtractPath = carpeta; }

@@ -48,6 +48,7 @@ public:
                           const Progreso& progreso) override;
     void AvisarServidor(const std::string& url) override;
     void ComprobarFirma(const std::string& ruta) override;
+    void ComprobarFirmaPublicada(const std::string& url, const std::string& ruta) override;
     std::string Servidor() override;
     void FijarDestinoExtraccion(const std::string& carpeta) override;
     std::string DestinoExtraccion() override;

@@ -403,6 +403,7 @@ bool TEjecucion::Descargar() {
         const bool externos = !d_.ModoActualizacion && !d_.HayExternos;
         const std::string motor = PalabraMotor(d_.TipoMotor);
         try {
+            ComprobarRegistroPendiente();
             if (externos) DescargarArchivo(d_.UrlBaseExternos, motor + ".KAV", motor);
             DescargarPrograma();
             if (externos) DescargarArchivo(d_.UrlBaseExternos, "SOPORTE.KAV", "SOPORTE KAVO");
@@ -517,6 +518,23 @@ bool TEjecucion::ComprobarFirmasLocales() {
         return false;
     }
     return true;
+}
+
+// The record the run's versions come from is checked before any archive is
+// fetched for it. Here, unlike at start-up, a server that cannot be reached
+// is what it is for the archives: a failed download.
+void TEjecucion::ComprobarRegistroPendiente() {
+    if (d_.RegistroPorComprobar.empty()) return;
+    v_.FijarPosicionBarra(0);
+    v_.FijarTituloProgreso(" COMPROBANDO " + d_.NombreFicheroCliente + " ");
+    try {
+        e_.ComprobarFirmaPublicada(d_.RegistroPorComprobar, DirDescargas() + d_.NombreFicheroCliente);
+    } catch (const std::exception& e) {
+        Anotar("Comprobación fallida de " + d_.RegistroPorComprobar + ": " + e.what());
+        throw;
+    }
+    Anotar("Comprobado " + d_.RegistroPorComprobar + " con su firma publicada");
+    d_.RegistroPorComprobar.clear();
 }
 
 void TEjecucion::DescargarArchivo(const std::string& base, const std::string& nombre, const std::string& etiqueta) {

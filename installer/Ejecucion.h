@@ -123,6 +123,10 @@ public:
     // it, when the build carries the vendor's keys; raises naming the file.
     // Downloads are checked by the download itself.
     virtual void ComprobarFirma(const std::string& ruta) = 0;
+    // Checks the file at ruta, which reached this computer by another way,
+    // against the statement published for url, fetched now; raises the
+    // refusal (firma::EFirmaRechazada) or the download's error.
+    virtual void ComprobarFirmaPublicada(const std::string& url, const std::string& ruta) = 0;
     virtual std::string Servidor() = 0;  // without a final "/"
 
     // The extractor.
@@ -280,6 +284,7 @@ private:
     int Mensaje(const std::string& texto, TipoMensaje tipo, BotonesMensaje botones);
     void MensajePlano(const std::string& texto);
     bool ComprobarFirmasLocales();
+    void ComprobarRegistroPendiente();
     bool SinRetroceso();
     void ComprobarActualizador(const std::string& archivo, const kav::TFileEntry& entrada);
     void VigilarCongelacion();

@@ -98,10 +98,25 @@ bool TFMain::Preparar() {
     Anotar("Motor de la instalación: " + PalabraMotor(TipoMotor));
     // The record the accounting program fetched and names is checked as one
     // the updater fetches itself would be: against the statement the vendor
-    // published for it (a local one was checked beside the updater).
-    if (IniciadoConArgumento && !ModoLocal)
-        ComprobarConFirmaPublicada(UrlBaseProgramas + conta::kCarpetaClientes + NombreFicheroCliente,
-                                   DirDescargas() + NombreFicheroCliente);
+    // published for it (a local one was checked beside the updater). A
+    // statement that was obtained and is refused ends the program here; a
+    // server that cannot be reached now leaves the check to the run, which
+    // makes it before any archive and treats that failure as the failed
+    // download it is, as it would without a server at all.
+    if (IniciadoConArgumento && !ModoLocal) {
+        const std::string url = UrlBaseProgramas + conta::kCarpetaClientes + NombreFicheroCliente;
+        try {
+            ComprobarConFirmaPublicada(url, DirDescargas() + NombreFicheroCliente);
+        } catch (const EAbort&) {
+            throw;
+        } catch (const firma::EFirmaRechazada&) {
+            throw;
+        } catch (const std::exception& e) {
+            RegistroPorComprobar = url;
+            Anotar(std::string("Sin comprobar todavía ") + NombreFicheroCliente + " con su firma publicada (" +
+                   e.what() + "): se comprueba antes de descargar nada");
+        }
+    }
     DatosWeb = LeerVersionesComprimidas(DirDescargas() + NombreFicheroCliente);
     // From here on the release's archives must be of this release.
     firma::Politica().version = DatosWeb.VersionFichero(99).MayorMenor();

@@ -284,6 +284,11 @@ public:
         log.push_back("Firma:" + r);
         if (firmasMalas.count(r)) throw firma::EFirmaRechazada("Fichero " + r + " rechazado: falta su firma.");
     }
+    void ComprobarFirmaPublicada(const std::string& url, const std::string& r) override {
+        log.push_back("FirmaPublicada:" + url + ">" + r);
+        if (fallosDescarga.count(url)) throw Exception(fallosDescarga[url]);
+        if (firmasMalas.count(url)) throw firma::EFirmaRechazada("Fichero " + r + " rechazado: no coincide con su firma.");
+    }
     std::string Servidor() override { return "http://v"; }
     void FijarDestinoExtraccion(const std::string& c) override { destino = c; }
     std::string DestinoExtraccion() override { return destino; }

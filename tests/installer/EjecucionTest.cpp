@@ -1056,6 +1056,49 @@ TEST(Actualizacion, FirmaMasRecienteAntiguaEsPosibleCongelacion) {
     }
 }
 
+// The record the accounting program handed over could not be checked at
+// start-up (no server): the run checks it before any archive. A server still
+// out of reach is a failed download (3) with its message; a statement that
+// came and is refused ends the run (5); either way no archive is fetched and
+// nothing changes. Checked, the update goes on and the record is not checked
+// twice.
+TEST(Actualizacion, RegistroSinComprobarSeCompruebaAntesDeLosArchivos) {
+    const std::string url = "http://v/_descargas_/externos/Conta/clientes/PRUEBA.VER";
+    struct Caso {
+        const char* nombre;
+        bool sinServidor, rechazado;
+        int codigo;
+        const char* mensaje;
+    };
+    const Caso casos[] = {
+        {"sin servidor", true, false, 3, "Plano:Error descargando URL: http://v/_descargas_/externos/Conta/clientes/PRUEBA.VER"},
+        {"rechazado", false, true, 5, "Plano:Fichero T:\\Kavo\\Conta\\PRUEBA.VER rechazado: no coincide con su firma."},
+        {"comprobado", false, false, 0, "Mensaje:Actualización Correcta\n\r\n\r¿Abrimos la Conta?"},
+    };
+    for (const Caso& c : casos) {
+        Falso f = Actualizacion();
+        f.servidor["QTR.KAV"] = {{"Conta\\Programa\\A.DLL", 1, "a nuevo"}};
+        f.d.NombreFicheroCliente = "PRUEBA.VER";
+        f.d.RegistroPorComprobar = url;
+        if (c.sinServidor) f.fallosDescarga[url] = "Error descargando URL: " + url;
+        if (c.rechazado) f.firmasMalas.insert(url);
+        f.respuestas = {mrNo};
+        try {
+            f.run.Instalar();
+        } catch (const std::exception&) {
+        }
+        EXPECT_EQ(desatendido::CodigoDeFin(f.d.Fin), c.codigo) << c.nombre;
+        EXPECT_TRUE(f.Vio(c.mensaje)) << c.nombre;
+        const size_t comprobado = f.Indice("FirmaPublicada:" + url + ">" + kTemporal + "PRUEBA.VER");
+        ASSERT_LT(comprobado, f.log.size()) << c.nombre;
+        const bool sigue = c.codigo == 0;
+        EXPECT_EQ(f.Vio("Descargar:" + f.d.UrlBaseProgramas + "QTR.KAV"), sigue) << c.nombre;
+        if (sigue) EXPECT_LT(comprobado, f.Indice("Descargar:" + f.d.UrlBaseProgramas + "QTR.KAV")) << c.nombre;
+        EXPECT_EQ(f.ficheros[kPrograma + "A.DLL"], sigue ? "a nuevo" : "a viejo") << c.nombre;
+        EXPECT_EQ(f.d.RegistroPorComprobar.empty(), sigue) << c.nombre;
+    }
+}
+
 // A local run takes its archives from the folder: one that fails its
 // signature stops the run before the installation is touched.
 TEST(Actualizacion, LocalConArchivoSinFirmaNoTocaNada) {

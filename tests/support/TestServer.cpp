@@ -60,6 +60,12 @@ std::string TestServer::PutUnsigned(const std::string& name, const std::string& 
     return Url(name);
 }
 
+void TestServer::Remove(const std::string& name) const {
+    std::error_code ninguno;
+    std::filesystem::remove(std::filesystem::path(text::Wide(root_ + "\\" + name)), ninguno);
+    std::filesystem::remove(std::filesystem::path(text::Wide(root_ + "\\" + name + firma::kExtensionFirma)), ninguno);
+}
+
 void TestServer::SignWith(const std::string& name, const std::string& secretKey, const Publicacion& p) const {
     std::string published = name;
     std::replace(published.begin(), published.end(), '\\', '/');

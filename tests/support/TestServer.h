@@ -42,6 +42,9 @@ public:
     // The same without a signature: a file the vendor never signed, or one
     // changed after signing when it replaces a signed one.
     std::string PutUnsigned(const std::string& name, const std::string& bytes) const;
+    // The file and its signature taken off the server: what an earlier test
+    // published stays served until then.
+    void Remove(const std::string& name) const;
     // The file's signature replaced by one under another secret key (raw bytes).
     void SignWith(const std::string& name, const std::string& secretKey, const Publicacion& p = {}) const;
     // Fault of one path ("/x.bin"): "404", "500", "short", "slow[:ms]", "large:N",

@@ -108,6 +108,17 @@ TEST(ConfianzaLanzamiento, SoloElLanzamientoFirmadoParaEstaInstalacion) {
                              RegistroComprimido(2026, 11, 20, 4711, 10, 7));
          },
          {"PRUEBA.VER"}, 5, "Fichero PRUEBA.VER rechazado: no coincide con su firma", false},
+        {"registro_sin_comprobar_al_arrancar",
+         [](Escenario& e) {
+             // The statement cannot be had at start-up (the window opens, as
+             // without a server); the run fetches it before any archive and
+             // it does not match what the program handed over.
+             e.inst.Registro(RegistroComprimido(2026, 11, 20, 4711, 10, 6));
+             EscribirFichero(CarpetaTemporalWindows() + "Kavo\\Conta\\PRUEBA.VER",
+                             RegistroComprimido(2026, 11, 20, 4711, 10, 7));
+             e.vendedor.http.SetFault("/_descargas_/externos/Conta/clientes/PRUEBA.VER.firma", "500*4");
+         },
+         {"PRUEBA.VER"}, 5, "Fichero PRUEBA.VER rechazado: no coincide con su firma", false},
         {"registro_ajeno_sin_argumento",
          [](Escenario& e) {
              Publicacion p;
@@ -144,6 +155,8 @@ TEST(ConfianzaLanzamiento, SoloElLanzamientoFirmadoParaEstaInstalacion) {
         EXPECT_EQ(p.CodigoSalida(), c.codigo);
         const std::string log = ReadFile(registro);
         EXPECT_NE(log.find(c.enRegistro), std::string::npos) << log;
+        if (std::string(c.nombre) == "registro_sin_comprobar_al_arrancar")
+            EXPECT_NE(log.find("Sin comprobar todavía PRUEBA.VER"), std::string::npos) << log;
         const bool cambiado = ReadFile(inst.programa + "CONTA.EXE") != instalado;
         EXPECT_EQ(cambiado, c.actualiza || std::string(c.nombre) == "retroceso_pedido");
         EXPECT_EQ(ReadFile(inst.programa + "CONTA.EXE") == ProgramaConVersion(10, 6), c.actualiza);
