@@ -8,7 +8,8 @@
 //                                      (its own content names the release),
 //                                      never older than the newest record
 //                                      accepted before
-//   <programs>/<incremental archive>   the release, starting from the
+//   <programs>/<incremental archive>, <the differences from the installed
+//              release to this one>    the release, starting from the
 //                                      installed version
 //   <programs>/<beta archive>, <V2 archive>   the release, channel beta / V2
 //   <programs>/<beta description>, <V2 description>   channel beta / V2,

@@ -36,6 +36,10 @@ TEST(PoliticaFirmas, AsksEachFileOfTheRunForWhatItIs) {
         {"_descargas_/externos/Conta/QTR.KAV", Canal::Normal, k1006, std::nullopt, 0},
         {"_descargas_/externos/Conta/qtract.kav", Canal::Normal, k1006, k1005, 0},
         {"_descargas_/externos/Conta/QTRBETA.KAV", Canal::Beta, k1006, std::nullopt, 0},
+        // The differences from the installed release to this one, and from
+        // another pair (then a plain program archive of the release).
+        {"_descargas_/externos/Conta/QTRDIF_10.05_10.06.KAV", Canal::Normal, k1006, k1005, 0},
+        {"_descargas_/externos/Conta/QTRDIF_10.04_10.06.KAV", Canal::Normal, k1006, std::nullopt, 0},
         {"_descargas_/externos/Conta/QTRBETA.INI", Canal::Beta, std::nullopt, std::nullopt, 0},
         {"_descargas_/externos/Conta/clientes/CLI4711.VER", Canal::Normal, std::nullopt, std::nullopt, 1000},
         {"_descargas_/externos/Conta/OTRO.KAV", Canal::Normal, k1006, std::nullopt, 0},  // a local INI's name

@@ -82,7 +82,8 @@ void SignFileWith(const std::string& path, const std::string& secretKey, const s
                                 : "_descargas_/externos/Conta/" + std::string(registro ? "clientes/" : "") + d.nombre;
     d.canal = p.canal.value_or(nombre.find("BETA") != std::string::npos ? firma::Canal::Beta : firma::Canal::Normal);
     d.version = p.version.value_or(TestServer::Release());
-    const bool incremental = nombre.size() >= 7 && nombre.compare(nombre.size() - 7, 7, "ACT.KAV") == 0;
+    const bool incremental = (nombre.size() >= 7 && nombre.compare(nombre.size() - 7, 7, "ACT.KAV") == 0) ||
+                             nombre.find("DIF_") != std::string::npos;
     d.desde = p.desde ? p.desde : (incremental ? std::optional<uint32_t>(d.version - 1) : std::nullopt);
     if (p.completa) d.desde.reset();
     d.fecha = p.fecha != 0 ? p.fecha : static_cast<int64_t>(std::time(nullptr));

@@ -13,9 +13,9 @@
 // What the statement of a file the tests publish binds, beside its name,
 // size, digest and path. The defaults: product QTR, the release the test
 // set up (TestServer::SetRelease), channel beta for a name with "BETA" in
-// it, an incremental archive (a name ending in "ACT.KAV") starting from the
-// release before (one minor step down), signed now. Versions are
-// major * 65536 + minor.
+// it, an incremental archive (a name ending in "ACT.KAV") or differences (a
+// name with "DIF_") starting from the release before (one minor step down),
+// signed now. Versions are major * 65536 + minor.
 struct Publicacion {
     std::string producto = "QTR";
     std::optional<firma::Canal> canal;

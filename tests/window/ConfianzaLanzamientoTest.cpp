@@ -78,6 +78,16 @@ TEST(ConfianzaLanzamiento, SoloElLanzamientoFirmadoParaEstaInstalacion) {
          },
          {"PRUEBA.VER"}, 5, "Fichero QTRACT.KAV rechazado: la firma es la de otra versión (10.07, no 10.06).",
          false},
+        {"actualizador_anterior",
+         [](Escenario& e) {
+             // Signed for this release, but its updater is older than the
+             // running one: found while the archive is checked, before the
+             // first file changes.
+             e.act.AddFile("Conta\\Programa\\Actualizador.exe", ProgramaConVersion(0, 9), Tipo(10));
+             e.vendedor.Conta("QTRACT.KAV", e.act.Bytes());
+         },
+         {"PRUEBA.VER"}, 7, "es más antiguo que el que se está ejecutando (0.09 en el archivo, 1.00 en ejecución)",
+         false},
         {"otro_producto",
          [](Escenario& e) {
              Publicacion p;
@@ -160,7 +170,7 @@ TEST(ConfianzaLanzamiento, SoloElLanzamientoFirmadoParaEstaInstalacion) {
         const bool cambiado = ReadFile(inst.programa + "CONTA.EXE") != instalado;
         EXPECT_EQ(cambiado, c.actualiza || std::string(c.nombre) == "retroceso_pedido");
         EXPECT_EQ(ReadFile(inst.programa + "CONTA.EXE") == ProgramaConVersion(10, 6), c.actualiza);
-        if (c.codigo == 5 || c.codigo == 7) {
+        if ((c.codigo == 5 || c.codigo == 7) && std::string(c.nombre) != "actualizador_anterior") {
             // Refused before the program's archive was fetched.
             EXPECT_EQ(vendedor.http.Gets("/_descargas_/externos/Conta/QTRACT.KAV") +
                           vendedor.http.Gets("/_descargas_/externos/Conta/QTR.KAV"),
