@@ -313,13 +313,20 @@ int32_t TEfectosWin32::ExtraerArchivo(const std::string& archivo) {
 
 void TEfectosWin32::CerrarArchivo() { f_.Extractor1.Close(); }
 
-std::vector<kav::TFileEntry> TEfectosWin32::ComprobarArchivo(const std::string& archivo) {
+std::vector<kav::TFileEntry> TEfectosWin32::ComprobarArchivo(const std::string& archivo,
+                                                             const ProgresoLectura& progreso) {
     // An extractor of its own: the window's answers the extraction's events.
     TExtractorInstalador lector;
     lector.ErrorAction = kav::eaAbort;  // no handler: the first fault ends the reading as an error
     lector.SetFileName(archivo);
     std::vector<kav::TFileEntry> entradas;
     lector.OnFileTested = [&](kav::TCustomExtractor&, const kav::TFileEntry& e) { entradas.push_back(e); };
+    // The engine's next report after an abort request raises EAbort.
+    lector.OnFileProgress = [&](kav::TArchiverRoot&, int32_t porcentaje) {
+        bool cancelar = false;
+        progreso(porcentaje, cancelar);
+        if (cancelar) lector.RequestAbort();
+    };
     lector.TestFiles();
     const int32_t codigo = lector.ResultCode();
     lector.Close();

@@ -54,7 +54,8 @@ public:
     std::string DestinoExtraccion() override;
     int32_t ExtraerArchivo(const std::string& archivo) override;
     void CerrarArchivo() override;
-    std::vector<kav::TFileEntry> ComprobarArchivo(const std::string& archivo) override;
+    std::vector<kav::TFileEntry> ComprobarArchivo(const std::string& archivo,
+                                                  const ProgresoLectura& progreso) override;
     void AbortarExtraccion() override;
     std::vector<diferencias::TEntradaLeida> LeerArchivo(const std::string& archivo) override;
     TypeVersion VersionEnArchivo(const std::string& archivo, const kav::TFileEntry& entrada) override;

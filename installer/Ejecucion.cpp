@@ -696,12 +696,24 @@ void TEjecucion::ComprobarArchivos(int primerPaso) {
         if (!e_.FicheroExiste(ruta)) continue;  // the extraction loop says what follows
         v_.FijarDeRuta("Comprobando: ", ruta);
         e_.ProcesarMensajes();
+        if (d_.CancelarPedido) return;
         std::vector<kav::TFileEntry> entradas;
         try {
             // The archive rebuilt from the differences was made a moment ago
             // from results whose digests were checked: reading it whole again
             // would repeat that check (the extraction still checks every block).
-            entradas = archivo == reconstruido_ ? entradasReconstruido_ : e_.ComprobarArchivo(ruta);
+            // Otherwise as long as an extraction: the window shows how far it
+            // is and stays alive, and a cancel confirmed meanwhile stops the
+            // reading.
+            entradas = archivo == reconstruido_ ? entradasReconstruido_
+                                                : e_.ComprobarArchivo(ruta, [this](int porcentaje, bool& cancelar) {
+                                                      ProgresoFichero(porcentaje);
+                                                      e_.ProcesarMensajes();
+                                                      cancelar = d_.CancelarPedido;
+                                                  });
+        } catch (const EAbort&) {
+            if (d_.CancelarPedido) return;
+            throw;
         } catch (const std::exception& e) {
             Anotar("Archivo dañado: " + ruta + ": " + e.what());
             throw EFinEjecucion(TFinEjecucion::ArchivoDanado,

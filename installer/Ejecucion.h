@@ -135,11 +135,15 @@ public:
     // Opens the archive and extracts it; the result code the engine left.
     virtual int32_t ExtraerArchivo(const std::string& archivo) = 0;
     virtual void CerrarArchivo() = 0;
+    // Told the engine's percentage while an archive is read; setting
+    // `cancelar` stops the reading.
+    using ProgresoLectura = std::function<void(int porcentaje, bool& cancelar)>;
     // Reads the whole archive through the engine without writing anything
     // (every block's checksum, the inflate, every entry's size, every
     // segment) and returns its entries; raises the engine's text when any
-    // of it is unsound.
-    virtual std::vector<kav::TFileEntry> ComprobarArchivo(const std::string& archivo) = 0;
+    // of it is unsound, EAbort when `progreso` stopped it.
+    virtual std::vector<kav::TFileEntry> ComprobarArchivo(const std::string& archivo,
+                                                          const ProgresoLectura& progreso) = 0;
     virtual void AbortarExtraccion() = 0;
     // Every file entry of the archive with its data, read through the engine
     // (every block checked); raises the engine's text when any of it is unsound.

@@ -357,12 +357,18 @@ public:
         return 1;
     }
     void CerrarArchivo() override { log.push_back("Cerrar"); }
-    std::vector<kav::TFileEntry> ComprobarArchivo(const std::string& archivo) override {
+    std::vector<kav::TFileEntry> ComprobarArchivo(const std::string& archivo,
+                                                  const ProgresoLectura& progreso) override {
         log.push_back("Comprobar:" + archivo);
         const std::string nombre = NombreArchivo(archivo);
         if (corruptos.count(nombre)) throw Exception(corruptos[nombre]);
         std::vector<kav::TFileEntry> r;
         for (const Entrada& e : servidor[nombre]) {
+            // A report per entry read, as the engine's; asked to stop there,
+            // the reading ends as the engine's does.
+            bool cancelar = false;
+            progreso(static_cast<int>((r.size() + 1) * 100 / servidor[nombre].size()), cancelar);
+            if (cancelar) throw EAbort();
             kav::TFileEntry fe;
             fe.Name = e.nombre;
             fe.FileType = e.tipo;
