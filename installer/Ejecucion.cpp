@@ -1,5 +1,6 @@
 #include "Ejecucion.h"
 
+#include <map>
 #include <set>
 
 #include "Exception.h"
@@ -861,33 +862,24 @@ void TEjecucion::AvisarCarpetaDeTodos() {
                permisos::DescribirEscritura(escritura));
 }
 
-// Decidir without asking the product: its decisions may tell the user or
-// change files, which must happen once, during the extraction. Kinds the
-// base rules decide are decided so; the product's own kinds count as
-// written, which at worst asks for room or a free file it did not need.
-bool TEjecucion::PodriaEscribirse(uint8_t tipo, const std::string& nombre, double fecha, std::string& carpeta) {
-    switch (tipo) {
-    case 1:
-    case 2:
-    case 8:
-    case 9: return ReglaAceptarFichero(e_, d_.DirDatos, tipo, nombre, fecha, carpeta);
-    case 3:
-    case 4:
-    case 7:
-    case 10:
-    case 11:
-    case 12: return Decidir(tipo, nombre, fecha, carpeta);
-    default: return true;
-    }
-}
-
 // Every file this run will write, checked before the first one changes:
 // none held open or read-only, the program folder writable, and room on the
 // drive for the new files beside the backup of the old ones.
 void TEjecucion::ComprobarDestino() {
     const std::string base = ConBarraFinal(e_.DestinoExtraccion());
     const std::string cancelada = d_.TextoOperacion() + " Cancelada";
-    int64_t necesario = 0;
+    // The bytes each drive must take, with a folder on it to ask. The
+    // backup moves a replaced file within its drive, which takes no room;
+    // it takes the old size on the backup's drive only where it copies
+    // (the running updater's own file) or crosses drives.
+    std::map<std::string, std::pair<std::string, int64_t>> porUnidad;
+    auto anadir = [&](const std::string& carpeta, int64_t bytes) {
+        auto& u = porUnidad[Minusculas(Unidad(carpeta))];
+        if (u.first.empty()) u.first = carpeta;
+        u.second += bytes;
+    };
+    anadir(base, 0);
+    const std::string copias = copiasPorHacer_.empty() ? base : copiasPorHacer_;
     std::set<std::string> vistos;
     for (const kav::TFileEntry& entrada : entradas_) {
         for (bool alternativo : {false, true}) {
@@ -896,13 +888,16 @@ void TEjecucion::ComprobarDestino() {
             std::string carpeta =
                 CarpetaDestino(kav::EntryDestinationFolder(guardado, e_.DestinoExtraccion(), true));
             const std::string nombre = NombreDe(guardado);
-            if (!PodriaEscribirse(alternativo ? entrada.AltFileType : entrada.FileType, nombre, entrada.Date, carpeta))
+            if (!DecidirDestino(alternativo ? entrada.AltFileType : entrada.FileType, nombre, entrada.Date, carpeta,
+                                false))
                 continue;
             const std::string ruta = ConBarraFinal(carpeta) + nombre;
             if (!vistos.insert(Minusculas(ruta)).second) continue;
-            necesario += entrada.Size;
+            anadir(carpeta, entrada.Size);
             if (!e_.FicheroExiste(ruta)) continue;
-            if (d_.ModoActualizacion) necesario += e_.TamanoFichero(ruta);
+            if (!copiasPorHacer_.empty() &&
+                (MismaRuta(ruta, d_.ProgramaPropio) || Minusculas(Unidad(ruta)) != Minusculas(Unidad(copias))))
+                anadir(copias, e_.TamanoFichero(ruta));
             if (e_.FicheroSoloLectura(ruta))
                 throw Exception("El Fichero " + ruta + "\r\n\r\nes de Sólo Lectura. " + cancelada);
             // The running updater's own file is in use by this very run, and
@@ -918,11 +913,15 @@ void TEjecucion::ComprobarDestino() {
     const std::string programa = d_.ModoActualizacion ? CarpetaDe(v_.RutaProgramaInstalado()) : std::string();
     if (!programa.empty() && !e_.CarpetaEscribible(programa))
         throw Exception("No se puede escribir en la carpeta " + programa + "\r\n\r\n" + cancelada);
-    const int64_t libre = e_.EspacioLibre(base);
-    Anotar("Espacio necesario: " + Tamano(necesario) + "; libre: " + (libre < 0 ? "desconocido" : Tamano(libre)));
-    if (libre >= 0 && libre < necesario)
-        throw Exception("No hay espacio suficiente en la unidad " + Unidad(base) + "\r\n\r\nSe necesitan " +
-                        Tamano(necesario) + " y quedan libres " + Tamano(libre) + ". " + cancelada);
+    for (const auto& [unidad, falta] : porUnidad) {
+        const auto& [carpeta, necesario] = falta;
+        const int64_t libre = e_.EspacioLibre(carpeta);
+        Anotar("Espacio necesario en " + Unidad(carpeta) + ": " + Tamano(necesario) +
+               "; libre: " + (libre < 0 ? "desconocido" : Tamano(libre)));
+        if (libre >= 0 && libre < necesario)
+            throw Exception("No hay espacio suficiente en la unidad " + Unidad(carpeta) + "\r\n\r\nSe necesitan " +
+                            Tamano(necesario) + " y quedan libres " + Tamano(libre) + ". " + cancelada);
+    }
 }
 
 // --- the extractor's events ---------------------------------------------------------
@@ -942,15 +941,15 @@ std::string TEjecucion::CarpetaDestino(std::string carpeta) {
     return carpeta;
 }
 
-// Whether an entry is written, and where; asks only, changes nothing.
-bool TEjecucion::Decidir(uint8_t tipo, const std::string& nombre, double fecha, std::string& carpeta) {
+bool TEjecucion::DecidirDestino(uint8_t tipo, const std::string& nombre, double fecha, std::string& carpeta,
+                                bool avisar) {
     const std::string ruta = ConBarraFinal(carpeta) + nombre;
     switch (tipo) {
     case 3: return d_.TipoMotor == tmBtrieve6 && NingunoMasViejo(ruta, fecha);
     case 4: return (d_.TipoMotor == tmPsql12 || d_.TipoMotor == tmBtrieve12) && NingunoMasViejo(ruta, fecha);
     case 11: return NingunoMasViejo(ruta, fecha);
     case 5:
-    case 6: return v_.AceptarPaquete(nombre);
+    case 6: return v_.AceptarPaquete(nombre, avisar);
     case 13: return v_.AceptarPaqueteAdicional(nombre);
     case 7:
     case 12: return false;
@@ -969,7 +968,7 @@ void TEjecucion::ExtraerFichero(const kav::TFileEntry& entrada, std::string& car
             d_.VersionPrevia = e_.VersionFichero(ruta, false);
         }
     } else {
-        aceptar = Decidir(entrada.FileType, nombre, entrada.Date, carpeta);
+        aceptar = DecidirDestino(entrada.FileType, nombre, entrada.Date, carpeta, true);
     }
     const std::string fichero = ConBarraFinal(carpeta) + nombre;
     const bool existia = aceptar && e_.FicheroExiste(fichero);

@@ -228,7 +228,11 @@ public:
     virtual std::string FicheroBeta() = 0;
     virtual std::string NombreProducto() = 0;
     virtual std::string CodigoProducto() = 0;
-    virtual bool AceptarPaquete(const std::string& fichero) = 0;
+    // The product's per-entry decisions. They ask the file system only: the
+    // check before an update asks them too, and must change nothing. A
+    // package the product does not know is refused, and the user is told
+    // only when `avisar` (the extraction).
+    virtual bool AceptarPaquete(const std::string& fichero, bool avisar) = 0;
     virtual bool AceptarPaqueteAdicional(const std::string& fichero) = 0;
     virtual bool AceptarFichero(uint8_t tipo, const std::string& nombre, double fecha, std::string& carpeta) = 0;
     virtual void OfrecerMotor() = 0;
@@ -266,6 +270,13 @@ public:
     void FinOperacion(int32_t codigoResultado);
     void ErrorExtraccion(const std::string& texto);
 
+    // Whether an entry of `tipo` named `nombre` is written, and into which
+    // folder (`carpeta`: the archive's, with the product's folder word
+    // already replaced; it may change): the one decision the check before
+    // the first change and the extraction share. Asks, changes nothing;
+    // `avisar` as for AceptarPaquete.
+    bool DecidirDestino(uint8_t tipo, const std::string& nombre, double fecha, std::string& carpeta, bool avisar);
+
     // The closing question of an update, and of a first installation once
     // the engine's server is installed: on yes the installed program is
     // started and the application ends, otherwise the window closes.
@@ -299,8 +310,6 @@ private:
     void ProtegerCarpetaPrograma();
     void AvisarCarpetaDeTodos();
     std::string CarpetaDestino(std::string carpeta);
-    bool Decidir(uint8_t tipo, const std::string& nombre, double fecha, std::string& carpeta);
-    bool PodriaEscribirse(uint8_t tipo, const std::string& nombre, double fecha, std::string& carpeta);
     void PrepararCopias();
     std::string ArchivoDelPaso(TPasoExtraccion paso);
     void DescargarPrograma();

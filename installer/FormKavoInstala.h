@@ -52,7 +52,9 @@ public:
     // From the updater's own folder, before anything else is known.
     virtual TCarpetasInstalacion CarpetasInstalacion() = 0;
     virtual bool Preparar() = 0;
-    virtual bool AceptarPaquete(const std::string& fichero) = 0;
+    // `avisar`: tell the user about a package the product does not know
+    // (the extraction does; the check before it asks quietly).
+    virtual bool AceptarPaquete(const std::string& fichero, bool avisar) = 0;
     virtual bool AceptarPaqueteAdicional(const std::string& fichero);
     virtual bool AceptarFichero(uint8_t tipoFichero, const std::string& nombre, double fecha,
                                 std::string& carpetaDestino);

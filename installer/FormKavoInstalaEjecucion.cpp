@@ -66,7 +66,9 @@ public:
     std::string FicheroBeta() override { return f_.FicheroBeta(); }
     std::string NombreProducto() override { return f_.NombreProducto(); }
     std::string CodigoProducto() override { return f_.CodigoProducto(); }
-    bool AceptarPaquete(const std::string& fichero) override { return f_.AceptarPaquete(fichero); }
+    bool AceptarPaquete(const std::string& fichero, bool avisar) override {
+        return f_.AceptarPaquete(fichero, avisar);
+    }
     bool AceptarPaqueteAdicional(const std::string& fichero) override { return f_.AceptarPaqueteAdicional(fichero); }
     bool AceptarFichero(uint8_t tipo, const std::string& nombre, double fecha, std::string& carpeta) override {
         return f_.AceptarFichero(tipo, nombre, fecha, carpeta);

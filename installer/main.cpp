@@ -210,13 +210,13 @@ TCarpetasInstalacion TFMain::CarpetasInstalacion() {
              t.PATHGENERADOR}};
 }
 
-bool TFMain::AceptarPaquete(const std::string& fichero) {
+bool TFMain::AceptarPaquete(const std::string& fichero, bool avisar) {
     switch (conta::DecidirPaquete(Mayusculas(fichero), ModoActualizacion, DatosWeb, VersionesInstaladas)) {
     case conta::DecisionPaquete::Aceptar: return true;
     case conta::DecisionPaquete::Rechazar: return false;
     case conta::DecisionPaquete::Desconocido: break;
     }
-    MensajeError(conta::MensajePaqueteDesconocido(fichero));
+    if (avisar) MensajeError(conta::MensajePaqueteDesconocido(fichero));
     return false;
 }
 

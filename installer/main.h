@@ -21,7 +21,7 @@ public:
     void LeerRutasDatos() override;
     TCarpetasInstalacion CarpetasInstalacion() override;
     bool Preparar() override;
-    bool AceptarPaquete(const std::string& fichero) override;
+    bool AceptarPaquete(const std::string& fichero, bool avisar) override;
     bool AceptarPaqueteAdicional(const std::string&) override { return true; }
     bool AceptarFichero(uint8_t tipoFichero, const std::string& nombre, double fecha,
                         std::string& carpetaDestino) override;

@@ -475,7 +475,7 @@ public:
     std::string FicheroBeta() override { return "QTRBETA.KAV"; }
     std::string NombreProducto() override { return producto; }
     std::string CodigoProducto() override { return "QTR"; }
-    bool AceptarPaquete(const std::string& f) override { return f != "RARO.BPL"; }
+    bool AceptarPaquete(const std::string& f, bool) override { return f != "RARO.BPL"; }
     bool AceptarPaqueteAdicional(const std::string&) override { return false; }
     bool AceptarFichero(uint8_t tipo, const std::string& nombre, double fecha, std::string& carpeta) override {
         return ReglaAceptarFichero(*this, d.DirDatos, tipo, nombre, fecha, carpeta);
@@ -503,8 +503,8 @@ const std::string kPrograma = "C:\\Kavo\\Conta\\Programa\\";
 const std::string kTemporal = "T:\\Kavo\\Conta\\";
 
 // An installed copy of 10.05 in C:\Kavo\Conta\Programa\ updated to 10.06.
-Falso Actualizacion() {
-    Falso f;
+// Makes `f` the installed copy an update starts from.
+void ComoActualizacion(Falso& f) {
     f.d.ModoActualizacion = true;
     f.d.NombreFicheroCliente = "CLI.VER";
     TypeVersion v{0, 0, 5, 10};
@@ -519,6 +519,11 @@ Falso Actualizacion() {
     f.ficheros[kPrograma + "B.DLL"] = "b viejo";
     f.ficheros[kPrograma + "NOTAS.TXT"] = "notas";
     f.codigoRegistrado = 4711;
+}
+
+Falso Actualizacion() {
+    Falso f;
+    ComoActualizacion(f);
     return f;
 }
 

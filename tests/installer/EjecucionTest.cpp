@@ -791,12 +791,11 @@ TEST(Comprobacion, ArchivoDanadoNoTocaNada) {
 
 // Before anything changes: every file the release writes is free to
 // replace, the program folder takes new files, and the drive has room for
-// the new files beside the backup of the replaced ones.
+// the new files (the replaced ones move into the backup on the same drive).
 TEST(Comprobacion, DestinoAntesDeCambiarNada) {
-    // The release writes 11 + 13 + 12 bytes over files of 11 + 7 + 5
-    // (CONTA.EXE, A.DLL, NOTAS.TXT) and adds 1 (N.TXT); B.DLL, of kind 2,
-    // stays as it is.
-    const int64_t necesario = 11 + 13 + 12 + 1 + 11 + 7 + 5;
+    // The release writes 11 + 13 + 12 bytes over CONTA.EXE, A.DLL and
+    // NOTAS.TXT and adds 1 (N.TXT); B.DLL, of kind 2, stays as it is.
+    const int64_t necesario = 11 + 13 + 12 + 1;
     struct Caso {
         const char* nombre;
         std::function<void(Falso&)> preparar;
@@ -818,7 +817,7 @@ TEST(Comprobacion, DestinoAntesDeCambiarNada) {
         {"sin permiso de escritura", [](Falso& f) { f.sinEscritura.insert(kPrograma); },
          "No se puede escribir en la carpeta C:\\Kavo\\Conta\\Programa\\\r\n\r\nActualización Cancelada"},
         {"sin espacio", [&](Falso& f) { f.libre = necesario - 1; },
-         "No hay espacio suficiente en la unidad C:\r\n\r\nSe necesitan 60 bytes y quedan libres 59 bytes. "
+         "No hay espacio suficiente en la unidad C:\r\n\r\nSe necesitan 37 bytes y quedan libres 36 bytes. "
          "Actualización Cancelada"},
         {"espacio justo", [&](Falso& f) { f.libre = necesario; }, nullptr},
     };
