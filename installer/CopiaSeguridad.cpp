@@ -163,6 +163,13 @@ std::string TCopiaSeguridad::AntesDeEscribir(const std::string& fichero) {
     return CarpetaDe(ruta);
 }
 
+void TCopiaSeguridad::Retirar(const std::string& fichero) {
+    AntesDeEscribir(fichero);
+    // Still there when this run wrote it already (its line says how to undo
+    // it): it goes now.
+    if (e_.FicheroExiste(fichero)) e_.BorrarFichero(fichero, true);
+}
+
 void TCopiaSeguridad::AntesDeModificar(const std::string& fichero) {
     const std::string motivo = Fuera(e_, fichero, permitidas_);
     if (!motivo.empty()) throw Exception(motivo + ". Actualización Cancelada");

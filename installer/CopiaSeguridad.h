@@ -57,6 +57,10 @@ public:
     // running program's file a folder in the backup, from which
     // ColocarPrograma puts it in place whole.
     std::string AntesDeEscribir(const std::string& ruta);
+    // Removes a file of the installation: into the backup, its line first,
+    // so that undoing puts it back. Raises when it cannot be made safe or
+    // removed; it then stays.
+    void Retirar(const std::string& ruta);
     // Before a file that stays in place (a settings file) is changed.
     void AntesDeModificar(const std::string& ruta);
     // After an archive's extraction: a new copy of the running program

@@ -687,6 +687,21 @@ void TEjecucion::PrepararCopias() {
     e_.EscribirIni(ini, "ACTUALIZACION", "ACTUALIZAR", "1");
 }
 
+// A file that cannot go stays: the program does not use it, and an update
+// is no reason to fail for it.
+void TEjecucion::RetirarObsoletos() {
+    for (const std::string& ruta : v_.FicherosObsoletos()) {
+        if (!e_.FicheroExiste(ruta)) continue;
+        SinErrores([&] {
+            if (copia_.Activa())
+                copia_.Retirar(ruta);
+            else
+                e_.BorrarFichero(ruta, true);
+            Anotar("Retirado el fichero obsoleto " + ruta);
+        });
+    }
+}
+
 // A damaged or cut download must be found before the first file changes,
 // not halfway through the extraction.
 void TEjecucion::ComprobarArchivos(int primerPaso) {
@@ -814,6 +829,7 @@ bool TEjecucion::ExtraerPasos() {
             e_.CerrarArchivo();
             copia_.ColocarPrograma();
             v_.TrasExtraer();
+            RetirarObsoletos();
             if (paso == pePrograma) {
                 if (!d_.ModoActualizacion && !d_.HayExternos) {
                     if (!e_.DirectorioExiste(d_.DirDatos)) e_.CrearCarpeta(d_.DirDatos);

@@ -223,6 +223,10 @@ public:
     virtual void TrasDescargar() = 0;
     virtual void AntesDeExtraer() = 0;
     virtual void TrasExtraer() = 0;
+    // The files the product no longer uses, to go once this archive is
+    // extracted (whole paths). The run removes them through the backup, so
+    // that an update that fails puts them back.
+    virtual std::vector<std::string> FicherosObsoletos() { return {}; }
     virtual void CrearAccesos() = 0;
     virtual void TrasInstalar() = 0;
     virtual std::string FicheroBeta() = 0;
@@ -311,6 +315,7 @@ private:
     void AvisarCarpetaDeTodos();
     std::string CarpetaDestino(std::string carpeta);
     void PrepararCopias();
+    void RetirarObsoletos();
     std::string ArchivoDelPaso(TPasoExtraccion paso);
     void DescargarPrograma();
     std::string DiferenciasAplicables();

@@ -141,6 +141,7 @@ void TFFormKavoInstala::TrasInstalar() {}
 void TFFormKavoInstala::AntesDeInstalar() {}
 void TFFormKavoInstala::AntesDeExtraer() {}
 void TFFormKavoInstala::TrasExtraer() {}
+std::vector<std::string> TFFormKavoInstala::FicherosObsoletos() { return {}; }
 void TFFormKavoInstala::Extractor1FileExtracted(const kav::TFileEntry&, const std::string&) {}
 
 // --- start-up -----------------------------------------------------------------

@@ -71,6 +71,9 @@ public:
     virtual void AntesDeInstalar();
     virtual void AntesDeExtraer();
     virtual void TrasExtraer();
+    // The files the product no longer uses, removed by the run after each
+    // archive (through the backup); none in the base class.
+    virtual std::vector<std::string> FicherosObsoletos();
     virtual std::string CodigoProducto() = 0;
     virtual std::string NombreProducto() = 0;
 

@@ -61,6 +61,7 @@ public:
     void TrasDescargar() override { f_.TrasDescargar(); }
     void AntesDeExtraer() override { f_.AntesDeExtraer(); }
     void TrasExtraer() override { f_.TrasExtraer(); }
+    std::vector<std::string> FicherosObsoletos() override { return f_.FicherosObsoletos(); }
     void CrearAccesos() override { f_.CrearAccesos(); }
     void TrasInstalar() override { f_.TrasInstalar(); }
     std::string FicheroBeta() override { return f_.FicheroBeta(); }

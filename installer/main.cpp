@@ -241,7 +241,10 @@ void TFMain::IniExtraido() {
     if (CodigoCliente != 0) RegistrarCodigoCliente(CarpetaDe(RutaProgramaInstalado()), NombreIniPrograma(), CodigoCliente);
 }
 
-void TFMain::TrasExtraer() {
-    for (const std::string& nombre : conta::ObsoletosABorrar(PasoExtraccion, ModoActualizacion, DirectorioExiste(DirEjecutable)))
-        if (FicheroExiste(DirEjecutable + nombre)) BorrarFichero(DirEjecutable + nombre, false);
+std::vector<std::string> TFMain::FicherosObsoletos() {
+    std::vector<std::string> r;
+    for (const std::string& nombre :
+         conta::ObsoletosABorrar(PasoExtraccion, ModoActualizacion, DirectorioExiste(DirEjecutable)))
+        r.push_back(DirEjecutable + nombre);
+    return r;
 }

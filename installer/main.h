@@ -31,7 +31,7 @@ public:
     std::string IniBeta() override { return conta::kIniBeta; }
     std::string UrlProgramas() override { return Servidor() + conta::kCarpetaWeb; }
     void IniExtraido() override;
-    void TrasExtraer() override;
+    std::vector<std::string> FicherosObsoletos() override;
     std::string CodigoProducto() override { return conta::kCodigoProducto; }
     std::string NombreProducto() override { return conta::kNombreProducto; }
 
