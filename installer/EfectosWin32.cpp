@@ -133,9 +133,6 @@ bool TEfectosWin32::CopiarFichero(const std::string& origen, const std::string& 
     return f && FlushFileBuffers(f.get());
 }
 
-bool TEfectosWin32::CopiarDirectorio(const std::string& origen, const std::string& destino) {
-    return ::CopiarDirectorio(origen, destino, false);
-}
 
 bool TEfectosWin32::BorrarDirectorio(const std::string& carpeta) {
     // A folder that is a link goes as a link, never with what it leads to.

@@ -23,7 +23,6 @@ public:
     void CrearCarpeta(const std::string& carpeta) override;
     void MoverFichero(const std::string& origen, const std::string& destino) override;
     bool CopiarFichero(const std::string& origen, const std::string& destino) override;
-    bool CopiarDirectorio(const std::string& origen, const std::string& destino) override;
     bool BorrarDirectorio(const std::string& carpeta) override;
     bool BorrarFichero(const std::string& ruta, bool lanzar) override;
     bool BorrarCarpetaVacia(const std::string& carpeta) override;

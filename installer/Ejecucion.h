@@ -63,8 +63,6 @@ public:
     virtual void MoverFichero(const std::string& origen, const std::string& destino) = 0;  // raises
     // The copy is on disk when it returns true.
     virtual bool CopiarFichero(const std::string& origen, const std::string& destino) = 0;
-    // Copies the files directly in `origen` into `destino`; false when one failed.
-    virtual bool CopiarDirectorio(const std::string& origen, const std::string& destino) = 0;
     virtual bool BorrarDirectorio(const std::string& carpeta) = 0;  // with its contents
     virtual bool BorrarFichero(const std::string& ruta, bool lanzar) = 0;
     virtual bool BorrarCarpetaVacia(const std::string& carpeta) = 0;  // false when it is not empty
@@ -205,7 +203,6 @@ public:
     virtual int MaximoBarra() = 0;
     virtual void FijarMaximoBarra(int maximo) = 0;
     virtual void FijarPosicionBarra(int posicion) = 0;
-    virtual std::pair<int, int> PosicionVentana() = 0;  // left, top
     virtual void CerrarVentana() = 0;                  // through the close query
     virtual std::string VersionInformada() = 0;
     // Starts a newer copy of the updater met in the archive and ends this

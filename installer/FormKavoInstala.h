@@ -107,17 +107,13 @@ public:
     void Bloquear(bool activar);
     // The install button's run (and Enter in the folder edit).
     void Instalar();
-    bool Descargar();
-    bool Extraer();
-    void DescargarArchivo(const std::string& base, const std::string& nombre, const std::string& etiqueta);
-    void ProgresoDescarga(uint32_t progreso, uint32_t maximo, bool& cancelar);
     bool RelanzarActualizador();
     bool HayBeta();
     bool HayV2();
     std::string VersionInformada() const;
     void AvisarServidor(const std::string& url);
 
-    // --- pages (Part of the window's behaviour) ----------------------------
+    // --- pages -------------------------------------------------------------
     void MostrarPagina(int indice, bool desactivarActual);
     void PaginaDescargando();
     void PaginaInstalando();
@@ -166,10 +162,8 @@ public:
     // Whether an engine installer is still being watched.
     bool InstalandoMotor() const { return Timer3.Enabled(); }
 
-    // The run of the install button, and the side effects it goes through
-    // (tests of the window give it other ones).
+    // The run of the install button.
     TEjecucion& Ejecucion();
-    void UsarEfectos(std::unique_ptr<TEfectos> efectos);
     // Ends the application with no exit question.
     void TerminarSinPregunta();
 

@@ -43,10 +43,6 @@ public:
     int MaximoBarra() override { return Pagina().ProgressBar1->Max(); }
     void FijarMaximoBarra(int maximo) override { Pagina().ProgressBar1->SetMax(maximo); }
     void FijarPosicionBarra(int posicion) override { ::PosicionBarra(Pagina().ProgressBar1->Handle(), posicion); }
-    std::pair<int, int> PosicionVentana() override {
-        forms::Limites p = f_.PosicionEnPantalla();
-        return {p.x, p.y};
-    }
     void CerrarVentana() override { f_.Close(); }
     std::string VersionInformada() override { return f_.VersionInformada(); }
     bool RelanzarActualizador() override { return f_.RelanzarActualizador(); }
@@ -98,26 +94,12 @@ TEjecucion& TFFormKavoInstala::Ejecucion() {
     return *ejecucion_;
 }
 
-void TFFormKavoInstala::UsarEfectos(std::unique_ptr<TEfectos> efectos) {
-    ejecucion_.reset();
-    efectos_ = std::move(efectos);
-}
-
 void TFFormKavoInstala::TerminarSinPregunta() {
     cierreSinPregunta_ = true;
     forms::Application().Terminate();
 }
 
 void TFFormKavoInstala::Instalar() { Ejecucion().Instalar(); }
-bool TFFormKavoInstala::Descargar() { return Ejecucion().Descargar(); }
-bool TFFormKavoInstala::Extraer() { return Ejecucion().Extraer(); }
-void TFFormKavoInstala::DescargarArchivo(const std::string& base, const std::string& nombre,
-                                         const std::string& etiqueta) {
-    Ejecucion().DescargarArchivo(base, nombre, etiqueta);
-}
-void TFFormKavoInstala::ProgresoDescarga(uint32_t progreso, uint32_t maximo, bool& cancelar) {
-    Ejecucion().ProgresoDescarga(progreso, maximo, cancelar);
-}
 
 void TFFormKavoInstala::bInstalarClick() { Instalar(); }
 void TFFormKavoInstala::bCancelarClick() { Ejecucion().Cancelar(); }

@@ -145,14 +145,6 @@ public:
         Foto();
         return true;
     }
-    bool CopiarDirectorio(const std::string& o, const std::string& dst) override {
-        bool ok = true;
-        const std::string c = ConBarraFinal(o);
-        for (const auto& [k, v] : std::map<std::string, std::string>(ficheros))
-            if (k.rfind(c, 0) == 0 && k.find('\\', c.size()) == std::string::npos)
-                ok = CopiarFichero(k, ConBarraFinal(dst) + k.substr(c.size())) && ok;
-        return ok;
-    }
     bool BorrarDirectorio(const std::string& carpeta) override {
         const std::string c = ConBarraFinal(carpeta);
         // A running program's file stays, and so does its folder.
@@ -450,7 +442,6 @@ public:
     int MaximoBarra() override { return maximo; }
     void FijarMaximoBarra(int m) override { maximo = m; }
     void FijarPosicionBarra(int p) override { barra = p; }
-    std::pair<int, int> PosicionVentana() override { return {10, 20}; }
     void CerrarVentana() override { log.push_back("Cerrar ventana"); }
     std::string VersionInformada() override { return "10.05"; }
     bool relanza = false;  // the archive brought a newer updater
