@@ -230,12 +230,18 @@ void TArchiverRoot::AdjustStartOffset(const std::string& fileName) {
 void TArchiverRoot::OpenArchiveFile() {
     stream_.Close();
     AdjustStartOffset(fileName_);
-    int32_t attributes = os::FileAttributes(fileName_);
-    readOnlyFile_ = attributes >= 0 && (attributes & os::kAttrReadOnly);
-    bool ok = readOnlyFile_ ? stream_.Open(fileName_, os::Share::DenyWrite) : stream_.Open(fileName_, GetOpenMode());
-    if (!ok && !readOnlyFile_) {
+    bool ok;
+    if (heldFile_ && fileName_ == heldName_) {
         readOnlyFile_ = true;
-        ok = stream_.Open(fileName_, os::Share::DenyWrite);
+        ok = stream_.Open(*heldFile_);
+    } else {
+        int32_t attributes = os::FileAttributes(fileName_);
+        readOnlyFile_ = attributes >= 0 && (attributes & os::kAttrReadOnly);
+        ok = readOnlyFile_ ? stream_.Open(fileName_, os::Share::DenyWrite) : stream_.Open(fileName_, GetOpenMode());
+        if (!ok && !readOnlyFile_) {
+            readOnlyFile_ = true;
+            ok = stream_.Open(fileName_, os::Share::DenyWrite);
+        }
     }
     if (!ok) throw EArchiver(Format(messages_->CannotOpenFile, fileName_.c_str()));
     try {

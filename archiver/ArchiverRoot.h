@@ -82,6 +82,14 @@ public:
     TErrorAction ErrorAction = eaAsk;
     const std::string& FileName() const { return fileName_; }
     void SetFileName(const std::string& value);
+    // While set, the archive named `name` is read through `file`, a file the
+    // caller holds open, and never opened again by its path: what was
+    // checked is what is read, whatever the path names meanwhile. The file
+    // must stay open while the archive is; nullptr forgets it.
+    void UseHeldFile(const std::string& name, const os::File* file) {
+        heldName_ = name;
+        heldFile_ = file;
+    }
     std::string Filter = "*.*";
     TLanguage Language() const { return language_; }
     void SetLanguage(TLanguage value);
@@ -228,6 +236,8 @@ private:
 
     int32_t blockSize_ = 65536;
     std::string fileName_;
+    std::string heldName_;
+    const os::File* heldFile_ = nullptr;
     TLanguage language_ = TLanguage::lgAutomatic;
 };
 

@@ -47,6 +47,13 @@ bool FileStream::Open(const std::string& path, os::Share share) {
     return true;
 }
 
+bool FileStream::Open(const os::File& held) {
+    Close();
+    if (!file_.Duplicate(held)) return false;
+    size_ = file_.Size();
+    return true;
+}
+
 void FileStream::Close() {
     file_.Close();
     pos_ = size_ = 0;

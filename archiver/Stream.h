@@ -62,6 +62,8 @@ public:
     static std::unique_ptr<FileStream> OpenRead(const std::string& path);
     // False when the file cannot be opened.
     bool Open(const std::string& path, os::Share share = os::Share::DenyWrite);
+    // Reads the file another holder keeps open (a duplicate of its handle).
+    bool Open(const os::File& held);
     void Close();
     bool IsOpen() const { return file_.IsOpen(); }
 

@@ -41,7 +41,7 @@ std::string TFFormKavoInstala::VersionInformada() const { return ::VersionInform
 bool TFFormKavoInstala::HayBeta() {
     const std::string nombre = IniBeta();
     if (!DescargarDescripcion(UrlBaseProgramas, nombre, DirDescargas(), ProgresoArranque())) return false;
-    const std::string descripcion = CarpetaTemporal() + nombre;
+    const std::string descripcion = DirDescargas() + nombre;
     // A download like the archives: it goes at exit, however the run ends.
     AnadirDescarga(descripcion);
     if (!FicheroExiste(descripcion)) return false;
@@ -66,7 +66,7 @@ bool TFFormKavoInstala::HayV2() {
     const std::string nombre = IniV2();
     if (nombre.empty()) return false;
     if (!DescargarDescripcion(UrlBaseProgramas, nombre, DirDescargas(), ProgresoArranque())) return false;
-    const std::string descripcion = CarpetaTemporal() + nombre;
+    const std::string descripcion = DirDescargas() + nombre;
     AnadirDescarga(descripcion);
     if (!FicheroExiste(descripcion)) return false;
     uint32_t codigo = ModoActualizacion ? DatosWeb.CodigoCliente() : InterpretarDatosArchivo(DatosArchivo).codigoCliente;

@@ -259,7 +259,8 @@ void TEfectosWin32::EscribirIni(const std::string& fichero, const std::string& s
     ::EscribirIni(fichero, seccion, clave, valor);
 }
 
-std::string TEfectosWin32::CarpetaTemporal() { return ::CarpetaTemporal(); }
+std::string TEfectosWin32::CarpetaDescargas() { return f_.DirDescargas(); }
+std::string TEfectosWin32::CarpetaFicheroCliente() { return f_.DirFicheroCliente(); }
 
 bool TEfectosWin32::LeerPermisos(const std::string& ruta, std::vector<permisos::TAce>& lista, std::string& error) {
     return permisos::LeerPermisos(ruta, lista, error);
@@ -302,6 +303,7 @@ void TEfectosWin32::FijarDestinoExtraccion(const std::string& carpeta) { f_.Extr
 std::string TEfectosWin32::DestinoExtraccion() { return f_.Extractor1.ExtractPath; }
 
 int32_t TEfectosWin32::ExtraerArchivo(const std::string& archivo) {
+    f_.Extractor1.UseHeldFile(archivo, Retenido(archivo));
     f_.Extractor1.SetFileName(archivo);
     f_.Extractor1.Open();
     f_.Extractor1.ExtractFiles();
@@ -315,6 +317,7 @@ std::vector<kav::TFileEntry> TEfectosWin32::ComprobarArchivo(const std::string& 
     // An extractor of its own: the window's answers the extraction's events.
     TExtractorInstalador lector;
     lector.ErrorAction = kav::eaAbort;  // no handler: the first fault ends the reading as an error
+    lector.UseHeldFile(archivo, Retenido(archivo));
     lector.SetFileName(archivo);
     std::vector<kav::TFileEntry> entradas;
     lector.OnFileTested = [&](kav::TCustomExtractor&, const kav::TFileEntry& e) { entradas.push_back(e); };
@@ -331,7 +334,7 @@ std::vector<kav::TFileEntry> TEfectosWin32::ComprobarArchivo(const std::string& 
     return entradas;
 }
 std::vector<diferencias::TEntradaLeida> TEfectosWin32::LeerArchivo(const std::string& archivo) {
-    return diferencias::LeerArchivo(archivo, CarpetaTemporal() + "Diferencias");
+    return diferencias::LeerArchivo(archivo, CarpetaDescargas() + "Diferencias");
 }
 
 void TEfectosWin32::AbortarExtraccion() { f_.Extractor1.RequestAbort(); }
@@ -346,6 +349,7 @@ TypeVersion TEfectosWin32::VersionEnArchivo(const std::string& archivo, const ka
     } borrar{carpeta};
     TExtractorInstalador lector;
     lector.ErrorAction = kav::eaAbort;
+    lector.UseHeldFile(archivo, Retenido(archivo));
     lector.SetFileName(archivo);
     lector.ExtractPath = carpeta;
     lector.OnExtractFile = [&](kav::TCustomExtractor&, const kav::TFileEntry& e, std::string& destino, bool& aceptar) {
@@ -358,6 +362,24 @@ TypeVersion TEfectosWin32::VersionEnArchivo(const std::string& archivo, const ka
     lector.Close();
     if (codigo == -1) throw Exception("Error leyendo " + archivo);
     return LeerVersionFichero(carpeta + NombreDe(entrada.Name));
+}
+
+void TEfectosWin32::RetenerArchivo(const std::string& archivo) {
+    if (retenidos_.count(archivo)) return;
+    kav::os::File f;
+    if (!f.Open(archivo, kav::os::Access::Read, kav::os::Share::DenyWrite, kav::os::Disposition::OpenExisting))
+        win::RaiseLastOSError(archivo);
+    retenidos_.emplace(archivo, std::move(f));
+}
+
+void TEfectosWin32::SoltarArchivos() {
+    f_.Extractor1.UseHeldFile({}, nullptr);
+    retenidos_.clear();
+}
+
+kav::os::File* TEfectosWin32::Retenido(const std::string& archivo) {
+    auto i = retenidos_.find(archivo);
+    return i == retenidos_.end() ? nullptr : &i->second;
 }
 
 int TEfectosWin32::Mensaje(const std::string& texto, TipoMensaje tipo, BotonesMensaje botones) {

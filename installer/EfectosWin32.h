@@ -1,7 +1,10 @@
 // The run's side effects on Windows: the update services, the window's
 // extractor and lock, the message dialogs, the taskbar and the application.
 #pragma once
+#include <map>
+
 #include "Ejecucion.h"
+#include "platform/Platform.h"
 #include "Win32Handle.h"
 
 class TFFormKavoInstala;
@@ -38,7 +41,8 @@ public:
     std::vector<std::string> BuscarDiarios(const std::string& carpeta) override;
     void EscribirIni(const std::string& fichero, const std::string& seccion, const std::string& clave,
                      const std::string& valor) override;
-    std::string CarpetaTemporal() override;
+    std::string CarpetaDescargas() override;
+    std::string CarpetaFicheroCliente() override;
     bool LeerPermisos(const std::string& ruta, std::vector<permisos::TAce>& lista, std::string& error) override;
     std::string FijarPermisos(const std::string& carpeta, const std::vector<permisos::TAce>& lista) override;
     permisos::TUsuario UsuarioActual() override;
@@ -58,6 +62,8 @@ public:
     void AbortarExtraccion() override;
     std::vector<diferencias::TEntradaLeida> LeerArchivo(const std::string& archivo) override;
     TypeVersion VersionEnArchivo(const std::string& archivo, const kav::TFileEntry& entrada) override;
+    void RetenerArchivo(const std::string& archivo) override;
+    void SoltarArchivos() override;
     int Mensaje(const std::string& texto, TipoMensaje tipo, BotonesMensaje botones) override;
     void MensajePlano(const std::string& texto) override;
     void TerminarAplicacion() override;
@@ -77,5 +83,8 @@ private:
 
     TFFormKavoInstala& f_;
     win::FileHandle diario_;
+    // The archives held by RetenerArchivo, by path.
+    std::map<std::string, kav::os::File> retenidos_;
+    kav::os::File* Retenido(const std::string& archivo);
     std::string rutaDiario_;
 };

@@ -154,7 +154,7 @@ void TEjecucion::Recuperar(const std::string& carpetaPrograma) {
     e_.Bloquear(false);
 }
 
-std::string TEjecucion::DirDescargas() { return d_.ModoLocal ? d_.DirEjecutable : e_.CarpetaTemporal(); }
+std::string TEjecucion::DirDescargas() { return d_.ModoLocal ? d_.DirEjecutable : e_.CarpetaDescargas(); }
 
 // --- the run --------------------------------------------------------------------
 
@@ -351,6 +351,7 @@ void TEjecucion::OfrecerAbrirPrograma() {
 }
 
 void TEjecucion::Limpiar() {
+    e_.SoltarArchivos();
     if (copia_.Activa() && !copia_.Deshacer()) {
         // What could not be put back is still only in the backup.
         Mensaje("No se han podido restaurar todos los ficheros reemplazados.\r\n\r\n"
@@ -511,7 +512,9 @@ bool TEjecucion::ComprobarFirmasLocales() {
     try {
         for (int p = peMotor; p <= pePrograma; ++p) {
             const std::string ruta = DirDescargas() + ArchivoDelPaso(static_cast<TPasoExtraccion>(p));
-            if (e_.FicheroExiste(ruta)) e_.ComprobarFirma(ruta);
+            if (!e_.FicheroExiste(ruta)) continue;
+            e_.RetenerArchivo(ruta);
+            e_.ComprobarFirma(ruta);
         }
     } catch (const Exception& e) {
         Terminar(FinDeError(e, TFinEjecucion::Error));
@@ -529,7 +532,7 @@ void TEjecucion::ComprobarRegistroPendiente() {
     v_.FijarPosicionBarra(0);
     v_.FijarTituloProgreso(" COMPROBANDO " + d_.NombreFicheroCliente + " ");
     try {
-        e_.ComprobarFirmaPublicada(d_.RegistroPorComprobar, DirDescargas() + d_.NombreFicheroCliente);
+        e_.ComprobarFirmaPublicada(d_.RegistroPorComprobar, e_.CarpetaFicheroCliente() + d_.NombreFicheroCliente);
     } catch (const std::exception& e) {
         Anotar("Comprobación fallida de " + d_.RegistroPorComprobar + ": " + e.what());
         throw;
@@ -551,9 +554,12 @@ void TEjecucion::DescargarArchivo(const std::string& base, const std::string& no
         throw;
     }
     const std::string ruta = ConBarraFinal(carpeta) + nombre;
+    if (d_.ListaDescargas) d_.ListaDescargas->insert(ruta);
+    // Held from just after the download checked its signature (in a folder
+    // only this user may write to) until the run ends.
+    e_.RetenerArchivo(ruta);
     Anotar("Descargado " + base + nombre + ": " + std::to_string(e_.TamanoFichero(ruta)) + " bytes en " +
            Segundos(kav::os::TickCount() - inicio));
-    if (d_.ListaDescargas) d_.ListaDescargas->insert(ruta);
 }
 
 void TEjecucion::ProgresoDescarga(uint32_t progreso, uint32_t maximo, bool& cancelar) {
@@ -710,6 +716,7 @@ void TEjecucion::ComprobarArchivos(int primerPaso) {
         const std::string archivo = ArchivoDelPaso(static_cast<TPasoExtraccion>(p));
         const std::string ruta = DirDescargas() + archivo;
         if (!e_.FicheroExiste(ruta)) continue;  // the extraction loop says what follows
+        e_.RetenerArchivo(ruta);
         v_.FijarDeRuta("Comprobando: ", ruta);
         e_.ProcesarMensajes();
         if (d_.CancelarPedido) return;

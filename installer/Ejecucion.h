@@ -97,7 +97,11 @@ public:
     virtual std::vector<std::string> BuscarDiarios(const std::string& carpeta) = 0;
     virtual void EscribirIni(const std::string& fichero, const std::string& seccion, const std::string& clave,
                              const std::string& valor) = 0;
-    virtual std::string CarpetaTemporal() = 0;
+    // The folder this process downloads into (its private folder).
+    virtual std::string CarpetaDescargas() = 0;
+    // Where the per-installation record is handed over (not the private
+    // download folder: it outlives the process that fetched it).
+    virtual std::string CarpetaFicheroCliente() = 0;
     // The access list of a file or folder as the system reports it; false
     // with the system's text in `error` when it cannot tell.
     virtual bool LeerPermisos(const std::string& ruta, std::vector<permisos::TAce>& lista, std::string& error) = 0;
@@ -146,6 +150,13 @@ public:
     // Every file entry of the archive with its data, read through the engine
     // (every block checked); raises the engine's text when any of it is unsound.
     virtual std::vector<diferencias::TEntradaLeida> LeerArchivo(const std::string& archivo) = 0;
+    // Opens the archive and keeps it open, with writing and deleting denied
+    // to everyone else, until SoltarArchivos: its signature check, its
+    // check and its extraction all read that one open file, never the path
+    // again, so it cannot be swapped in between. Raises naming the file
+    // when it cannot be opened so.
+    virtual void RetenerArchivo(const std::string& archivo) = 0;
+    virtual void SoltarArchivos() = 0;
 
     // Major.minor of the program an archive holds in the entry, extracted
     // into a folder of its own and read there, never where it goes (zeros

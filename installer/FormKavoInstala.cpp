@@ -103,7 +103,8 @@ TFFormKavoInstala::~TFFormKavoInstala() {
         // file goes from the folder it was read from and nowhere else. A
         // newer updater this run started reads the same file: it is its own now.
         if (ModoActualizacion && NombreSimple(NombreFicheroCliente) && !Relanzado)
-            BorrarFichero(DirDescargas() + NombreFicheroCliente, false);
+            BorrarFichero(DirFicheroCliente() + NombreFicheroCliente, false);
+        CarpetaDescargas.Borrar();
         // The product's temporary folder and the vendor's above it go when
         // nothing is left in them (the log usually is, for support).
         try {
@@ -347,7 +348,13 @@ void TFFormKavoInstala::Timer2Timer() {
 // --- non-virtual operations ---------------------------------------------------
 
 std::string TFFormKavoInstala::DirPrograma() const { return ExpandirRuta(PaginaDirectorio->eDirPrograma->Text()); }
-std::string TFFormKavoInstala::DirDescargas() const { return ModoLocal ? DirEjecutable : CarpetaTemporal(); }
+std::string TFFormKavoInstala::DirDescargas() const { return ModoLocal ? DirEjecutable : CarpetaDescargas.Ruta(); }
+
+// The per-installation record is handed over in the temporary folder: the
+// accounting program leaves it there for the updater it starts, and an
+// updater for the newer one it starts, so it cannot live in a folder that
+// goes with the process.
+std::string TFFormKavoInstala::DirFicheroCliente() const { return ModoLocal ? DirEjecutable : CarpetaTemporal(); }
 
 std::string TFFormKavoInstala::IniPrograma() {
     std::string base = DirPrograma();

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "Bloqueo.h"
+#include "CarpetaPrivada.h"
 #include "DatosControlador.h"
 #include "Desatendido.h"
 #include "Ejecucion.h"
@@ -101,6 +102,8 @@ public:
     // --- non-virtual operations -------------------------------------------
     std::string DirPrograma() const;
     std::string DirDescargas() const;
+    // Where the per-installation record is read from and deleted at exit.
+    std::string DirFicheroCliente() const;
     std::string IniPrograma();
     std::string UrlExternos() const;
     bool EsVersionSiguiente() const;
@@ -151,6 +154,8 @@ public:
 
     // The state the run moves is TDatosControlador's.
     TBloqueo ManejadorBloqueo;
+    // Where this process downloads, made at first use, gone at exit.
+    mutable TCarpetaPrivada CarpetaDescargas;
     std::vector<TFFrameBase*> Paginas;
     TFFramePrograma* PaginaDirectorio = nullptr;
     TFFrameInstalar* PaginaInstalacion = nullptr;

@@ -80,7 +80,7 @@ bool TFMain::Preparar() {
             }
             ActivarModoLocal();
         }
-    } else if (!FicheroExiste(DirDescargas() + NombreFicheroCliente) &&
+    } else if (!FicheroExiste(DirFicheroCliente() + NombreFicheroCliente) &&
                FicheroExiste(DirEjecutable + NombreFicheroCliente)) {
         // Started by a local update that brought this updater: the release
         // it read is still beside it, archive and all.
@@ -106,7 +106,7 @@ bool TFMain::Preparar() {
     if (IniciadoConArgumento && !ModoLocal) {
         const std::string url = UrlBaseProgramas + conta::kCarpetaClientes + NombreFicheroCliente;
         try {
-            ComprobarConFirmaPublicada(url, DirDescargas() + NombreFicheroCliente);
+            ComprobarConFirmaPublicada(url, DirFicheroCliente() + NombreFicheroCliente);
         } catch (const EAbort&) {
             throw;
         } catch (const firma::EFirmaRechazada&) {
@@ -117,7 +117,7 @@ bool TFMain::Preparar() {
                    e.what() + "): se comprueba antes de descargar nada");
         }
     }
-    DatosWeb = LeerVersionesComprimidas(DirDescargas() + NombreFicheroCliente);
+    DatosWeb = LeerVersionesComprimidas(DirFicheroCliente() + NombreFicheroCliente);
     // From here on the release's archives must be of this release.
     firma::Politica().version = DatosWeb.VersionFichero(99).MayorMenor();
     firma::Politica().instalada = VersionesInstaladas.VersionFichero(99).MayorMenor();
@@ -140,7 +140,7 @@ void TFMain::ObtenerFicheroCliente() {
                         NombreIniPrograma());
     // Named before the download: a local update looks for it under this name.
     NombreFicheroCliente = conta::NombreFicheroCliente(codigo);
-    DescargarFichero(UrlBaseProgramas + conta::kCarpetaClientes, NombreFicheroCliente, DirDescargas(),
+    DescargarFichero(UrlBaseProgramas + conta::kCarpetaClientes, NombreFicheroCliente, DirFicheroCliente(),
                      ProgresoArranque());
 }
 

@@ -36,6 +36,10 @@ public:
 
     // False when the file cannot be opened or created.
     bool Open(const std::string& path, Access access, Share share, Disposition disposition);
+    // Opens the same open file as `other` (a duplicate of its handle), not
+    // whatever its path names now; the two share the position, so each
+    // reader seeks before it reads. False when `other` is not open.
+    bool Duplicate(const File& other);
     void Close();
     bool IsOpen() const;
 

@@ -70,6 +70,15 @@ bool File::Open(const std::string& path, Access access, Share, Disposition dispo
     return true;
 }
 
+bool File::Duplicate(const File& other) {
+    Close();
+    if (!other.IsOpen()) return false;
+    const int fd = ::fcntl(static_cast<int>(other.handle_), F_DUPFD_CLOEXEC, 0);
+    if (fd < 0) return false;
+    handle_ = fd;
+    return true;
+}
+
 void File::Close() {
     if (handle_ >= 0) ::close(static_cast<int>(std::exchange(handle_, -1)));
 }

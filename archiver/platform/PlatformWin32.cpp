@@ -50,6 +50,17 @@ bool File::Open(const std::string& path, Access access, Share share, Disposition
     return true;
 }
 
+bool File::Duplicate(const File& other) {
+    Close();
+    if (!other.IsOpen()) return false;
+    HANDLE h = nullptr;
+    if (!::DuplicateHandle(::GetCurrentProcess(), reinterpret_cast<HANDLE>(other.handle_), ::GetCurrentProcess(), &h,
+                           0, FALSE, DUPLICATE_SAME_ACCESS))
+        return false;
+    handle_ = reinterpret_cast<intptr_t>(h);
+    return true;
+}
+
 void File::Close() {
     if (handle_ != -1) ::CloseHandle(H(std::exchange(handle_, -1)));
 }

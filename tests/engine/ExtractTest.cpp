@@ -415,4 +415,42 @@ TEST_F(ExtractTest, NeedsAnExtractPathAndRefusesWhileBusy) {
 }
 
 }  // namespace
+// An archive read through a file the caller holds is the file that was
+// opened, whatever its path names later: replaced by another archive under
+// the same name between a test run and the extraction (as a POSIX rename
+// may; Windows refuses it while the file is held), the extraction still
+// writes what the test run read.
+TEST_F(ExtractTest, HeldFileIsReadWhateverThePathNamesLater) {
+    ArchiveRecipe checked, other;
+    checked.files = {FileRecipe{"f.txt", "checked"}};
+    other.files = {FileRecipe{"f.txt", "swapped"}, FileRecipe{"g.txt", "planted"}};
+    const std::string path = Put("A.KAV", BuildArchive(checked));
+    os::File held;
+    ASSERT_TRUE(held.Open(path, os::Access::Read, os::Share::DenyWrite, os::Disposition::OpenExisting));
+
+    TExtractor e;
+    e.UseHeldFile(path, &held);
+    e.SetFileName(path);
+    e.ExtractPath = Path("out");
+    e.RestoreAction = raOverwrite;
+    std::vector<std::string> tested;
+    e.OnFileTested = [&](TCustomExtractor&, const TFileEntry& f) { tested.push_back(f.Name); };
+    e.TestFiles();
+    e.Close();
+    EXPECT_EQ(tested, std::vector<std::string>{"f.txt"});
+
+    const std::string swap = Put("B.KAV", BuildArchive(other));
+    std::filesystem::rename(swap, path);
+    e.ExtractFiles();
+    EXPECT_EQ(e.ResultCode(), 1);
+    EXPECT_EQ(ReadFile(Out("f.txt")), "checked");
+    EXPECT_FALSE(std::filesystem::exists(Out("g.txt")));
+
+    // Forgotten, the path is opened again: the other archive.
+    e.Close();
+    e.UseHeldFile({}, nullptr);
+    e.ExtractFiles();
+    EXPECT_EQ(ReadFile(Out("g.txt")), "planted");
+}
+
 }  // namespace kav::test

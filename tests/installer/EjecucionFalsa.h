@@ -229,7 +229,8 @@ public:
             Foto();
         }
     }
-    std::string CarpetaTemporal() override { return "T:\\Kavo\\Conta\\"; }
+    std::string CarpetaDescargas() override { return "T:\\Kavo\\Conta\\"; }
+    std::string CarpetaFicheroCliente() override { return d.ModoLocal ? d.DirEjecutable : "T:\\Kavo\\Conta\\"; }
     // Access lists by path; a path in sinPermisos has none (a FAT drive).
     std::map<std::string, std::vector<permisos::TAce>> permisos;
     std::set<std::string> sinPermisos;
@@ -274,6 +275,7 @@ public:
     }
     void ComprobarFirma(const std::string& r) override {
         log.push_back("Firma:" + r);
+        Usar("Firma:", r);
         if (firmasMalas.count(r)) throw firma::EFirmaRechazada("Fichero " + r + " rechazado: falta su firma.");
     }
     void ComprobarFirmaPublicada(const std::string& url, const std::string& r) override {
@@ -306,6 +308,7 @@ public:
     }
     int32_t ExtraerArchivo(const std::string& archivo) override {
         log.push_back("Extraer:" + archivo);
+        Usar("Extraer:", archivo);
         const std::string nombre = NombreArchivo(archivo);
         for (const Entrada& e : servidor[nombre]) {
             kav::TFileEntry fe;
@@ -352,6 +355,7 @@ public:
     std::vector<kav::TFileEntry> ComprobarArchivo(const std::string& archivo,
                                                   const ProgresoLectura& progreso) override {
         log.push_back("Comprobar:" + archivo);
+        Usar("Comprobar:", archivo);
         const std::string nombre = NombreArchivo(archivo);
         if (corruptos.count(nombre)) throw Exception(corruptos[nombre]);
         std::vector<kav::TFileEntry> r;
@@ -376,6 +380,18 @@ public:
     TypeVersion VersionEnArchivo(const std::string&, const kav::TFileEntry& entrada) override {
         log.push_back("VersionEnArchivo:" + entrada.Name);
         return versionesEnArchivo.count(entrada.Name) ? versionesEnArchivo[entrada.Name] : TypeVersion{0, 0, 0, 99};
+    }
+    // The archives held now, and each use of an archive with whether it was
+    // held then ("Comprobar:<ruta>:retenido").
+    std::set<std::string> retenidos;
+    std::vector<std::string> usos;
+    void Usar(const char* que, const std::string& ruta) {
+        usos.push_back(std::string(que) + ruta + (retenidos.count(ruta) ? ":retenido" : ":suelto"));
+    }
+    void RetenerArchivo(const std::string& archivo) override { retenidos.insert(archivo); }
+    void SoltarArchivos() override {
+        retenidos.clear();
+        usos.push_back("Soltar");
     }
     int Mensaje(const std::string& texto, TipoMensaje, BotonesMensaje) override {
         log.push_back("Mensaje:" + texto);

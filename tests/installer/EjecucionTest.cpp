@@ -1351,4 +1351,43 @@ TEST(Permisos, UnaActualizacionAvisaDeUnaCarpetaQueTodosPuedenModificar) {
     }
 }
 
+// Every archive is held from its signature check (a local run) or its
+// download on, through its check and its extraction, and let go when the
+// run ends, however it ends: between check and use nobody can swap it.
+TEST(Actualizacion, CadaArchivoRetenidoDeLaFirmaALaExtraccion) {
+    struct Caso {
+        const char* nombre;
+        bool local;
+        bool danado;  // its check fails
+        std::vector<std::string> usos;
+    };
+    const std::string descargado = kTemporal + "QTR.KAV", local = kPrograma + "QTR.KAV";
+    const Caso casos[] = {
+        {"descarga", false, false,
+         {"Comprobar:" + descargado + ":retenido", "Extraer:" + descargado + ":retenido", "Soltar"}},
+        {"local", true, false,
+         {"Firma:" + local + ":retenido", "Comprobar:" + local + ":retenido", "Extraer:" + local + ":retenido",
+          "Soltar"}},
+        {"dañado", false, true, {"Comprobar:" + descargado + ":retenido", "Soltar"}},
+    };
+    for (const Caso& c : casos) {
+        Falso f = Actualizacion();
+        f.servidor["QTR.KAV"] = {{"Conta\\Programa\\A.DLL", 1, "a nuevo"}};
+        if (c.danado) f.corruptos["QTR.KAV"] = "CRC incorrecto";
+        if (c.local) {
+            f.d.ModoLocal = true;
+            f.d.DirEjecutable = kPrograma;
+            f.ficheros[local] = "x";
+        }
+        f.respuestas = {mrNo};
+        try {
+            f.run.Instalar();
+        } catch (const std::exception&) {
+        }
+        EXPECT_EQ(f.usos, c.usos) << c.nombre;
+        EXPECT_TRUE(f.retenidos.empty()) << c.nombre;
+        EXPECT_EQ(f.ficheros[kPrograma + "A.DLL"], c.danado ? "a viejo" : "a nuevo") << c.nombre;
+    }
+}
+
 }  // namespace

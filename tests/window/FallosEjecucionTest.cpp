@@ -26,8 +26,6 @@ std::string Azar(size_t n, uint32_t semilla) {
     return s;
 }
 
-std::string Temporal() { return CarpetaTemporalWindows() + "Kavo\\Conta\\"; }
-
 // A web server of the test's own that answers every request with 404 until
 // it stops listening: the updater starts (no beta published) and then finds
 // nobody at the address.
@@ -96,8 +94,8 @@ void ComprobarSinHuella(Ventana& v, const Instalada& inst, const std::string& ca
     Dialogo d = Contestar(v, "Vale");
     EXPECT_EQ(d.texto, "Confirma Salida del Actualizador") << caso;
     EXPECT_TRUE(v.proceso->EsperarFin()) << caso;
-    EXPECT_FALSE(Existe(Temporal() + "QTRACT.KAV")) << caso << ": no archive stays behind";
-    EXPECT_FALSE(Existe(Temporal() + "QTRBETA.INI")) << caso << ": nor the description read at start-up";
+    EXPECT_FALSE(ExisteDescarga("QTRACT.KAV")) << caso << ": no archive stays behind";
+    EXPECT_FALSE(ExisteDescarga("QTRBETA.INI")) << caso << ": nor the description read at start-up";
 }
 
 // --- downloads -------------------------------------------------------------------------
@@ -180,7 +178,7 @@ TEST_P(Descarga, NoDejaHuella) {
         EXPECT_FALSE(EsperarDialogo(v.Pid(), 1s)) << c.nombre;
     }
     // Nothing of the transfer stays, not even while the window is open.
-    EXPECT_TRUE(Esperar([&] { return !Existe(Temporal() + "QTRACT.KAV"); })) << c.nombre;
+    EXPECT_TRUE(Esperar([&] { return !ExisteDescarga("QTRACT.KAV"); })) << c.nombre;
     ComprobarSinHuella(v, inst, c.nombre);
 }
 

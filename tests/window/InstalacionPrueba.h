@@ -172,6 +172,23 @@ inline void TerminarSinAbrir(const Ventana& v) {
     EXPECT_TRUE(v.proceso->EsperarFin());
 }
 
+// True when a file of this name is in the temporary folder or in one of the
+// runs' download folders below it (a run downloads into a folder of its own).
+inline bool ExisteDescarga(const std::string& nombre) {
+    const std::string temporal = CarpetaTemporalWindows() + "Kavo\\Conta\\";
+    if (GetFileAttributesW(text::Wide(temporal + nombre).c_str()) != INVALID_FILE_ATTRIBUTES) return true;
+    WIN32_FIND_DATAW d;
+    HANDLE h = FindFirstFileW(text::Wide(temporal + "Descarga.*").c_str(), &d);
+    if (h == INVALID_HANDLE_VALUE) return false;
+    bool hay = false;
+    do {
+        const std::string ruta = temporal + text::Narrow(d.cFileName) + "\\" + nombre;
+        hay = hay || GetFileAttributesW(text::Wide(ruta).c_str()) != INVALID_FILE_ATTRIBUTES;
+    } while (FindNextFileW(h, &d));
+    FindClose(h);
+    return hay;
+}
+
 // An installed copy of 10.05 in "<raíz>Contab\Programa\" (not the product's
 // own folder word), started by the accounting program with the record of
 // release 10.06 (fetched by the accounting program into the temporary

@@ -112,7 +112,7 @@ TEST_P(PrimeraInstalacion, DescargaExtraeEInforma) {
     PulsarTecla(v.h, VK_ESCAPE);
     EXPECT_TRUE(v.proceso->EsperarFin());
     // The downloads go at exit.
-    EXPECT_FALSE(Existe(CarpetaTemporalWindows() + "Kavo\\Conta\\QTR.KAV"));
+    EXPECT_FALSE(ExisteDescarga("QTR.KAV"));
 }
 
 INSTANTIATE_TEST_SUITE_P(Motores, PrimeraInstalacion,
@@ -143,7 +143,7 @@ TEST(PrimeraInstalacionFirmada, ArchivoAlteradoSeRechazaSinEscribirNada) {
     EXPECT_TRUE(Esperar([&] { return !Existe(destino + "\\KAVO.KAVO"); }));
     EXPECT_FALSE(Existe(destino + "\\Conta"));
     EXPECT_FALSE(Existe(destino + "\\Externos"));
-    EXPECT_FALSE(Existe(CarpetaTemporalWindows() + "Kavo\\Conta\\QTR.KAV")) << "the refused download is deleted";
+    EXPECT_FALSE(ExisteDescarga("QTR.KAV")) << "the refused download is deleted";
     EXPECT_FALSE(vendedor.Informado("instalacion.php"));
     GuardarCaptura(v.h, carpeta + "fin.bmp");
 }
@@ -858,6 +858,81 @@ TEST(Permisos, ActualizacionAvisaDeUnaCarpetaQueTodosPuedenModificar) {
             << log;
         EXPECT_TRUE(ReadFile(inst.programa + "CONTA.EXE") == ProgramaConVersion(10, 6));
     }
+}
+
+// The downloads of a run go to a folder of its own below the temporary
+// folder: one that did not exist before, open to its user alone (under
+// Wine: a mode that lets no one else in, so the system reports no entry for
+// Everyone), held so that no one renames it while the run needs it, and
+// gone with everything in it when the program ends; one a killed run left
+// goes at the next start.
+TEST(Permisos, DescargasEnUnaCarpetaPrivadaYArchivoRetenido) {
+    const std::string temporal = CarpetaTemporalWindows() + "Kavo\\Conta\\";
+    auto privadas = [&] {
+        std::set<std::string> r;
+        WIN32_FIND_DATAW d;
+        HANDLE h = FindFirstFileW(text::Wide(temporal + "Descarga.*").c_str(), &d);
+        if (h == INVALID_HANDLE_VALUE) return r;
+        do r.insert(text::Narrow(d.cFileName));
+        while (FindNextFileW(h, &d));
+        FindClose(h);
+        return r;
+    };
+    Vendedor vendedor;
+    Instalada inst("permisos_descargas");
+    ArchiveBuilder act;
+    act.AddFile("Conta\\Programa\\CONTA.EXE", ProgramaConVersion(10, 6), Tipo(1));
+    vendedor.Conta("QTRACT.KAV", act.Bytes());
+    // Left by a run that was killed: the next run removes it. One that its
+    // run still holds stays.
+    const std::string abandonada = temporal + "Descarga.0000000000000000", enUso = temporal + "Descarga.1111111111111111";
+    for (const std::string& c : {abandonada, enUso}) {
+        CreateDirectoryW(text::Wide(c).c_str(), nullptr);
+        EscribirFichero(c + "\\QTRACT.KAV", "de otra ejecución");
+    }
+    HANDLE retenida = CreateFileW(text::Wide(enUso).c_str(), FILE_LIST_DIRECTORY, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                  nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    ASSERT_NE(retenida, INVALID_HANDLE_VALUE);
+    const std::set<std::string> antes = privadas();
+    Ventana v = inst.Arrancar();
+    ASSERT_NE(v.h, nullptr);
+    Pulsar(Control(v.h, "bInstalar"));
+    // At the closing question the run has downloaded, checked and extracted.
+    auto d = EsperarDialogo(v.Pid(), 60s);
+    ASSERT_TRUE(d.has_value());
+    EXPECT_FALSE(Existe(abandonada));
+    EXPECT_TRUE(Existe(enUso + "\\QTRACT.KAV"));
+    CloseHandle(retenida);
+    std::vector<std::string> nuevas;
+    for (const std::string& n : privadas())
+        if (!antes.count(n)) nuevas.push_back(n);
+    ASSERT_EQ(nuevas.size(), 1u);
+    const std::string carpeta = temporal + nuevas[0];
+    EXPECT_TRUE(Existe(carpeta + "\\QTRACT.KAV"));
+    const std::string lista = ListaDeAcceso(carpeta);
+    EXPECT_EQ(lista.find(";;;WD)"), std::string::npos) << lista;
+    EXPECT_FALSE(EscribiblePorTodos(carpeta)) << lista;
+    EXPECT_FALSE(MoveFileW(text::Wide(carpeta).c_str(), text::Wide(carpeta + ".otra").c_str()))
+        << "renamed while the run holds it";
+    // The archive it checked and extracted is held until the run ends: it
+    // can be neither replaced, renamed, deleted nor written.
+    const std::string archivo = carpeta + "\\QTRACT.KAV", otro = inst.raiz + "OTRO.KAV";
+    EscribirFichero(otro, "otro archivo");
+    EXPECT_FALSE(MoveFileExW(text::Wide(otro).c_str(), text::Wide(archivo).c_str(), MOVEFILE_REPLACE_EXISTING));
+    EXPECT_FALSE(MoveFileW(text::Wide(archivo).c_str(), text::Wide(archivo + ".x").c_str()));
+    EXPECT_FALSE(DeleteFileW(text::Wide(archivo).c_str()));
+    HANDLE escritura = CreateFileW(text::Wide(archivo).c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                   nullptr, OPEN_EXISTING, 0, nullptr);
+    EXPECT_EQ(escritura, INVALID_HANDLE_VALUE);
+    if (escritura != INVALID_HANDLE_VALUE) CloseHandle(escritura);
+    EXPECT_TRUE(ReadFile(archivo) == act.Bytes());
+    ResponderYCerrar(*d, "&No");
+    EXPECT_TRUE(v.proceso->EsperarFin());
+    EXPECT_FALSE(Existe(carpeta)) << "the folder goes at exit";
+    EXPECT_FALSE(Existe(carpeta + ".otra"));
+    EXPECT_TRUE(ReadFile(inst.programa + "CONTA.EXE") == ProgramaConVersion(10, 6));
+    DeleteFileW(text::Wide(enUso + "\\QTRACT.KAV").c_str());
+    RemoveDirectoryW(text::Wide(enUso).c_str());
 }
 
 }  // namespace
