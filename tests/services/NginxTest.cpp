@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "LibActualizadorComunRed.h"
+#include "PoliticaFirmas.h"
 #include "TestServer.h"
 #include "TextCodec.h"
 #include "Win32Handle.h"
@@ -51,7 +52,9 @@ TEST(DescargaNginx, ResumesACutTransferAgainstNginx) {
     const std::string body = Pattern(3000000, 7);
     const std::string publicado = raiz + "\\nginx.kav";
     WriteFile(publicado, body);
-    SignFileWith(publicado, TestSecretKey());
+    // Published as the product's, at the server's root where nginx serves it.
+    firma::Politica().producto = "QTR";
+    SignFileWith(publicado, TestSecretKey(), "nginx.kav");
     const FILETIME fecha = Fecha(publicado);
 
     wchar_t tmp[MAX_PATH];
