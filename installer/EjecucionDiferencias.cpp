@@ -1,0 +1,51 @@
+// An update through the vendor's differences: taken only when every file
+// they patch is the one they expect, otherwise the whole archive.
+#include "Ejecucion.h"
+
+#include "CustExtractor.h"
+#include "FormatoTexto.h"
+#include "Registro.h"
+#include "Rutas.h"
+
+// The differences' name when this run could use them: an update from the
+// server (not local, not a beta) to a later release than the installed one.
+std::string TEjecucion::DiferenciasAplicables() {
+    if (!d_.ModoActualizacion || d_.ModoLocal || d_.ArchivoPrincipal == v_.FicheroBeta()) return {};
+    const TypeVersion desde = d_.VersionesInstaladas.VersionFichero(99);
+    const TypeVersion hasta = d_.DatosWeb.VersionFichero(99);
+    if (desde.EsCero() || desde.MayorMenor() >= hasta.MayorMenor()) return {};
+    return diferencias::NombreDiferencias(v_.CodigoProducto(), desde.Major, desde.Minor, hasta.Major, hasta.Minor);
+}
+
+// Rebuilds, beside the downloads, the archive the update extracts: every
+// patched file from its installed copy, checked against the manifest before
+// anything of the installation changes. False, with the reason in the log,
+// when they cannot be used.
+bool TEjecucion::PrepararDiferencias(const std::string& nombre) {
+    const std::string ruta = DirDescargas() + nombre;
+    e_.FijarDestinoExtraccion(v_.DirPrograma());
+    auto instalado = [&](const std::string& guardado) -> std::optional<std::string> {
+        const std::string carpeta = CarpetaDestino(kav::EntryDestinationFolder(guardado, e_.DestinoExtraccion(), true));
+        const std::string fichero = ConBarraFinal(carpeta) + NombreDe(guardado);
+        if (!e_.FicheroExiste(fichero)) return std::nullopt;
+        return e_.LeerFichero(fichero);
+    };
+    try {
+        v_.FijarDeRuta("Comprobando: ", ruta);
+        e_.ProcesarMensajes();
+        const std::vector<diferencias::TEntradaLeida> entradas = e_.LeerArchivo(ruta);
+        diferencias::TArchivoReconstruido archivo = diferencias::ConstruirArchivo(entradas, instalado);
+        const std::string reconstruido = NombreDe(nombre).substr(0, NombreDe(nombre).rfind('.')) + "_ARCHIVO.KAV";
+        // Listed first: a write that fails halfway leaves nothing behind.
+        if (d_.ListaDescargas) d_.ListaDescargas->insert(DirDescargas() + reconstruido);
+        e_.EscribirFichero(DirDescargas() + reconstruido, archivo.bytes);
+        reconstruido_ = reconstruido;
+        entradasReconstruido_ = std::move(archivo.entradas);
+        Anotar("Diferencias " + nombre + " aplicadas: " + std::to_string(entradas.size() - 1) + " ficheros en " +
+               DirDescargas() + reconstruido);
+        return true;
+    } catch (const std::exception& e) {
+        Anotar("Diferencias " + nombre + " no aplicables (" + e.what() + "): se descarga " + d_.ArchivoPrincipal);
+        return false;
+    }
+}
