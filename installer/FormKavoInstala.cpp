@@ -250,7 +250,7 @@ void TFFormKavoInstala::Extractor1AfterOpen() {
     Extractor1.OnAfterOpen = nullptr;  // once: later archives are the downloaded ones
     DatosArchivo = Extractor1.Header().UserData.Bytes;
     RegistroLanzamiento r = InterpretarDatosArchivo(DatosArchivo);
-    TipoMotor = static_cast<TTipoMotor>(r.tipoMotor);
+    TipoMotor = r.tipoMotor;
     LSerie->SetCaption(LSerie->Caption() + " " + std::to_string(r.codigoCliente));
     LabelFecha->SetCaption(TextoFecha(r.dia, NombreMes(static_cast<int>(r.mes)), r.anio));
     LabelVersion->SetCaption(TextoVersion(r.major, r.minor, true));

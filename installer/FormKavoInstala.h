@@ -22,6 +22,7 @@
 #include "FramePrograma.h"
 #include "Framepsql.h"
 #include "CierreVentana.h"
+#include "RegistroLanzamiento.h"
 #include "ReglasInstalador.h"
 #include "ModoLocal.h"
 #include "LibActualizadorComun.h"

@@ -5,23 +5,6 @@
 
 #include "FormatoTexto.h"
 
-namespace {
-unsigned U16(const std::array<uint8_t, 128>& d, size_t o) { return d[o] | (d[o + 1] << 8); }
-}  // namespace
-
-RegistroLanzamiento InterpretarDatosArchivo(const std::array<uint8_t, 128>& d) {
-    RegistroLanzamiento r;
-    r.anio = U16(d, 0);
-    r.mes = d[2];
-    r.dia = d[3];
-    r.codigoCliente = d[12] | (d[13] << 8) | (d[14] << 16) | (uint32_t(d[15]) << 24);
-    r.major = U16(d, 18);
-    r.minor = U16(d, 20);
-    // An empty engine parameter text means the old Btrieve 6 engine.
-    r.tipoMotor = d[26] == 0 ? 2 : d[127] != 0 ? 1 : 0;
-    return r;
-}
-
 std::string TextoFecha(unsigned dia, const std::string& nombreMes, unsigned anio) {
     return std::to_string(dia) + " de " + nombreMes + " del " + std::to_string(anio);
 }

@@ -1,6 +1,6 @@
-// The installer's decisions that need no window: the release record of the
-// appended archive, label texts, the customer lists of the vendor's release
-// descriptions, report values and the fade steps. Portable.
+// The installer's decisions that need no window: label texts, the customer
+// lists of the vendor's release descriptions, report values and the fade
+// steps. Portable.
 #pragma once
 #include <array>
 #include <cstdint>
@@ -9,15 +9,6 @@
 #include <vector>
 
 #include "Versiones.h"
-
-// The 128 bytes of user data of the installer's own archive.
-struct RegistroLanzamiento {
-    unsigned anio = 0, mes = 0, dia = 0;
-    uint32_t codigoCliente = 0;
-    unsigned major = 0, minor = 0;
-    uint8_t tipoMotor = 0;  // 0 PSQL 12, 1 Btrieve 12, 2 Btrieve 6
-};
-RegistroLanzamiento InterpretarDatosArchivo(const std::array<uint8_t, 128>& datos);
 
 // "20 de noviembre del 2026" (the month's name is the caller's).
 std::string TextoFecha(unsigned dia, const std::string& nombreMes, unsigned anio);

@@ -14,13 +14,19 @@
 
 #include "Desatendido.h"
 #include "MotorBaseDatos.h"
+#include "RegistroLanzamiento.h"
 #include "ReglasInstalador.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    std::array<uint8_t, 128> registro{};
+    TDatosArchivo registro{};
     std::memcpy(registro.data(), data, size < registro.size() ? size : registro.size());
     RegistroLanzamiento r = InterpretarDatosArchivo(registro);
-    if (r.tipoMotor > 2) __builtin_trap();
+    if (r.tipoMotor > tmBtrieve6) __builtin_trap();
+    // What is read is what the vendor's tooling would write for it.
+    const RegistroLanzamiento otra = InterpretarDatosArchivo(CodificarDatosArchivo(r));
+    if (otra.anio != r.anio || otra.mes != r.mes || otra.dia != r.dia || otra.codigoCliente != r.codigoCliente ||
+        otra.major != r.major || otra.minor != r.minor || otra.tipoMotor != r.tipoMotor)
+        __builtin_trap();
     TextoVersion(r.major, r.minor, true);
 
     const std::string texto(reinterpret_cast<const char*>(data), size);

@@ -4,40 +4,42 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <tuple>
+#include <vector>
 
+#include "RegistroLanzamiento.h"
 #include "ReglasInstalador.h"
 
 namespace {
 
-// A release record as the vendor's tooling writes it (little-endian).
-std::array<uint8_t, 128> Datos(unsigned anio, unsigned mes, unsigned dia, uint32_t codigo, unsigned major,
-                               unsigned minor) {
-    std::array<uint8_t, 128> d{};
-    d[0] = static_cast<uint8_t>(anio), d[1] = static_cast<uint8_t>(anio >> 8);
-    d[2] = static_cast<uint8_t>(mes), d[3] = static_cast<uint8_t>(dia);
-    for (int i = 0; i < 4; ++i) d[12 + i] = static_cast<uint8_t>(codigo >> (8 * i));
-    d[18] = static_cast<uint8_t>(major), d[19] = static_cast<uint8_t>(major >> 8);
-    d[20] = static_cast<uint8_t>(minor), d[21] = static_cast<uint8_t>(minor >> 8);
-    return d;
-}
-
-TEST(RegistroLanzamiento, CamposYMotor) {
+// The release record as the vendor's tooling writes it reads back whole, at
+// the offsets the vendor's tooling uses (little-endian); the engine follows
+// the length byte of its parameter text and the selector, whatever else the
+// bytes hold.
+TEST(RegistroLanzamiento, IdaYVueltaEnSuSitio) {
+    for (TTipoMotor motor : {tmPsql12, tmBtrieve12, tmBtrieve6}) {
+        const RegistroLanzamiento r{2026, 11, 20, 4000000000u, 10, 5, motor};
+        const TDatosArchivo d = CodificarDatosArchivo(r);
+        const RegistroLanzamiento l = InterpretarDatosArchivo(d);
+        EXPECT_EQ(std::tie(l.anio, l.mes, l.dia, l.codigoCliente, l.major, l.minor, l.tipoMotor),
+                  std::tie(r.anio, r.mes, r.dia, r.codigoCliente, r.major, r.minor, r.tipoMotor))
+            << int(motor);
+        EXPECT_EQ(std::vector<uint8_t>(d.begin(), d.begin() + 22),
+                  (std::vector<uint8_t>{0xEA, 0x07, 11, 20, 0, 0, 0, 0, 0, 0, 0, 0, 0x00, 0x28, 0x6B, 0xEE, 0, 0, 10,
+                                        0, 5, 0}));
+        EXPECT_EQ(d[26] == 0, motor == tmBtrieve6);
+        EXPECT_EQ(d[127], motor == tmBtrieve12 ? 1 : 0);
+    }
     struct Caso {
         uint8_t longitudParametro, selector;
-        uint8_t tipoMotor;
+        TTipoMotor tipoMotor;
     };
-    for (const Caso& c : {Caso{7, 0, 0}, Caso{7, 1, 1}, Caso{7, 200, 1}, Caso{0, 1, 2}, Caso{0, 0, 2}}) {
-        auto d = Datos(2026, 11, 20, 4000000000u, 10, 5);
+    for (const Caso& c : {Caso{7, 0, tmPsql12}, Caso{7, 1, tmBtrieve12}, Caso{7, 200, tmBtrieve12},
+                          Caso{0, 1, tmBtrieve6}, Caso{0, 0, tmBtrieve6}}) {
+        TDatosArchivo d = CodificarDatosArchivo({2026, 11, 20, 4711, 10, 5, tmPsql12});
         d[26] = c.longitudParametro;
         d[127] = c.selector;
-        RegistroLanzamiento r = InterpretarDatosArchivo(d);
-        EXPECT_EQ(r.tipoMotor, c.tipoMotor);
-        EXPECT_EQ(r.anio, 2026u);
-        EXPECT_EQ(r.mes, 11u);
-        EXPECT_EQ(r.dia, 20u);
-        EXPECT_EQ(r.codigoCliente, 4000000000u);
-        EXPECT_EQ(r.major, 10u);
-        EXPECT_EQ(r.minor, 5u);
+        EXPECT_EQ(InterpretarDatosArchivo(d).tipoMotor, c.tipoMotor) << int(c.longitudParametro) << "/" << int(c.selector);
     }
     EXPECT_EQ(TextoVersion(10, 5, true), "Versión 10.05");
     EXPECT_EQ(TextoVersion(3, 123, true), "Versión 3.123");

@@ -9,6 +9,7 @@
 
 #include "ArchiveBuilder.h"
 #include "InstallerBuilder.h"
+#include "RegistroLanzamiento.h"
 #include "TextCodec.h"
 #include "Versiones.h"
 
@@ -294,19 +295,7 @@ void ConstruirInstalador(const std::string& programa, const std::string& destino
 
 std::array<uint8_t, 128> DatosLanzamiento(unsigned anio, unsigned mes, unsigned dia, uint32_t codigo,
                                           unsigned major, unsigned minor, int motor) {
-    std::array<uint8_t, 128> d{};
-    d[0] = static_cast<uint8_t>(anio), d[1] = static_cast<uint8_t>(anio >> 8);
-    d[2] = static_cast<uint8_t>(mes), d[3] = static_cast<uint8_t>(dia);
-    std::memcpy(d.data() + 12, &codigo, 4);
-    d[18] = static_cast<uint8_t>(major), d[19] = static_cast<uint8_t>(major >> 8);
-    d[20] = static_cast<uint8_t>(minor), d[21] = static_cast<uint8_t>(minor >> 8);
-    if (motor != 2) {
-        const char parametro[] = "W3BTRV7";
-        d[26] = sizeof(parametro) - 1;
-        std::memcpy(d.data() + 27, parametro, sizeof(parametro) - 1);
-    }
-    d[127] = motor == 1 ? 1 : 0;
-    return d;
+    return CodificarDatosArchivo({anio, mes, dia, codigo, major, minor, static_cast<TTipoMotor>(motor)});
 }
 
 std::string RegistroComprimido(uint16_t anio, uint8_t mes, uint8_t dia, uint32_t codigo, uint16_t major,
