@@ -511,7 +511,7 @@ const std::string kTemporal = "T:\\Kavo\\Conta\\";
 
 // An installed copy of 10.05 in C:\Kavo\Conta\Programa\ updated to 10.06.
 // Makes `f` the installed copy an update starts from.
-void ComoActualizacion(Falso& f) {
+inline void ComoActualizacion(Falso& f) {
     f.d.ModoActualizacion = true;
     f.d.NombreFicheroCliente = "CLI.VER";
     TypeVersion v{0, 0, 5, 10};
@@ -528,7 +528,7 @@ void ComoActualizacion(Falso& f) {
     f.codigoRegistrado = 4711;
 }
 
-Falso Actualizacion() {
+inline Falso Actualizacion() {
     Falso f;
     ComoActualizacion(f);
     return f;
