@@ -1,5 +1,5 @@
 // The run from the install button to its end: the checks before anything
-// is fetched, the phases in order, how it ends, and the cancel button.
+// is fetched, the phases in order, and how it ends.
 #include "Ejecucion.h"
 
 #include "EjecucionApoyo.h"
@@ -238,20 +238,4 @@ void TEjecucion::Limpiar() {
     }
     e_.Bloquear(false);
     e_.BarraTareas(EstadoBarraTareas::Ninguno);
-}
-
-void TEjecucion::Cancelar() {
-    if (d_.Estado >= esDescargando) {
-        if (Mensaje("Cancelar " + d_.TextoOperacion(), TipoMensaje::Confirmacion, BotonesMensaje::OkCancelar) ==
-            mrOk) {
-            d_.CancelarPedido = true;
-            // Between two archives too: the next one must not start.
-            if (d_.Estado == esExtrayendo || d_.Estado == esExtraccionTerminada) {
-                e_.AbortarExtraccion();
-                d_.Resultado = rsCancelado;
-            }
-        }
-        return;
-    }
-    v_.CerrarVentana();
 }

@@ -263,6 +263,14 @@ std::string PalabraMotor(TTipoMotor tipo);
 bool ReglaAceptarFichero(TEfectos& efectos, const std::string& dirDatos, uint8_t tipo, const std::string& nombre,
                          double fecha, std::string& carpeta);
 
+// Where a request to stop came from: the cancel button ("Salir" while
+// nothing runs), the Escape key, or the window's own close (its close box,
+// the system, or the run itself once it has finished).
+enum class TOrigenCierre { BotonCancelar, Escape, Ventana };
+
+// What the window does once the run has answered such a request.
+enum class TDecisionCierre { Seguir, Cerrar };
+
 class TEjecucion {
 public:
     TEjecucion(TDatosControlador& datos, TVentanaEjecucion& ventana, TEfectos& efectos)
@@ -274,8 +282,11 @@ public:
     bool Extraer();
     void DescargarArchivo(const std::string& base, const std::string& nombre, const std::string& etiqueta);
     void ProgresoDescarga(uint32_t progreso, uint32_t maximo, bool& cancelar);
-    // The cancel button ("Salir" while nothing runs).
-    void Cancelar();
+    // The one door for cancel and close. While a phase runs, the user is
+    // asked whether to cancel it; on yes the phase is told and, during the
+    // extraction, the engine aborted; the window stays. Otherwise the exit
+    // question, unless the run has finished; Cerrar when the window may go.
+    TDecisionCierre PedirCierre(TOrigenCierre origen);
     // The extractor's events.
     void ExtraerFichero(const kav::TFileEntry& entrada, std::string& carpeta, bool& aceptar);
     void ProgresoFichero(int porcentaje);

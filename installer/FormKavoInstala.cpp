@@ -321,19 +321,22 @@ void TFFormKavoInstala::FundidoSalida() {
 
 void TFFormKavoInstala::FormCloseQuery(bool& puedeCerrar) {
     if (cierreSinPregunta_) return;
-    DecisionCierre d = ConsultarCierre(Estado, ModoActualizacion);
-    if (d.cancelar) CancelarPedido = true;
-    if (d.abortarExtraccion) {
-        Extractor1.RequestAbort();
-        Resultado = rsCancelado;
-    }
-    puedeCerrar = d.cerrar;
-    if (d.cerrar && Plataforma == 2) FundidoSalida();
+    puedeCerrar = cierreDecidido_ || Ejecucion().PedirCierre(TOrigenCierre::Ventana) == TDecisionCierre::Cerrar;
+    cierreDecidido_ = false;
+    if (puedeCerrar && Plataforma == 2) FundidoSalida();
 }
 
 void TFFormKavoInstala::FormKeyDown(WORD& tecla) {
-    if (tecla != 27) return;
+    if (tecla != VK_ESCAPE) return;
     tecla = 0;
+    CerrarSegun(Ejecucion().PedirCierre(TOrigenCierre::Escape));
+}
+
+// The run has already asked what there was to ask: the close query lets the
+// window go without asking again.
+void TFFormKavoInstala::CerrarSegun(TDecisionCierre decision) {
+    if (decision != TDecisionCierre::Cerrar) return;
+    cierreDecidido_ = true;
     Close();
 }
 

@@ -21,7 +21,6 @@
 #include "FrameInstalar.h"
 #include "FramePrograma.h"
 #include "Framepsql.h"
-#include "CierreVentana.h"
 #include "RegistroLanzamiento.h"
 #include "ReglasInstalador.h"
 #include "ModoLocal.h"
@@ -196,7 +195,10 @@ private:
     std::unique_ptr<TVentanaEjecucion> ventana_;
     std::unique_ptr<TEjecucion> ejecucion_;
     void FundidoSalida();
+    void CerrarSegun(TDecisionCierre decision);
     bool cierreSinPregunta_ = false;
+    // The run answered Escape or the cancel button with a close.
+    bool cierreDecidido_ = false;
     // Ticks of the watch while the installer's window has not come up.
     int segundosSinInstalador_ = 0;
 };

@@ -102,7 +102,7 @@ void TFFormKavoInstala::TerminarSinPregunta() {
 void TFFormKavoInstala::Instalar() { Ejecucion().Instalar(); }
 
 void TFFormKavoInstala::bInstalarClick() { Instalar(); }
-void TFFormKavoInstala::bCancelarClick() { Ejecucion().Cancelar(); }
+void TFFormKavoInstala::bCancelarClick() { CerrarSegun(Ejecucion().PedirCierre(TOrigenCierre::BotonCancelar)); }
 
 void TFFormKavoInstala::eDirProgramaKeyDown(WORD& tecla) {
     if (tecla != VK_RETURN) return;

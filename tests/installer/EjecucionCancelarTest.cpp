@@ -35,29 +35,65 @@ TEST(Descargas, OcupadoEnCadaEsperaDeMensajes) {
     for (TEstado e : vistos) EXPECT_EQ(e, esDescargando);
 }
 
-TEST(Cancelar, SegunElEstado) {
+// The one door for cancel and close, for each state of the run, each way
+// the user asks and each answer: what the user is asked, whether the window
+// may close, the run is cancelled and the extraction aborted. The window's
+// own close keeps the rows of the Windows table.
+TEST(Cancelar, EstadoPuertaYRespuesta) {
+    using O = TOrigenCierre;
     struct Caso {
         TEstado estado;
+        O origen;
+        bool actualizacion;
         int respuesta;
-        bool cancela, aborta, cierra;
+        std::vector<std::string> dialogos;
+        bool cierra, cancela, aborta;
     };
+    const std::string salidaI = "Confirma Salida del Instalador", salidaA = "Confirma Salida del Actualizador";
+    const std::string cancelarI = "Cancelar Instalación", cancelarA = "Cancelar Actualización";
+    const std::string incorrectaI = "Instalación Incorrecta", incorrectaA = "Actualización Incorrecta";
     const Caso casos[] = {
-        {esReposo, mrOk, false, false, true},          {esTerminado, mrOk, false, false, true},
-        {esDescargando, mrOk, true, false, false},     {esDescargando, mrCancel, false, false, false},
-        {esExtrayendo, mrOk, true, true, false},       {esExtrayendo, mrCancel, false, false, false},
+        {esReposo, O::Ventana, false, mrOk, {salidaI}, true, false, false},
+        {esReposo, O::Ventana, true, mrCancel, {salidaA}, false, false, false},
+        {esTerminado, O::Ventana, false, mrCancel, {}, true, false, false},
+        {esDescargando, O::Ventana, false, mrOk, {cancelarI}, false, true, false},
+        {esDescargando, O::Ventana, true, mrCancel, {cancelarA}, false, false, false},
+        {esExtrayendo, O::Ventana, true, mrOk, {cancelarA, incorrectaA}, false, true, true},
         // Between two archives: the next one must not start.
-        {esExtraccionTerminada, mrOk, true, true, false},
+        {esExtraccionTerminada, O::Ventana, false, mrOk, {cancelarI, incorrectaI}, false, true, true},
+        // Escape is the window's close.
+        {esReposo, O::Escape, true, mrOk, {salidaA}, true, false, false},
+        {esTerminado, O::Escape, false, mrOk, {}, true, false, false},
+        {esDescargando, O::Escape, false, mrOk, {cancelarI}, false, true, false},
+        {esExtrayendo, O::Escape, false, mrOk, {cancelarI, incorrectaI}, false, true, true},
+        {esExtrayendo, O::Escape, false, mrCancel, {cancelarI}, false, false, false},
+        // The button, "Salir" while nothing runs; disabled during the
+        // extraction, it would abort it without a word.
+        {esReposo, O::BotonCancelar, false, mrOk, {salidaI}, true, false, false},
+        {esReposo, O::BotonCancelar, false, mrCancel, {salidaI}, false, false, false},
+        {esTerminado, O::BotonCancelar, true, mrCancel, {}, true, false, false},
+        {esDescargando, O::BotonCancelar, true, mrOk, {cancelarA}, false, true, false},
+        {esExtrayendo, O::BotonCancelar, false, mrOk, {cancelarI}, false, true, true},
+        {esExtraccionTerminada, O::BotonCancelar, true, mrCancel, {cancelarA}, false, false, false},
     };
     for (const Caso& c : casos) {
+        SCOPED_TRACE(::testing::Message() << "estado " << c.estado << ", origen " << static_cast<int>(c.origen)
+                                          << ", respuesta " << c.respuesta);
         Falso f;
+        f.d.ModoActualizacion = c.actualizacion;
         f.d.Estado = c.estado;
         f.respuestas = {c.respuesta};
-        f.run.Cancelar();
-        EXPECT_EQ(f.d.CancelarPedido, c.cancela) << c.estado;
-        EXPECT_EQ(f.Vio("Abortar"), c.aborta) << c.estado;
-        EXPECT_EQ(f.d.Resultado, c.aborta ? rsCancelado : rsNinguno) << c.estado;
-        EXPECT_EQ(f.Vio("Cerrar ventana"), c.cierra) << c.estado;
-        EXPECT_EQ(f.Vio("Mensaje:Cancelar Instalación"), c.estado >= esDescargando) << c.estado;
+        const TDecisionCierre decision = f.run.PedirCierre(c.origen);
+        std::vector<std::string> dialogos;
+        for (const std::string& l : f.log)
+            if (l.rfind("Mensaje:", 0) == 0) dialogos.push_back(l.substr(8));
+        EXPECT_EQ(dialogos, c.dialogos);
+        EXPECT_EQ(decision == TDecisionCierre::Cerrar, c.cierra);
+        EXPECT_EQ(f.d.CancelarPedido, c.cancela);
+        EXPECT_EQ(f.Vio("Abortar"), c.aborta);
+        EXPECT_EQ(f.d.Resultado, c.aborta ? rsCancelado : rsNinguno);
+        EXPECT_EQ(f.d.Estado, c.estado) << "the phase moves the state, not the door";
+        EXPECT_FALSE(f.Vio("Cerrar ventana")) << "the window closes on the answer, not under the run";
     }
 }
 
@@ -79,7 +115,7 @@ TEST(Cancelar, EnCadaArchivoDeUnaPrimeraInstalacion) {
                 if (hecho || std::find(f.log.begin(), f.log.end(), enCurso) == f.log.end()) return;
                 hecho = true;
                 f.respuestas = {mrOk};
-                f.run.Cancelar();
+                f.run.PedirCierre(TOrigenCierre::Ventana);  // the button is disabled
             };
             f.run.Instalar();
             ASSERT_TRUE(hecho);

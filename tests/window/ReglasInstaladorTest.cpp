@@ -1,6 +1,6 @@
-// The installer's Windows-side decisions, in-process: the close question
-// (answered through the dialog seam), the message captions, the lock file
-// and the report request.
+// The installer's Windows-side decisions, in-process: the window's close
+// question (answered through the dialog seam), the message captions, the
+// lock file and the report request.
 #include <gtest/gtest.h>
 
 #include "Automatizacion.h"
@@ -9,16 +9,16 @@
 #include "Exception.h"
 #include "FormKavoInstala.h"
 #include "Mensajes.h"
-#include "CierreVentana.h"
+#include "main.h"
 #include "ReglasInstalador.h"
 #include "TestServer.h"
 #include "TextCodec.h"
 
 namespace {
 
-// The close question, answered through the dialog seam: what is asked, and
-// what the answer does for each state of the operation.
-TEST(ConsultarCierre, PreguntasYDecisiones) {
+// The real window's close question, answered through the dialog seam: what
+// is asked, and what the answer does for each state of the operation.
+TEST(CierreVentana, PreguntasYDecisiones) {
     struct Caso {
         int estado;
         bool actualizacion;
@@ -49,11 +49,16 @@ TEST(ConsultarCierre, PreguntasYDecisiones) {
             }
             return ui::DialogAnswer{c.respuesta, ""};
         });
-        DecisionCierre d = ConsultarCierre(c.estado, c.actualizacion);
+        TFMain ventana;
+        ventana.ModoActualizacion = c.actualizacion;
+        ventana.Estado = static_cast<TEstado>(c.estado);
+        bool cerrar = true;
+        ventana.FormCloseQuery(cerrar);
         EXPECT_EQ(vistas, c.preguntas) << "estado " << c.estado;
-        EXPECT_EQ(d.cerrar, c.cerrar) << "estado " << c.estado;
-        EXPECT_EQ(d.cancelar, c.cancelar) << "estado " << c.estado;
-        EXPECT_EQ(d.abortarExtraccion, c.abortar) << "estado " << c.estado;
+        EXPECT_EQ(cerrar, c.cerrar) << "estado " << c.estado;
+        EXPECT_EQ(ventana.CancelarPedido, c.cancelar) << "estado " << c.estado;
+        // The extraction is aborted together with the cancelled result.
+        EXPECT_EQ(ventana.Resultado == rsCancelado, c.abortar) << "estado " << c.estado;
     }
 }
 
