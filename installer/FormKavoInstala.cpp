@@ -50,7 +50,7 @@ TFFormKavoInstala::TFFormKavoInstala() : TForm("FFormKavoInstala", 586, 481, "Co
     DirEjecutable = CarpetaDe(ruta);
     NombreEjecutable = Mayusculas(NombreDe(ruta));
     PosicionArchivo = PosicionArchivoPropio(RutaEjecutable());
-    ModoActualizacion = PosicionArchivo == 0;
+    FijarRol(RolSegunArchivo(PosicionArchivo), *this);
     // The window owns its taskbar button; a run's progress shows there too.
     SetTaskbarWindow(Handle());
     InitTaskbar();
@@ -154,21 +154,24 @@ std::string TFFormKavoInstala::IniEjecutable() const {
     return ini + ".INI";
 }
 
-void TFFormKavoInstala::LeerIniEjecutable() {
+TIniPropio TFFormKavoInstala::LeerIniEjecutable() const {
     const std::string ini = IniEjecutable();
-    DescargarExternos = LeerIniBooleano(ini, "EXTERNOS", "DESCARGAR", true);
-    ModoLocal = LeerIniBooleano(ini, "PATH", "LOCAL", false);
-    if (!ModoLocal) return;
-    ArchivoPrincipal = LeerIniTexto(ini, "PATH", "FICHERO", FicheroPrograma());
-    if (FicheroExiste(DirEjecutable + ArchivoPrincipal)) {
-        UrlBaseProgramas = DirEjecutable;
-        UrlBaseExternos = DirEjecutable;
-    } else {
-        ModoLocal = false;
-        MostrarMensaje(
-            "No se encuentran los Datos de Instalación.\n\r\n\rSe procederá a la descarga de los mismos durante el "
-            "proceso de Instalación");
-    }
+    TIniPropio r;
+    r.descargarExternos = LeerIniBooleano(ini, "EXTERNOS", "DESCARGAR", true);
+    r.local = LeerIniBooleano(ini, "PATH", "LOCAL", false);
+    r.fichero = LeerIniTexto(ini, "PATH", "FICHERO", "");
+    return r;
+}
+
+TNombresLanzamiento TFFormKavoInstala::NombresLanzamiento() {
+    return {FicheroPrograma(), FicheroActualizacion(), FicheroBeta(), IniBeta(), FicheroV2(), IniV2(),
+            UrlProgramas(),    UrlExternos()};
+}
+
+void TFFormKavoInstala::MostrarEtiquetas(const TEtiquetasLanzamiento& e) {
+    LabelFecha->SetCaption(e.fecha);
+    LabelVersion->SetCaption(e.version);
+    LSerie->SetCaption(LSerie->Caption() + " " + std::to_string(e.serie));
 }
 
 void TFFormKavoInstala::FormCreate() {
@@ -176,19 +179,17 @@ void TFFormKavoInstala::FormCreate() {
     Registro().FijarRutaPredeterminada([] { return CarpetaTemporal() + kFicheroRegistro; });
     Anotar("Arranque de " + RutaEjecutable() + " en modo " + (ModoActualizacion ? "actualización" : "instalación"));
     if (firma::ClavesDeLaVersion().empty()) Anotar(kLineaSinFirmas);
-    CarpetaPrograma = NombreProducto();
-    PasoExtraccion = peNinguno;
-    ModoLocal = false;
-    ArchivoPrincipal = FicheroPrograma();
-    UrlBaseProgramas = UrlProgramas();
-    UrlBaseExternos = UrlExternos();
+    const TRol rol = RolSegunArchivo(PosicionArchivo);
     PrepararPoliticaFirmas();
-    if (!ModoActualizacion) LeerIniEjecutable();
-    if (!ModoLocal) ListaDescargas = std::make_unique<std::set<std::string>>();
+    const TInicio inicio = DecidirInicio(rol, NombresLanzamiento(), DirEjecutable,
+                                         rol == TRol::Instalador ? LeerIniEjecutable() : TIniPropio{},
+                                         [](const std::string& ruta) { return FicheroExiste(ruta); });
+    AplicarInicio(inicio, NombreProducto(), *this);
+    if (!inicio.aviso.empty()) MostrarMensaje(inicio.aviso);
     Plataforma = LeerPlataforma();
-    if (Plataforma != 1 && Plataforma != 2) {
+    if (!PlataformaAdmitida(Plataforma)) {
         Show();
-        MensajeError("Sistema Operativo No Válido");
+        MensajeError(kMensajePlataforma);
         Abort();
     }
     if (ModoActualizacion) {
@@ -249,14 +250,13 @@ void TFFormKavoInstala::PrepararPoliticaFirmas() {
 void TFFormKavoInstala::Extractor1AfterOpen() {
     Extractor1.OnAfterOpen = nullptr;  // once: later archives are the downloaded ones
     DatosArchivo = Extractor1.Header().UserData.Bytes;
-    RegistroLanzamiento r = InterpretarDatosArchivo(DatosArchivo);
+    const RegistroLanzamiento r = InterpretarDatosArchivo(DatosArchivo);
     TipoMotor = r.tipoMotor;
-    LSerie->SetCaption(LSerie->Caption() + " " + std::to_string(r.codigoCliente));
-    LabelFecha->SetCaption(TextoFecha(r.dia, NombreMes(static_cast<int>(r.mes)), r.anio));
-    LabelVersion->SetCaption(TextoVersion(r.major, r.minor, true));
+    CodigoCliente = r.codigoCliente;
+    Lanzamiento = LanzamientoDeRegistro(r);
+    MostrarEtiquetas(EtiquetasDeRegistro(r, NombreMes(static_cast<int>(r.mes))));
     firma::Politica().version = (uint32_t(r.major) << 16) | r.minor;
     LabelPrograma->SetCaption("");
-    CodigoCliente = r.codigoCliente;
 }
 
 void TFFormKavoInstala::CrearPaginas() {
@@ -280,22 +280,11 @@ void TFFormKavoInstala::CrearPaginas() {
     }
 }
 
-void TFFormKavoInstala::EleccionLanzamiento() {
-    if (ArchivoPrincipal != FicheroPrograma() && ArchivoPrincipal != FicheroActualizacion()) return;
-    if (HayV2()) {
-        ArchivoPrincipal = FicheroV2();
-        LabelVersion->SetCaption(LabelVersion->Caption() + " V2");
-    } else if (HayBeta()) {
-        ArchivoPrincipal = FicheroBeta();
-        LabelVersion->SetCaption(LabelVersion->Caption() + " BETA");
-    }
-}
-
 // --- window behaviour ---------------------------------------------------------
 
 void TFFormKavoInstala::FormActivate() {
     if (AlphaBlendValue() != 0) return;
-    if (Plataforma == 2)
+    if (Plataforma == plWindowsNT)
         Timer1.SetEnabled(true);
     else
         SetAlphaBlendValue(255);  // no fading there: never leave the window invisible

@@ -11,10 +11,12 @@
 #include <string>
 #include <vector>
 
+#include "Arranque.h"
 #include "Bloqueo.h"
 #include "CarpetaPrivada.h"
 #include "DatosControlador.h"
 #include "Desatendido.h"
+#include "DescripcionesWin32.h"
 #include "Ejecucion.h"
 #include "ExtractorInstalador.h"
 #include "Form.h"
@@ -178,13 +180,22 @@ protected:
     void BotonesTrabajando();
     void BotonesMotor();
     void CrearPaginas();
+    // The release choice, outside local mode: the descriptions the vendor
+    // published decide between the archive at hand, the V2 and the beta.
     void EleccionLanzamiento();
-    void LeerIniEjecutable();
+    TIniPropio LeerIniEjecutable() const;
+    TNombresLanzamiento NombresLanzamiento();
+    void MostrarEtiquetas(const TEtiquetasLanzamiento& etiquetas);
     // The executable's own INI: its path with the extension ".INI".
     std::string IniEjecutable() const;
     void PrepararPoliticaFirmas();
     void AnadirDescarga(const std::string& ruta);
     TProgresoDescarga ProgresoArranque();
+    TDescripcionesWin32 Descripciones();
+    // The release the beta and V2 descriptions are checked against, known
+    // once the installer has read its record or the updater the
+    // per-installation one.
+    TLanzamientoAMano Lanzamiento;
 
 private:
     void CrearComponentes();

@@ -18,6 +18,33 @@ conta::EstadoFichero ConsultarFichero(const std::string& ruta) {
     return e;
 }
 
+// The updater's ways to its per-installation record on this machine.
+class TFuenteRegistroWin32 : public TFuenteRegistroCliente {
+public:
+    TFuenteRegistroWin32(std::string dirEjecutable, std::string nombreIni, std::string urlClientes,
+                         std::string carpetaTemporal, TProgresoDescarga progreso,
+                         std::function<bool(const std::string&)> dialogoModoLocal)
+        : dirEjecutable_(std::move(dirEjecutable)),
+          nombreIni_(std::move(nombreIni)),
+          urlClientes_(std::move(urlClientes)),
+          carpetaTemporal_(std::move(carpetaTemporal)),
+          progreso_(std::move(progreso)),
+          dialogoModoLocal_(std::move(dialogoModoLocal)) {}
+
+    uint32_t CodigoRegistrado() override { return LeerCodigoClienteRegistrado(dirEjecutable_, nombreIni_); }
+    void Descargar(const std::string& nombre) override {
+        DescargarFichero(urlClientes_, nombre, carpetaTemporal_, progreso_);
+    }
+    bool OfrecerModoLocal(const std::string& error) override { return dialogoModoLocal_(error); }
+    bool EnCarpetaTemporal(const std::string& nombre) override { return FicheroExiste(carpetaTemporal_ + nombre); }
+    bool AlLado(const std::string& nombre) override { return FicheroExiste(dirEjecutable_ + nombre); }
+
+private:
+    std::string dirEjecutable_, nombreIni_, urlClientes_, carpetaTemporal_;
+    TProgresoDescarga progreso_;
+    std::function<bool(const std::string&)> dialogoModoLocal_;
+};
+
 }  // namespace
 
 TFMain::TFMain() {
@@ -58,34 +85,19 @@ bool TFMain::Preparar() {
     conta::ArgumentosActualizador args = conta::InterpretarArgumentos(ArgumentosPrograma());
     // A relaunched updater comes back where the previous one was.
     if (args.x && args.y) MoverA(*args.x, *args.y);
-    NombreFicheroCliente = args.ficheroCliente;
-    IniciadoConArgumento = !NombreFicheroCliente.empty();
     const std::string urlClientes = UrlBaseProgramas + conta::kCarpetaClientes;
-    if (NombreFicheroCliente.empty()) {
-        try {
-            ObtenerFicheroCliente();
-        } catch (const EAbort&) {
-            throw;
-        } catch (const firma::EFirmaRechazada&) {
-            // A record the vendor did not sign for this installation is an
-            // attack, not a failed download: the run ends here, and the
-            // local mode, which asks the user to fetch files by hand, is
-            // never offered for it.
-            throw;
-        } catch (const std::exception& e) {
-            if (!MostrarModoLocal(Handle(), e.what(), DirEjecutable, ArchivoPrincipal, UrlBaseProgramas)) {
-                // Neither the server nor local copies: the updater ends here.
-                Fin = TFinEjecucion::SinConexion;
-                return false;
-            }
-            ActivarModoLocal();
-        }
-    } else if (!FicheroExiste(DirFicheroCliente() + NombreFicheroCliente) &&
-               FicheroExiste(DirEjecutable + NombreFicheroCliente)) {
-        // Started by a local update that brought this updater: the release
-        // it read is still beside it, archive and all.
-        ActivarModoLocal();
-    }
+    TFuenteRegistroWin32 fuente(DirEjecutable, NombreIniPrograma(), urlClientes, DirFicheroCliente(), ProgresoArranque(),
+                                [this](const std::string& error) {
+                                    return MostrarModoLocal(Handle(), error, DirEjecutable, ArchivoPrincipal,
+                                                            UrlBaseProgramas);
+                                });
+    const TRegistroCliente registro =
+        ObtenerRegistroCliente(args.ficheroCliente, DirEjecutable + NombreIniPrograma(), conta::NombreFicheroCliente,
+                               fuente);
+    AplicarRegistroCliente(registro, *this);
+    IniciadoConArgumento = registro.iniciadoConArgumento;
+    // Neither the server nor local copies: the updater ends here.
+    if (Fin != TFinEjecucion::EnCurso) return false;
     if (ModoLocal && !FicheroClienteAlLado(urlClientes)) return false;
     conta::CarpetasInstalacion c = conta::CarpetasDesdePrograma(CarpetaDe(RutaProgramaEjecutar()));
     CarpetaPrograma = c.producto;
@@ -118,36 +130,14 @@ bool TFMain::Preparar() {
         }
     }
     DatosWeb = LeerVersionesComprimidas(DirFicheroCliente() + NombreFicheroCliente);
+    Lanzamiento = LanzamientoDeDatosWeb(DatosWeb);
     // From here on the release's archives must be of this release.
     firma::Politica().version = DatosWeb.VersionFichero(99).MayorMenor();
     firma::Politica().instalada = VersionesInstaladas.VersionFichero(99).MayorMenor();
-    // A local update takes the archive the local dialog asked for.
-    if (IniciadoConArgumento && !ModoLocal && EsVersionSiguiente()) ArchivoPrincipal = FicheroActualizacion();
-    LabelFecha->SetCaption(TextoFecha(DatosWeb.Dia(), NombreMes(static_cast<int>(DatosWeb.Mes())), DatosWeb.Anio()));
-    TypeVersion v = DatosWeb.VersionFichero(99);
-    LabelVersion->SetCaption(TextoVersion(v.Major, v.Minor, false));
-    LSerie->SetCaption(LSerie->Caption() + " " + std::to_string(DatosWeb.CodigoCliente()));
+    ArchivoPrincipal = ArchivoDeActualizacion(ArchivoPrincipal, NombresLanzamiento(), IniciadoConArgumento, ModoLocal,
+                                              EsVersionSiguiente());
+    MostrarEtiquetas(EtiquetasDeDatosWeb(DatosWeb, NombreMes(static_cast<int>(DatosWeb.Mes()))));
     return true;
-}
-
-// Started without the name of its release record: the updater asks the
-// vendor's server for the record of the customer recorded at installation.
-// In local mode the record is looked for beside the updater instead.
-void TFMain::ObtenerFicheroCliente() {
-    uint32_t codigo = LeerCodigoClienteRegistrado(DirEjecutable, NombreIniPrograma());
-    if (codigo == 0)
-        throw Exception("No se encuentra el Código de Cliente de la instalación en\r\n\r\n" + DirEjecutable +
-                        NombreIniPrograma());
-    // Named before the download: a local update looks for it under this name.
-    NombreFicheroCliente = conta::NombreFicheroCliente(codigo);
-    DescargarFichero(UrlBaseProgramas + conta::kCarpetaClientes, NombreFicheroCliente, DirFicheroCliente(),
-                     ProgresoArranque());
-}
-
-void TFMain::ActivarModoLocal() {
-    ModoLocal = true;
-    UrlBaseProgramas = DirEjecutable;
-    UrlBaseExternos = DirEjecutable;
 }
 
 // A local update reads its release record from the per-installation file

@@ -42,7 +42,5 @@ public:
     std::string DirBalances, DirEstructurasMemoria, DirConfigDeposito, DirGenerador;
 
 private:
-    void ObtenerFicheroCliente();
-    void ActivarModoLocal();
     bool FicheroClienteAlLado(const std::string& urlClientes);
 };
