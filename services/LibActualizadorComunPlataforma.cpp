@@ -1,13 +1,8 @@
 #include "LibActualizadorComunPlataforma.h"
 
-#include <windows.h>
+#include "VersionSistema.h"
 
 int LeerPlataforma() {
-    OSVERSIONINFOW v = {};
-    v.dwOSVersionInfoSize = sizeof v;
-#pragma GCC diagnostic push
-#pragma GCC diagnostic ignored "-Wdeprecated-declarations"
-    if (!::GetVersionExW(&v)) return -1;
-#pragma GCC diagnostic pop
-    return static_cast<int>(v.dwPlatformId);
+    const win::TVersionSistema v = win::LeerVersionSistema(win::TRespuestaVersion::ParaEstePrograma);
+    return v.leida ? static_cast<int>(v.plataforma) : -1;
 }

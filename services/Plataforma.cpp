@@ -1,23 +1,17 @@
 #include "Plataforma.h"
 
 #include "ProcessMessages.h"
+#include "VersionSistema.h"
 
 namespace servicios {
 
 VersionWindows VersionPlataforma() {
-    // RtlGetVersion answers truthfully whatever the manifest says.
-    using RtlGetVersionFn = LONG(WINAPI*)(OSVERSIONINFOW*);
+    const win::TVersionSistema s = win::LeerVersionSistema(win::TRespuestaVersion::Real);
     VersionWindows v;
-    if (HMODULE ntdll = GetModuleHandleW(L"ntdll.dll")) {
-        auto fn = reinterpret_cast<RtlGetVersionFn>(
-            reinterpret_cast<void*>(GetProcAddress(ntdll, "RtlGetVersion")));
-        OSVERSIONINFOW info{};
-        info.dwOSVersionInfoSize = sizeof info;
-        if (fn && fn(&info) == 0) {
-            v.Nt = info.dwPlatformId == VER_PLATFORM_WIN32_NT;
-            v.Mayor = info.dwMajorVersion;
-            v.Menor = info.dwMinorVersion;
-        }
+    if (s.leida) {
+        v.Nt = s.plataforma == VER_PLATFORM_WIN32_NT;
+        v.Mayor = s.mayor;
+        v.Menor = s.menor;
     }
     return v;
 }

@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include "TextCodec.h"
+#include "VersionSistema.h"
 #include "Win32Handle.h"
 
 namespace {
@@ -67,28 +68,23 @@ UINT WINAPI TempPath(LPWSTR buf, UINT n) { return ::GetTempPathW(n, buf); }
 
 TInstantaneaSistema LeerInstantaneaSistema() {
     TInstantaneaSistema s;
-    OSVERSIONINFOEXW v = {};
-    v.dwOSVersionInfoSize = sizeof v;
-#pragma GCC diagnostic push
-#pragma GCC diagnostic ignored "-Wdeprecated-declarations"
-    s.versionExOK = ::GetVersionExW(reinterpret_cast<OSVERSIONINFOW*>(&v)) != FALSE;
-#pragma GCC diagnostic pop
+    const win::TVersionSistema v = win::LeerVersionSistema(win::TRespuestaVersion::ParaEstePrograma);
+    s.versionExOK = v.leida;
     if (s.versionExOK) {
-        s.major = v.dwMajorVersion;
-        s.minor = v.dwMinorVersion;
-        s.build = v.dwBuildNumber;
-        s.platformId = v.dwPlatformId;
-        s.servicio = text::Narrow(v.szCSDVersion);
-        s.servicePackMajor = v.wServicePackMajor;
-        s.servicePackMinor = v.wServicePackMinor;
-        s.suiteMask = v.wSuiteMask;
-        s.productType = v.wProductType;
+        s.major = v.mayor;
+        s.minor = v.menor;
+        s.build = v.compilacion;
+        s.platformId = v.plataforma;
+        s.servicio = v.servicio;
+        s.servicePackMajor = v.servicePackMayor;
+        s.servicePackMinor = v.servicePackMenor;
+        s.suiteMask = v.suite;
+        s.productType = v.tipoProducto;
         using ProductInfoFn = BOOL(WINAPI*)(DWORD, DWORD, DWORD, DWORD, PDWORD);
         auto productInfo = FuncionKernel<ProductInfoFn>("GetProductInfo");
         s.hasProductInfo = productInfo != nullptr;
         DWORD tipo = 0;
-        if (productInfo && productInfo(v.dwMajorVersion, v.dwMinorVersion, v.wServicePackMajor,
-                                       v.wServicePackMinor, &tipo))
+        if (productInfo && productInfo(v.mayor, v.menor, v.servicePackMayor, v.servicePackMenor, &tipo))
             s.productInfo = tipo;
     }
     SYSTEM_INFO si = {};

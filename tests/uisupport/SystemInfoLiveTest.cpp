@@ -9,6 +9,7 @@
 
 #include "kvSystemInfo.h"
 #include "TextCodec.h"
+#include "VersionSistema.h"
 
 TEST(SystemInfoLive, RecognisesTheRunningSystem) {
     const wchar_t* esperado = ::_wgetenv(L"KV_EXPECTED_OSNAME");
@@ -36,4 +37,21 @@ TEST(SystemInfoLive, FiguresReadOnDemand) {
     EXPECT_FALSE(info.TempDirectory().empty());
     EXPECT_GT(info.DiskCapacity(), 0);
     EXPECT_GE(info.DiskCapacity(), info.DiskFreeCapacity());
+}
+
+// The true version whatever the manifest lets the program see (the run
+// without a manifest in the Windows 10 prefix is told less by the other
+// answer); the platform family is the same in both.
+TEST(SystemInfoLive, TheRealVersionIgnoresTheManifest) {
+    const wchar_t* esperado = ::_wgetenv(L"KV_EXPECTED_OSNAME");
+    ASSERT_NE(esperado, nullptr);
+    const win::TVersionSistema real = win::LeerVersionSistema(win::TRespuestaVersion::Real);
+    const win::TVersionSistema programa = win::LeerVersionSistema(win::TRespuestaVersion::ParaEstePrograma);
+    ASSERT_TRUE(real.leida);
+    ASSERT_TRUE(programa.leida);
+    EXPECT_EQ(real.plataforma, 2u);
+    EXPECT_EQ(programa.plataforma, 2u);
+    const auto version = text::Narrow(esperado) == "Windows 7" ? std::make_pair(6u, 1u) : std::make_pair(10u, 0u);
+    EXPECT_EQ(std::make_pair(real.mayor, real.menor), version);
+    EXPECT_LE(std::make_pair(programa.mayor, programa.menor), version);
 }
