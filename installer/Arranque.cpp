@@ -61,6 +61,14 @@ void ActivarModoLocal(TDatosControlador& d) {
 
 TLanzamientoAMano LanzamientoDeRegistro(const RegistroLanzamiento& r) { return {r.major, r.minor, r.codigoCliente}; }
 
+RegistroLanzamiento AplicarDatosArchivo(const TDatosArchivo& datosArchivo, TDatosControlador& d) {
+    const RegistroLanzamiento r = InterpretarDatosArchivo(datosArchivo);
+    d.DatosArchivo = datosArchivo;
+    d.TipoMotor = r.tipoMotor;
+    d.CodigoCliente = r.codigoCliente;
+    return r;
+}
+
 TLanzamientoAMano LanzamientoDeDatosWeb(const TypeVersionesConta& w) {
     const TypeVersion v = w.VersionFichero(kCodigoProgramaPrincipal);
     return {v.Major, v.Minor, w.CodigoCliente()};
@@ -115,6 +123,7 @@ TRegistroCliente ObtenerRegistroCliente(const std::string& argumento, const std:
         // Started by a local update that brought this updater: the release
         // it read is still beside it, archive and all.
         r.modoLocal = !fuente.EnCarpetaTemporal(argumento) && fuente.AlLado(argumento);
+        r.comprobacion = r.modoLocal ? TComprobacionRegistro::AlLado : TComprobacionRegistro::ConFirmaPublicada;
         return r;
     }
     try {
@@ -131,10 +140,12 @@ TRegistroCliente ObtenerRegistroCliente(const std::string& argumento, const std:
         // to fetch files by hand, is never offered for it.
         throw;
     } catch (const std::exception& e) {
-        if (fuente.OfrecerModoLocal(e.what()))
+        if (fuente.OfrecerModoLocal(e.what())) {
             r.modoLocal = true;
-        else
+            r.comprobacion = TComprobacionRegistro::AlLado;
+        } else {
             r.fin = TFinEjecucion::SinConexion;
+        }
     }
     return r;
 }

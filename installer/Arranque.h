@@ -79,6 +79,9 @@ struct TLanzamientoAMano {
     uint32_t codigoCliente = 0;
 };
 TLanzamientoAMano LanzamientoDeRegistro(const RegistroLanzamiento& registro);
+// The installer's own record into the controller's state: the bytes, the
+// engine and the customer; returns what they say.
+RegistroLanzamiento AplicarDatosArchivo(const TDatosArchivo& datosArchivo, TDatosControlador& datos);
 TLanzamientoAMano LanzamientoDeDatosWeb(const TypeVersionesConta& datosWeb);
 
 // The texts of the release's labels. The installer's version label is empty
@@ -143,10 +146,17 @@ public:
     virtual bool AlLado(const std::string& nombre) = 0;
 };
 
+// How the record is checked before it is read: beside the updater against
+// its signature file, in local mode; against the statement the vendor
+// published for it, when the accounting program fetched and named it; in
+// its own download otherwise.
+enum class TComprobacionRegistro { EnSuDescarga, AlLado, ConFirmaPublicada };
+
 struct TRegistroCliente {
     std::string nombre;  // may stay empty in local mode: the local archive names it
     bool iniciadoConArgumento = false;
     bool modoLocal = false;
+    TComprobacionRegistro comprobacion = TComprobacionRegistro::EnSuDescarga;
     // SinConexion: neither the server nor local copies; the updater ends.
     TFinEjecucion fin = TFinEjecucion::EnCurso;
 };

@@ -249,10 +249,7 @@ void TFFormKavoInstala::PrepararPoliticaFirmas() {
 
 void TFFormKavoInstala::Extractor1AfterOpen() {
     Extractor1.OnAfterOpen = nullptr;  // once: later archives are the downloaded ones
-    DatosArchivo = Extractor1.Header().UserData.Bytes;
-    const RegistroLanzamiento r = InterpretarDatosArchivo(DatosArchivo);
-    TipoMotor = r.tipoMotor;
-    CodigoCliente = r.codigoCliente;
+    const RegistroLanzamiento r = AplicarDatosArchivo(Extractor1.Header().UserData.Bytes, *this);
     Lanzamiento = LanzamientoDeRegistro(r);
     MostrarEtiquetas(EtiquetasDeRegistro(r, NombreMes(static_cast<int>(r.mes))));
     firma::Politica().version = (uint32_t(r.major) << 16) | r.minor;

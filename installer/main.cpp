@@ -98,7 +98,7 @@ bool TFMain::Preparar() {
     IniciadoConArgumento = registro.iniciadoConArgumento;
     // Neither the server nor local copies: the updater ends here.
     if (Fin != TFinEjecucion::EnCurso) return false;
-    if (ModoLocal && !FicheroClienteAlLado(urlClientes)) return false;
+    if (registro.comprobacion == TComprobacionRegistro::AlLado && !FicheroClienteAlLado(urlClientes)) return false;
     conta::CarpetasInstalacion c = conta::CarpetasDesdePrograma(CarpetaDe(RutaProgramaEjecutar()));
     CarpetaPrograma = c.producto;
     edit.SetText(c.base);
@@ -115,7 +115,7 @@ bool TFMain::Preparar() {
     // server that cannot be reached now leaves the check to the run, which
     // makes it before any archive and treats that failure as the failed
     // download it is, as it would without a server at all.
-    if (IniciadoConArgumento && !ModoLocal) {
+    if (registro.comprobacion == TComprobacionRegistro::ConFirmaPublicada) {
         const std::string url = UrlBaseProgramas + conta::kCarpetaClientes + NombreFicheroCliente;
         try {
             ComprobarConFirmaPublicada(url, DirFicheroCliente() + NombreFicheroCliente);
@@ -225,7 +225,7 @@ void TFMain::Extractor1FileExtracted(const kav::TFileEntry& entrada, const std::
 
 void TFMain::IniExtraido() {
     TFFormKavoInstala::IniExtraido();
-    if (TipoMotor == 0 || TipoMotor == 1) EscribirIniBtrieve(IniPrograma(), false);
+    if (TipoMotor != tmBtrieve6) EscribirIniBtrieve(IniPrograma(), false);
     // The settings file an archive delivers knows nothing of this customer:
     // the code goes back in, for an updater started without arguments.
     if (CodigoCliente != 0) RegistrarCodigoCliente(CarpetaDe(RutaProgramaInstalado()), NombreIniPrograma(), CodigoCliente);

@@ -113,7 +113,7 @@ const Caso kCasos[] = {
 };
 
 TEST(Arranque, TablaDeEleccion) {
-    const RegistroLanzamiento registro{2026, 11, 20, 4711, 10, 5, tmPsql12};
+    const RegistroLanzamiento registro{2026, 11, 20, 4711, 10, 5, tmBtrieve12};
     TypeVersionesConta web;
     web.FijarFecha(2026, 12, 1);
     web.FijarCodigoCliente(4711);
@@ -135,14 +135,15 @@ TEST(Arranque, TablaDeEleccion) {
         d.DirEjecutable = kDir;
         AplicarInicio(inicio, "Conta", d);
         EXPECT_EQ(d.ModoActualizacion, c.rol == TRol::Actualizador);
-        EXPECT_EQ(!inicio.aviso.empty(), c.aviso);
-        if (inicio.aviso.size()) EXPECT_EQ(inicio.aviso, kMensajeSinDatosLocales);
+        EXPECT_EQ(inicio.aviso, c.aviso ? kMensajeSinDatosLocales : "");
         EXPECT_EQ(preguntados.size(), c.rol == TRol::Instalador && c.ini.local ? 1u : 0u);
 
         TLanzamientoAMano lanzamiento;
         std::string version;
         if (c.rol == TRol::Instalador) {
-            lanzamiento = LanzamientoDeRegistro(registro);
+            lanzamiento = LanzamientoDeRegistro(AplicarDatosArchivo(CodificarDatosArchivo(registro), d));
+            EXPECT_EQ(d.TipoMotor, tmBtrieve12);
+            EXPECT_EQ(d.CodigoCliente, 4711u);
             version = EtiquetasDeRegistro(registro, "noviembre").version;
         } else {
             if (c.localPorDialogo) ActivarModoLocal(d);
@@ -204,32 +205,34 @@ TEST(Arranque, RegistroDelActualizador) {
         bool modoLocal;
         TFinEjecucion fin;
         const char* dialogo;  // the error the local dialog was shown; nullptr: not shown
+        TComprobacionRegistro comprobacion;
     };
+    using C = TComprobacionRegistro;
     const std::string kIni = "C:\\Kavo\\Conta\\Programa\\CONTA.INI";
     const std::string kSinCodigo = kMensajeSinCodigoCliente + kIni;
     const Fila filas[] = {
         {"entregado", "CLI4711.VER", true, false, 0, Descarga::Bien, false, Sale::Bien, "CLI4711.VER", false,
-         TFinEjecucion::EnCurso, nullptr},
+         TFinEjecucion::EnCurso, nullptr, C::ConFirmaPublicada},
         {"entregado_en_ambos", "CLI4711.VER", true, true, 0, Descarga::Bien, false, Sale::Bien, "CLI4711.VER", false,
-         TFinEjecucion::EnCurso, nullptr},
+         TFinEjecucion::EnCurso, nullptr, C::ConFirmaPublicada},
         {"de_una_actualizacion_local", "CLI4711.VER", false, true, 0, Descarga::Bien, false, Sale::Bien,
-         "CLI4711.VER", true, TFinEjecucion::EnCurso, nullptr},
+         "CLI4711.VER", true, TFinEjecucion::EnCurso, nullptr, C::AlLado},
         {"entregado_en_ninguno", "CLI4711.VER", false, false, 0, Descarga::Bien, false, Sale::Bien, "CLI4711.VER",
-         false, TFinEjecucion::EnCurso, nullptr},
+         false, TFinEjecucion::EnCurso, nullptr, C::ConFirmaPublicada},
         {"del_servidor", "", false, false, 4711, Descarga::Bien, false, Sale::Bien, "CLI4711.VER", false,
-         TFinEjecucion::EnCurso, nullptr},
+         TFinEjecucion::EnCurso, nullptr, C::EnSuDescarga},
         {"sin_red_local", "", false, false, 4711, Descarga::SinRed, true, Sale::Bien, "CLI4711.VER", true,
-         TFinEjecucion::EnCurso, "Error descargando URL: x"},
+         TFinEjecucion::EnCurso, "Error descargando URL: x", C::AlLado},
         {"sin_red_ni_local", "", false, false, 4711, Descarga::SinRed, false, Sale::Bien, "CLI4711.VER", false,
-         TFinEjecucion::SinConexion, "Error descargando URL: x"},
+         TFinEjecucion::SinConexion, "Error descargando URL: x", C::EnSuDescarga},
         {"sin_codigo_local", "", false, false, 0, Descarga::Bien, true, Sale::Bien, "", true, TFinEjecucion::EnCurso,
-         kSinCodigo.c_str()},
+         kSinCodigo.c_str(), C::AlLado},
         {"sin_codigo_ni_local", "", false, false, 0, Descarga::Bien, false, Sale::Bien, "", false,
-         TFinEjecucion::SinConexion, kSinCodigo.c_str()},
+         TFinEjecucion::SinConexion, kSinCodigo.c_str(), C::EnSuDescarga},
         {"firma_rechazada", "", false, false, 4711, Descarga::FirmaRechazada, true, Sale::Firma, "", false,
-         TFinEjecucion::EnCurso, nullptr},
+         TFinEjecucion::EnCurso, nullptr, C::EnSuDescarga},
         {"abortada", "", false, false, 4711, Descarga::Abortada, true, Sale::Aborto, "", false, TFinEjecucion::EnCurso,
-         nullptr},
+         nullptr, C::EnSuDescarga},
     };
     struct Fuente : TFuenteRegistroCliente {
         const Fila& f;
@@ -268,7 +271,9 @@ TEST(Arranque, RegistroDelActualizador) {
         }
         EXPECT_EQ(sale, f.sale);
         EXPECT_EQ(fuente.dialogo.has_value(), f.dialogo != nullptr);
-        if (fuente.dialogo && f.dialogo) EXPECT_EQ(*fuente.dialogo, f.dialogo);
+        if (fuente.dialogo && f.dialogo) {
+            EXPECT_EQ(*fuente.dialogo, f.dialogo);
+        }
         // Handed over, the record is never fetched again.
         EXPECT_EQ(fuente.descargados.size(), *f.argumento == 0 && f.codigo != 0 ? 1u : 0u);
         if (sale != Sale::Bien) continue;
@@ -281,6 +286,7 @@ TEST(Arranque, RegistroDelActualizador) {
         EXPECT_EQ(d.ModoLocal, f.modoLocal);
         EXPECT_EQ(d.UrlBaseProgramas, f.modoLocal ? d.DirEjecutable : "http://kavo/conta/");
         EXPECT_EQ(d.Fin, f.fin);
+        EXPECT_EQ(r.comprobacion, f.comprobacion);
     }
 }
 
