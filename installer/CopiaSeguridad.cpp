@@ -3,7 +3,7 @@
 #include <optional>
 
 #include "Confinamiento.h"
-#include "Ejecucion.h"
+#include "EfectosFicheros.h"
 #include "Exception.h"
 #include "FormatoTexto.h"
 #include "Registro.h"
@@ -22,7 +22,7 @@ std::string TextoMarca(const std::string& carpeta) {
 // Empty when `ruta` is one canonical path inside one of `carpetas` with no
 // junction or other reparse point from that folder down to it (itself
 // included); otherwise why not.
-std::string Fuera(TEfectos& e, const std::string& ruta, const std::vector<std::string>& carpetas) {
+std::string Fuera(TEfectosFicheros& e, const std::string& ruta, const std::vector<std::string>& carpetas) {
     const std::optional<std::string> c = RutaCanonica(ruta);
     if (!c) return "La ruta " + ruta + " no es válida";
     for (const std::string& carpeta : carpetas) {
@@ -39,7 +39,8 @@ std::string Fuera(TEfectos& e, const std::string& ruta, const std::vector<std::s
 
 // Empty when the folder is a backup this updater made, inside the
 // installation; otherwise why the journal in it is not followed.
-std::string CarpetaNoValida(TEfectos& e, const std::string& carpeta, const std::vector<std::string>& permitidas) {
+std::string CarpetaNoValida(TEfectosFicheros& e, const std::string& carpeta,
+                            const std::vector<std::string>& permitidas) {
     std::string motivo = Fuera(e, carpeta, permitidas);
     if (!motivo.empty()) return motivo;
     const std::string c = *RutaCanonica(carpeta);
@@ -51,7 +52,7 @@ std::string CarpetaNoValida(TEfectos& e, const std::string& carpeta, const std::
 // Empty when every line names a file of the installation and, for its copy,
 // a file of this backup; otherwise the first that does not. The paths are
 // left in their canonical spelling.
-std::string AsientosNoValidos(TEfectos& e, std::vector<TAsiento>& asientos, const std::string& carpeta,
+std::string AsientosNoValidos(TEfectosFicheros& e, std::vector<TAsiento>& asientos, const std::string& carpeta,
                               const std::vector<std::string>& permitidas) {
     for (TAsiento& a : asientos) {
         std::string motivo = Fuera(e, a.ruta, permitidas);
@@ -205,7 +206,7 @@ bool TCopiaSeguridad::Deshacer() {
     return ok;
 }
 
-ResultadoDeshacer TCopiaSeguridad::DeshacerDiario(TEfectos& e, const std::string& diario,
+ResultadoDeshacer TCopiaSeguridad::DeshacerDiario(TEfectosFicheros& e, const std::string& diario,
                                                   const std::vector<std::string>& permitidas,
                                                   const std::string& propio, std::string& motivo) {
     const std::string carpeta = QuitarBarraFinal(CarpetaDe(diario));

@@ -3,7 +3,7 @@
 // folder, the journal line on disk first); a new file or folder is recorded
 // so that it can go again. Undoing walks the journal backwards, in this run
 // or in the next start after an updater that died. Portable: the files go
-// through TEfectos.
+// through the files seam, TEfectosFicheros.
 //
 // The journal is a list of orders another user of the machine could have
 // written: it is followed only from a backup folder this updater made (named
@@ -17,7 +17,7 @@
 
 #include "Diario.h"
 
-class TEfectos;
+class TEfectosFicheros;
 
 // Where an update puts the running program's own file when the archive
 // replaces it: beside it, until the program's next start deletes it.
@@ -36,7 +36,7 @@ enum class ResultadoDeshacer {
 
 class TCopiaSeguridad {
 public:
-    explicit TCopiaSeguridad(TEfectos& efectos) : e_(efectos) {}
+    explicit TCopiaSeguridad(TEfectosFicheros& efectos) : e_(efectos) {}
 
     // Starts the backup in `carpeta` (created, with its marker and an empty
     // journal). Files of `carpetaPlana` go flat into it; others keep their
@@ -77,7 +77,7 @@ public:
     // Undoes what the journal at `diario` records, for the journal of an
     // updater that died; the same rules. The journal is held open from the
     // first read to its deletion. `motivo` says why a journal was refused.
-    static ResultadoDeshacer DeshacerDiario(TEfectos& efectos, const std::string& diario,
+    static ResultadoDeshacer DeshacerDiario(TEfectosFicheros& efectos, const std::string& diario,
                                             const std::vector<std::string>& permitidas,
                                             const std::string& programaPropio, std::string& motivo);
 
@@ -86,7 +86,7 @@ private:
     std::string CopiaDe(const std::string& ruta);
     void AnotarCarpetasNuevas(const std::string& carpeta);
 
-    TEfectos& e_;
+    TEfectosFicheros& e_;
     std::string carpeta_, plana_, base_, diario_, propio_;
     std::vector<std::string> permitidas_;
     std::string programaNuevo_;  // the running program's new copy, written aside

@@ -3,13 +3,17 @@
 #pragma once
 #include <map>
 
-#include "Ejecucion.h"
+#include "Efectos.h"
 #include "platform/Platform.h"
 #include "Win32Handle.h"
 
 class TFFormKavoInstala;
 
-class TEfectosWin32 : public TEfectos {
+class TEfectosWin32 : public TEfectosFicheros,
+                      public TEfectosServidor,
+                      public TEfectosExtraccion,
+                      public TEfectosUsuario,
+                      public TEfectosProceso {
 public:
     explicit TEfectosWin32(TFFormKavoInstala& formulario) : f_(formulario) {}
 
@@ -75,6 +79,8 @@ public:
     void ProgresoBarraTareas(int posicion, int maximo) override;
     std::string FechaHoraActual() override;
     int64_t Ahora() override;
+
+    TEfectos Efectos() { return {*this, *this, *this, *this, *this}; }
 
 private:
     // Opens the journal as it is held: readable by others, neither writable

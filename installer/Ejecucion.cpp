@@ -38,7 +38,7 @@ void TEjecucion::Instalar() {
     v_.AntesDeInstalar();
     if (d_.ModoActualizacion) {
         const std::string programa = v_.RutaProgramaEjecutar();
-        if (!e_.FicheroExiste(programa)) {
+        if (!e_.ficheros.FicheroExiste(programa)) {
             Terminar(TFinEjecucion::Error);
             Mensaje(kNoSeEncuentra + programa, TipoMensaje::Error, BotonesMensaje::Ok);
             Abort();
@@ -46,7 +46,7 @@ void TEjecucion::Instalar() {
         if (!SinRetroceso()) Abort();
     }
     if (!d_.DescargarExternos || d_.ModoLocal) {
-        d_.HayExternos = e_.DirectorioExiste(ConBarraFinal(v_.TextoDirPrograma()) + "Externos");
+        d_.HayExternos = e_.ficheros.DirectorioExiste(ConBarraFinal(v_.TextoDirPrograma()) + "Externos");
         if (d_.HayExternos && d_.ModoLocal) d_.DescargarExternos = false;
     }
     v_.FijarDirInstalar(v_.TextoDirPrograma());
@@ -58,7 +58,7 @@ void TEjecucion::Instalar() {
     entradasReconstruido_.clear();
     copia_.Olvidar();
     try {
-        e_.Bloquear(true);
+        e_.proceso.Bloquear(true);
     } catch (const std::exception& e) {
         Terminar(FinDeError(e, TFinEjecucion::Error));
         throw;
@@ -126,8 +126,8 @@ bool TEjecucion::SinRetroceso() {
 // Never backwards for the updater either: one older than the running copy
 // would be written over it, and the next update would run the older one.
 void TEjecucion::ComprobarActualizador(const std::string& archivo, const kav::TFileEntry& entrada) {
-    const TypeVersion propia = e_.VersionFichero(d_.ProgramaPropio, false);
-    const TypeVersion traida = e_.VersionEnArchivo(archivo, entrada);
+    const TypeVersion propia = e_.ficheros.VersionFichero(d_.ProgramaPropio, false);
+    const TypeVersion traida = e_.extraccion.VersionEnArchivo(archivo, entrada);
     if (traida.MayorMenor() >= propia.MayorMenor()) return;
     const std::string versiones = "(" + firma::TextoVersionFirma(traida.MayorMenor()) + " en el archivo, " +
                                   firma::TextoVersionFirma(propia.MayorMenor()) + " en ejecución)";
@@ -146,7 +146,7 @@ void TEjecucion::ComprobarActualizador(const std::string& archivo, const kav::TF
 // tells its script through its exit code.
 void TEjecucion::VigilarCongelacion() {
     const firma::TPolitica& p = firma::Politica();
-    if (!firma::PosibleCongelacion(p, e_.Ahora())) return;
+    if (!firma::PosibleCongelacion(p, e_.proceso.Ahora())) return;
     d_.PosibleCongelacion = true;
     Anotar("Posible congelación: la firma más reciente que da el servidor es del " + firma::TextoFecha(p.fechaMasNueva) +
            ", más de " + std::to_string(firma::SegundosCongelacion() / 86400) + " días antes de hoy");
@@ -158,18 +158,18 @@ void TEjecucion::Terminar(TFinEjecucion fin) {
 
 int TEjecucion::Mensaje(const std::string& texto, TipoMensaje tipo, BotonesMensaje botones) {
     Anotar("Mensaje: " + texto);
-    const int respuesta = e_.Mensaje(texto, tipo, botones);
+    const int respuesta = e_.usuario.Mensaje(texto, tipo, botones);
     if (botones != BotonesMensaje::Ok) Anotar(std::string("Respuesta: ") + NombreRespuesta(respuesta));
     return respuesta;
 }
 
 void TEjecucion::MensajePlano(const std::string& texto) {
     Anotar("Mensaje: " + texto);
-    e_.MensajePlano(texto);
+    e_.usuario.MensajePlano(texto);
 }
 
 void TEjecucion::Completar() {
-    e_.BarraTareas(EstadoBarraTareas::Ninguno);
+    e_.proceso.BarraTareas(EstadoBarraTareas::Ninguno);
     const std::string version = v_.VersionInformada();
     const std::string ini = v_.IniPrograma();
     // The report, the relaunch and the settings keys are independent: a
@@ -177,17 +177,17 @@ void TEjecucion::Completar() {
     // from starting or leave the keys unwritten.
     SinErrores([&] {
         if (d_.ModoActualizacion)
-            e_.AvisarServidor(e_.Servidor() +
+            e_.servidor.AvisarServidor(e_.servidor.Servidor() +
                               RutaInformeActualizacion(d_.NombreFicheroCliente, d_.CodigoCliente, version));
         else
-            e_.AvisarServidor(e_.Servidor() + RutaInformeInstalacion(d_.CodigoCliente, version));
+            e_.servidor.AvisarServidor(e_.servidor.Servidor() + RutaInformeInstalacion(d_.CodigoCliente, version));
     });
     if (d_.ModoActualizacion) SinErrores([&] { d_.Relanzado = v_.RelanzarActualizador(); });
     SinErrores([&] {
         if (d_.Resultado == rsNinguno && v_.ComprobarActualizaciones())
-            e_.EscribirIni(ini, "ACTUALIZACION", "COMPROBAR", "0");
-        e_.EscribirIni(ini, "ACTUALIZACION", "ULTIMA_BETA",
-                       d_.ArchivoPrincipal == v_.FicheroBeta() ? e_.FechaHoraActual() : "0");
+            e_.ficheros.EscribirIni(ini, "ACTUALIZACION", "COMPROBAR", "0");
+        e_.ficheros.EscribirIni(ini, "ACTUALIZACION", "ULTIMA_BETA",
+                       d_.ArchivoPrincipal == v_.FicheroBeta() ? e_.proceso.FechaHoraActual() : "0");
     });
     // The updater started later without arguments finds its customer here.
     if (!d_.ModoActualizacion) SinErrores([&] { v_.RegistrarCodigoCliente(d_.CodigoCliente); });
@@ -215,12 +215,12 @@ void TEjecucion::OfrecerAbrirPrograma() {
     // The program where the run put it: a local first installation keeps
     // DirEjecutable at the installer's own folder, which holds only archives.
     const std::string programa = v_.RutaProgramaInstalado();
-    if (!e_.IniciarPrograma(programa)) Anotar("No se pudo iniciar " + programa);
-    e_.TerminarAplicacion();
+    if (!e_.proceso.IniciarPrograma(programa)) Anotar("No se pudo iniciar " + programa);
+    e_.proceso.TerminarAplicacion();
 }
 
 void TEjecucion::Limpiar() {
-    e_.SoltarArchivos();
+    e_.extraccion.SoltarArchivos();
     if (copia_.Activa() && !copia_.Deshacer()) {
         // What could not be put back is still only in the backup.
         Mensaje("No se han podido restaurar todos los ficheros reemplazados.\r\n\r\n"
@@ -232,10 +232,10 @@ void TEjecucion::Limpiar() {
         // for a release waiting beside the updater. A newer updater started
         // by this run updates from them next, and deletes them then.
         for (const std::string& nombre : {d_.ArchivoPrincipal, d_.NombreFicheroCliente}) {
-            e_.BorrarFichero(d_.DirEjecutable + nombre, false);
-            e_.BorrarFichero(d_.DirEjecutable + nombre + firma::kExtensionFirma, false);
+            e_.ficheros.BorrarFichero(d_.DirEjecutable + nombre, false);
+            e_.ficheros.BorrarFichero(d_.DirEjecutable + nombre + firma::kExtensionFirma, false);
         }
     }
-    e_.Bloquear(false);
-    e_.BarraTareas(EstadoBarraTareas::Ninguno);
+    e_.proceso.Bloquear(false);
+    e_.proceso.BarraTareas(EstadoBarraTareas::Ninguno);
 }

@@ -33,7 +33,7 @@ TDecisionCierre TEjecucion::PedirCierre(TOrigenCierre origen) {
             // window's close says at once that the run will not complete.
             if (origen != TOrigenCierre::BotonCancelar)
                 Mensaje(operacion + " Incorrecta", TipoMensaje::Informacion, BotonesMensaje::Ok);
-            e_.AbortarExtraccion();
+            e_.extraccion.AbortarExtraccion();
             d_.Resultado = rsCancelado;
         }
         return TDecisionCierre::Seguir;

@@ -19,7 +19,7 @@ std::string Segundos(uint32_t milisegundos) {
 
 }  // namespace
 
-std::string TEjecucion::DirDescargas() { return d_.ModoLocal ? d_.DirEjecutable : e_.CarpetaDescargas(); }
+std::string TEjecucion::DirDescargas() { return d_.ModoLocal ? d_.DirEjecutable : e_.ficheros.CarpetaDescargas(); }
 
 bool TEjecucion::Descargar() {
     if (d_.ModoLocal) {
@@ -33,7 +33,7 @@ bool TEjecucion::Descargar() {
         v_.PaginaEnReposo(true);
         return false;
     }
-    if (!e_.HayConexionInternet()) {
+    if (!e_.servidor.HayConexionInternet()) {
         Terminar(TFinEjecucion::SinConexion);
         Mensaje("Imposible realizar conexión con el Servidor de KAVO.\n\rRevisa tu configuración de Conexión a "
                    "Internet.",
@@ -46,7 +46,7 @@ bool TEjecucion::Descargar() {
     // not close the window under it.
     d_.Estado = esDescargando;
     v_.PaginaDescargando();
-    e_.ProcesarMensajes();
+    e_.proceso.ProcesarMensajes();
     bool resultado = false;
     auto reposo = [&] { v_.PaginaEnReposo(d_.CancelarPedido); };
     try {
@@ -59,7 +59,7 @@ bool TEjecucion::Descargar() {
             if (externos) DescargarArchivo(d_.UrlBaseExternos, "SOPORTE.KAV", "SOPORTE KAVO");
             // A cancel confirmed while the last transfer was ending came too
             // late to stop it, but the user still asked to stop the run.
-            e_.ProcesarMensajes();
+            e_.proceso.ProcesarMensajes();
             VigilarCongelacion();
             if (!d_.CancelarPedido) {
                 v_.TrasDescargar();
@@ -75,7 +75,7 @@ bool TEjecucion::Descargar() {
         if (!resultado) {
             d_.CancelarPedido = true;
             const std::string parcial = DirDescargas() + NombreDe(d_.ArchivoPrincipal);
-            if (e_.FicheroExiste(parcial)) e_.BorrarFichero(parcial, true);
+            if (e_.ficheros.FicheroExiste(parcial)) e_.ficheros.BorrarFichero(parcial, true);
         }
     } catch (...) {
         reposo();
@@ -117,9 +117,9 @@ bool TEjecucion::ComprobarFirmasLocales() {
     try {
         for (int p = peMotor; p <= pePrograma; ++p) {
             const std::string ruta = DirDescargas() + ArchivoDelPaso(static_cast<TPasoExtraccion>(p));
-            if (!e_.FicheroExiste(ruta)) continue;
-            e_.RetenerArchivo(ruta);
-            e_.ComprobarFirma(ruta);
+            if (!e_.ficheros.FicheroExiste(ruta)) continue;
+            e_.extraccion.RetenerArchivo(ruta);
+            e_.servidor.ComprobarFirma(ruta);
         }
     } catch (const Exception& e) {
         Terminar(FinDeError(e, TFinEjecucion::Error));
@@ -137,7 +137,8 @@ void TEjecucion::ComprobarRegistroPendiente() {
     v_.FijarPosicionBarra(0);
     v_.FijarTituloProgreso(" COMPROBANDO " + d_.NombreFicheroCliente + " ");
     try {
-        e_.ComprobarFirmaPublicada(d_.RegistroPorComprobar, e_.CarpetaFicheroCliente() + d_.NombreFicheroCliente);
+        e_.servidor.ComprobarFirmaPublicada(d_.RegistroPorComprobar,
+                                            e_.ficheros.CarpetaFicheroCliente() + d_.NombreFicheroCliente);
     } catch (const std::exception& e) {
         Anotar("Comprobación fallida de " + d_.RegistroPorComprobar + ": " + e.what());
         throw;
@@ -152,7 +153,7 @@ void TEjecucion::DescargarArchivo(const std::string& base, const std::string& no
     const std::string carpeta = DirDescargas();
     const uint32_t inicio = kav::os::TickCount();
     try {
-        e_.DescargarFichero(base, nombre, carpeta,
+        e_.servidor.DescargarFichero(base, nombre, carpeta,
                             [this](uint32_t p, uint32_t m, bool& cancelar) { ProgresoDescarga(p, m, cancelar); });
     } catch (const std::exception& e) {
         Anotar("Descarga fallida de " + base + nombre + ": " + e.what());
@@ -162,8 +163,8 @@ void TEjecucion::DescargarArchivo(const std::string& base, const std::string& no
     if (d_.ListaDescargas) d_.ListaDescargas->insert(ruta);
     // Held from just after the download checked its signature (in a folder
     // only this user may write to) until the run ends.
-    e_.RetenerArchivo(ruta);
-    Anotar("Descargado " + base + nombre + ": " + std::to_string(e_.TamanoFichero(ruta)) + " bytes en " +
+    e_.extraccion.RetenerArchivo(ruta);
+    Anotar("Descargado " + base + nombre + ": " + std::to_string(e_.ficheros.TamanoFichero(ruta)) + " bytes en " +
            Segundos(kav::os::TickCount() - inicio));
 }
 
@@ -172,16 +173,16 @@ void TEjecucion::ProgresoDescarga(uint32_t progreso, uint32_t maximo, bool& canc
         const int max = static_cast<int>(maximo);
         if (v_.MaximoBarra() != max) {
             v_.FijarMaximoBarra(max);
-            e_.BarraTareas(EstadoBarraTareas::Normal);
-            e_.ProgresoBarraTareas(v_.PosicionBarra(), v_.MaximoBarra());
+            e_.proceso.BarraTareas(EstadoBarraTareas::Normal);
+            e_.proceso.ProgresoBarraTareas(v_.PosicionBarra(), v_.MaximoBarra());
         }
         // The labels move in steps of 100000 bytes, not on every report.
         if (static_cast<int64_t>(progreso) >= static_cast<int64_t>(v_.PosicionBarra()) + 100000) {
             v_.FijarDescargado(progreso, maximo);
             v_.FijarPosicionBarra(static_cast<int>(progreso));
-            e_.ProgresoBarraTareas(v_.PosicionBarra(), v_.MaximoBarra());
+            e_.proceso.ProgresoBarraTareas(v_.PosicionBarra(), v_.MaximoBarra());
         }
-        e_.ProcesarMensajes();
+        e_.proceso.ProcesarMensajes();
     }
     cancelar = d_.CancelarPedido;
 }

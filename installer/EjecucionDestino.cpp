@@ -58,21 +58,21 @@ std::string PalabraMotor(TTipoMotor tipo) {
     return "PSQL";
 }
 
-bool ReglaAceptarFichero(TEfectos& efectos, const std::string& dirDatos, uint8_t tipo, const std::string& nombre,
-                         double fecha, std::string& carpeta) {
+bool ReglaAceptarFichero(TEfectosFicheros& ficheros, const std::string& dirDatos, uint8_t tipo,
+                         const std::string& nombre, double fecha, std::string& carpeta) {
     switch (tipo) {
     case 1:
         return true;
     case 8: {
         // Only an older copy is replaced.
-        std::optional<double> actual = efectos.FechaFichero(ConBarraFinal(carpeta) + nombre);
+        std::optional<double> actual = ficheros.FechaFichero(ConBarraFinal(carpeta) + nombre);
         return !actual || FechaAnterior(*actual, fecha);
     }
     case 9:
         carpeta = dirDatos;
-        return !efectos.FicheroExiste(ConBarraFinal(dirDatos) + nombre);
+        return !ficheros.FicheroExiste(ConBarraFinal(dirDatos) + nombre);
     default:
-        return !efectos.FicheroExiste(ConBarraFinal(carpeta) + nombre);
+        return !ficheros.FicheroExiste(ConBarraFinal(carpeta) + nombre);
     }
 }
 
@@ -80,7 +80,7 @@ bool ReglaAceptarFichero(TEfectos& efectos, const std::string& dirDatos, uint8_t
 // none held open or read-only, the program folder writable, and room on the
 // drive for the new files beside the backup of the old ones.
 void TEjecucion::ComprobarDestino() {
-    const std::string base = ConBarraFinal(e_.DestinoExtraccion());
+    const std::string base = ConBarraFinal(e_.extraccion.DestinoExtraccion());
     const std::string cancelada = d_.TextoOperacion() + " Cancelada";
     // The bytes each drive must take, with a folder on it to ask. The
     // backup moves a replaced file within its drive, which takes no room;
@@ -100,7 +100,7 @@ void TEjecucion::ComprobarDestino() {
             const std::string guardado = alternativo ? entrada.AltName : entrada.Name;
             if (guardado.empty()) continue;
             std::string carpeta =
-                CarpetaDestino(kav::EntryDestinationFolder(guardado, e_.DestinoExtraccion(), true));
+                CarpetaDestino(kav::EntryDestinationFolder(guardado, e_.extraccion.DestinoExtraccion(), true));
             const std::string nombre = NombreDe(guardado);
             if (!DecidirDestino(alternativo ? entrada.AltFileType : entrada.FileType, nombre, entrada.Date, carpeta,
                                 false))
@@ -108,16 +108,16 @@ void TEjecucion::ComprobarDestino() {
             const std::string ruta = ConBarraFinal(carpeta) + nombre;
             if (!vistos.insert(Minusculas(ruta)).second) continue;
             anadir(carpeta, entrada.Size);
-            if (!e_.FicheroExiste(ruta)) continue;
+            if (!e_.ficheros.FicheroExiste(ruta)) continue;
             if (!copiasPorHacer_.empty() &&
                 (MismaRuta(ruta, d_.ProgramaPropio) || Minusculas(Unidad(ruta)) != Minusculas(Unidad(copias))))
-                anadir(copias, e_.TamanoFichero(ruta));
-            if (e_.FicheroSoloLectura(ruta))
+                anadir(copias, e_.ficheros.TamanoFichero(ruta));
+            if (e_.ficheros.FicheroSoloLectura(ruta))
                 throw Exception("El Fichero " + ruta + "\r\n\r\nes de Sólo Lectura. " + cancelada);
             // The running updater's own file is in use by this very run, and
             // is set aside rather than overwritten.
-            if (!MismaRuta(ruta, d_.ProgramaPropio) && e_.FicheroEnUso(ruta)) {
-                const std::string programas = e_.ProgramasQueUsan(ruta);
+            if (!MismaRuta(ruta, d_.ProgramaPropio) && e_.ficheros.FicheroEnUso(ruta)) {
+                const std::string programas = e_.ficheros.ProgramasQueUsan(ruta);
                 throw EFinEjecucion(TFinEjecucion::FicheroEnUso, "El Fichero " + ruta + "\r\n\r\nestá en Uso" +
                                                                      (programas.empty() ? "" : " por " + programas) +
                                                                      ". " + cancelada);
@@ -125,11 +125,11 @@ void TEjecucion::ComprobarDestino() {
         }
     }
     const std::string programa = d_.ModoActualizacion ? CarpetaDe(v_.RutaProgramaInstalado()) : std::string();
-    if (!programa.empty() && !e_.CarpetaEscribible(programa))
+    if (!programa.empty() && !e_.ficheros.CarpetaEscribible(programa))
         throw Exception("No se puede escribir en la carpeta " + programa + "\r\n\r\n" + cancelada);
     for (const auto& [unidad, falta] : porUnidad) {
         const auto& [carpeta, necesario] = falta;
-        const int64_t libre = e_.EspacioLibre(carpeta);
+        const int64_t libre = e_.ficheros.EspacioLibre(carpeta);
         Anotar("Espacio necesario en " + Unidad(carpeta) + ": " + Tamano(necesario) +
                "; libre: " + (libre < 0 ? "desconocido" : Tamano(libre)));
         if (libre >= 0 && libre < necesario)
@@ -139,14 +139,14 @@ void TEjecucion::ComprobarDestino() {
 }
 
 bool TEjecucion::NingunoMasViejo(const std::string& ruta, double fecha) {
-    std::optional<double> actual = e_.FechaFichero(ruta);
+    std::optional<double> actual = e_.ficheros.FechaFichero(ruta);
     return !actual || !FechaAnterior(*actual, fecha);
 }
 
 // Archives store the program under the product's word; the entries land in
 // the folder the user chose.
 std::string TEjecucion::CarpetaDestino(std::string carpeta) {
-    const std::string destino = ConBarraFinal(e_.DestinoExtraccion());
+    const std::string destino = ConBarraFinal(e_.extraccion.DestinoExtraccion());
     const std::string producto = destino + v_.NombreProducto();
     if (carpeta.compare(0, producto.size(), producto) == 0)
         carpeta = ReemplazarSinMayusculas(carpeta, producto, destino + d_.CarpetaPrograma);

@@ -23,22 +23,23 @@ std::string TEjecucion::DiferenciasAplicables() {
 // when they cannot be used.
 bool TEjecucion::PrepararDiferencias(const std::string& nombre) {
     const std::string ruta = DirDescargas() + nombre;
-    e_.FijarDestinoExtraccion(v_.DirPrograma());
+    e_.extraccion.FijarDestinoExtraccion(v_.DirPrograma());
     auto instalado = [&](const std::string& guardado) -> std::optional<std::string> {
-        const std::string carpeta = CarpetaDestino(kav::EntryDestinationFolder(guardado, e_.DestinoExtraccion(), true));
+        const std::string carpeta =
+            CarpetaDestino(kav::EntryDestinationFolder(guardado, e_.extraccion.DestinoExtraccion(), true));
         const std::string fichero = ConBarraFinal(carpeta) + NombreDe(guardado);
-        if (!e_.FicheroExiste(fichero)) return std::nullopt;
-        return e_.LeerFichero(fichero);
+        if (!e_.ficheros.FicheroExiste(fichero)) return std::nullopt;
+        return e_.ficheros.LeerFichero(fichero);
     };
     try {
         v_.FijarDeRuta("Comprobando: ", ruta);
-        e_.ProcesarMensajes();
-        const std::vector<diferencias::TEntradaLeida> entradas = e_.LeerArchivo(ruta);
+        e_.proceso.ProcesarMensajes();
+        const std::vector<diferencias::TEntradaLeida> entradas = e_.extraccion.LeerArchivo(ruta);
         diferencias::TArchivoReconstruido archivo = diferencias::ConstruirArchivo(entradas, instalado);
         const std::string reconstruido = NombreDe(nombre).substr(0, NombreDe(nombre).rfind('.')) + "_ARCHIVO.KAV";
         // Listed first: a write that fails halfway leaves nothing behind.
         if (d_.ListaDescargas) d_.ListaDescargas->insert(DirDescargas() + reconstruido);
-        e_.EscribirFichero(DirDescargas() + reconstruido, archivo.bytes);
+        e_.ficheros.EscribirFichero(DirDescargas() + reconstruido, archivo.bytes);
         reconstruido_ = reconstruido;
         entradasReconstruido_ = std::move(archivo.entradas);
         Anotar("Diferencias " + nombre + " aplicadas: " + std::to_string(entradas.size() - 1) + " ficheros en " +

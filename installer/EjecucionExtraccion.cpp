@@ -13,7 +13,7 @@ using namespace ejecucion;
 bool TEjecucion::Extraer() {
     bool resultado = false;
     v_.PaginaInstalando();
-    e_.ProcesarMensajes();
+    e_.proceso.ProcesarMensajes();
     v_.HabilitarCancelar(false);
     auto alTerminar = [&] {
         v_.HabilitarCancelar(true);
@@ -26,7 +26,7 @@ bool TEjecucion::Extraer() {
         } catch (...) {
             d_.CancelarPedido = true;
             d_.Resultado = rsError;
-            SinErrores([&] { e_.CerrarArchivo(); });
+            SinErrores([&] { e_.extraccion.CerrarArchivo(); });
             throw;
         }
     } catch (...) {
@@ -39,7 +39,7 @@ bool TEjecucion::Extraer() {
 
 void TEjecucion::ComprobarInstalado(int& primerPaso) {
     const std::string instalado = v_.RutaProgramaInstalado();
-    if (!e_.FicheroExiste(instalado)) {
+    if (!e_.ficheros.FicheroExiste(instalado)) {
         if (d_.ModoActualizacion) {
             Terminar(TFinEjecucion::Error);
             Mensaje(kNoSeEncuentra + instalado, TipoMensaje::Error, BotonesMensaje::Ok);
@@ -53,13 +53,13 @@ void TEjecucion::ComprobarInstalado(int& primerPaso) {
         return;
     }
     primerPaso = pePrograma;
-    if (e_.FicheroSoloLectura(instalado))
+    if (e_.ficheros.FicheroSoloLectura(instalado))
         throw Exception("El Fichero " + instalado + "\r\n\r\nes de Sólo Lectura. " + d_.TextoOperacion() +
                         " Cancelada");
-    if (e_.FicheroEnUso(instalado))
+    if (e_.ficheros.FicheroEnUso(instalado))
         throw EFinEjecucion(TFinEjecucion::FicheroEnUso,
                             "El Fichero " + instalado + "\r\n\r\nestá en Uso. " + d_.TextoOperacion() + " Cancelada");
-    const TypeVersion v = e_.VersionFichero(instalado, true);
+    const TypeVersion v = e_.ficheros.VersionFichero(instalado, true);
     const uint32_t registrado = v_.CodigoClienteRegistrado();
     d_.CodigoCliente = registrado != 0 ? registrado : d_.DatosWeb.CodigoCliente();
     if (d_.ModoLocal && v.MayorMenor() > d_.DatosWeb.VersionFichero(99).MayorMenor() && !d_.PermitirRetroceso) {
@@ -87,33 +87,33 @@ void TEjecucion::PrepararCopias() {
     d_.DirCopias = std::exchange(copiasPorHacer_, std::string());
     // A journal there is an update that could not be undone: its backup
     // holds the only copy of files, and stays.
-    if (e_.FicheroExiste(ConBarraFinal(d_.DirCopias) + kFicheroDiario))
+    if (e_.ficheros.FicheroExiste(ConBarraFinal(d_.DirCopias) + kFicheroDiario))
         throw Exception("Una actualización anterior no se pudo deshacer y su copia de seguridad sigue en:\r\n\r\n" +
                         d_.DirCopias + "\r\n\r\n" + d_.TextoOperacion() + " Cancelada");
     // A folder of that name that leads elsewhere is not emptied: what it
     // leads to is not the installation's.
-    if (e_.PuntoDeReparse(QuitarBarraFinal(d_.DirCopias)))
+    if (e_.ficheros.PuntoDeReparse(QuitarBarraFinal(d_.DirCopias)))
         throw Exception(QuitarBarraFinal(d_.DirCopias) + " es un enlace a otro lugar. " + d_.TextoOperacion() +
                         " Cancelada");
     // Without one, the folder is what a finished update left behind.
-    if (e_.DirectorioExiste(d_.DirCopias)) e_.BorrarDirectorio(d_.DirCopias);
-    copia_.Iniciar(d_.DirCopias, CarpetaDe(v_.RutaProgramaInstalado()), e_.DestinoExtraccion(), d_.ProgramaPropio,
-                   v_.CarpetasInstalacion().permitidas);
+    if (e_.ficheros.DirectorioExiste(d_.DirCopias)) e_.ficheros.BorrarDirectorio(d_.DirCopias);
+    copia_.Iniciar(d_.DirCopias, CarpetaDe(v_.RutaProgramaInstalado()), e_.extraccion.DestinoExtraccion(),
+                   d_.ProgramaPropio, v_.CarpetasInstalacion().permitidas);
     const std::string ini = v_.IniPrograma();
     copia_.AntesDeModificar(ini);
-    e_.EscribirIni(ini, "ACTUALIZACION", "ACTUALIZAR", "1");
+    e_.ficheros.EscribirIni(ini, "ACTUALIZACION", "ACTUALIZAR", "1");
 }
 
 // A file that cannot go stays: the program does not use it, and an update
 // is no reason to fail for it.
 void TEjecucion::RetirarObsoletos() {
     for (const std::string& ruta : v_.FicherosObsoletos()) {
-        if (!e_.FicheroExiste(ruta)) continue;
+        if (!e_.ficheros.FicheroExiste(ruta)) continue;
         SinErrores([&] {
             if (copia_.Activa())
                 copia_.Retirar(ruta);
             else
-                e_.BorrarFichero(ruta, true);
+                e_.ficheros.BorrarFichero(ruta, true);
             Anotar("Retirado el fichero obsoleto " + ruta);
         });
     }
@@ -126,10 +126,10 @@ void TEjecucion::ComprobarArchivos(int primerPaso) {
     for (int p = primerPaso; p <= pePrograma; ++p) {
         const std::string archivo = ArchivoDelPaso(static_cast<TPasoExtraccion>(p));
         const std::string ruta = DirDescargas() + archivo;
-        if (!e_.FicheroExiste(ruta)) continue;  // the extraction loop says what follows
-        e_.RetenerArchivo(ruta);
+        if (!e_.ficheros.FicheroExiste(ruta)) continue;  // the extraction loop says what follows
+        e_.extraccion.RetenerArchivo(ruta);
         v_.FijarDeRuta("Comprobando: ", ruta);
-        e_.ProcesarMensajes();
+        e_.proceso.ProcesarMensajes();
         if (d_.CancelarPedido) return;
         std::vector<kav::TFileEntry> entradas;
         try {
@@ -139,12 +139,13 @@ void TEjecucion::ComprobarArchivos(int primerPaso) {
             // Otherwise as long as an extraction: the window shows how far it
             // is and stays alive, and a cancel confirmed meanwhile stops the
             // reading.
-            entradas = archivo == reconstruido_ ? entradasReconstruido_
-                                                : e_.ComprobarArchivo(ruta, [this](int porcentaje, bool& cancelar) {
-                                                      ProgresoFichero(porcentaje);
-                                                      e_.ProcesarMensajes();
-                                                      cancelar = d_.CancelarPedido;
-                                                  });
+            entradas = archivo == reconstruido_
+                           ? entradasReconstruido_
+                           : e_.extraccion.ComprobarArchivo(ruta, [this](int porcentaje, bool& cancelar) {
+                                 ProgresoFichero(porcentaje);
+                                 e_.proceso.ProcesarMensajes();
+                                 cancelar = d_.CancelarPedido;
+                             });
         } catch (const EAbort&) {
             if (d_.CancelarPedido) return;
             throw;
@@ -176,7 +177,7 @@ std::string TEjecucion::ArchivoDelPaso(TPasoExtraccion paso) {
 
 bool TEjecucion::ExtraerPasos() {
     bool resultado = false;
-    e_.FijarDestinoExtraccion(v_.DirPrograma());
+    e_.extraccion.FijarDestinoExtraccion(v_.DirPrograma());
     int primerPaso = peMotor;
     ComprobarInstalado(primerPaso);
     v_.LeerRutasDatos();  // the data folder is a destination the check must know
@@ -200,7 +201,7 @@ bool TEjecucion::ExtraerPasos() {
         d_.PasoExtraccion = paso;
         const std::string archivo = ArchivoDelPaso(paso);
         const std::string ruta = DirDescargas() + archivo;
-        if (!e_.FicheroExiste(ruta)) {
+        if (!e_.ficheros.FicheroExiste(ruta)) {
             if (paso == peMotor)
                 Mensaje(std::string(kNoSeEncuentra) + "\n\r" + archivo, TipoMensaje::Informacion,
                            BotonesMensaje::Ok);
@@ -211,26 +212,26 @@ bool TEjecucion::ExtraerPasos() {
             d_.CancelarPedido = true;
             d_.Resultado = rsError;
             Terminar(TFinEjecucion::Error);
-            e_.TerminarAplicacion();
+            e_.proceso.TerminarAplicacion();
             return false;
         }
-        e_.FijarDestinoExtraccion(v_.DirPrograma());
-        v_.FijarDirInstalar(e_.DestinoExtraccion());
+        e_.extraccion.FijarDestinoExtraccion(v_.DirPrograma());
+        v_.FijarDirInstalar(e_.extraccion.DestinoExtraccion());
         v_.FijarDeRuta("Extrayendo de: ", ruta);
-        e_.ProcesarMensajes();
+        e_.proceso.ProcesarMensajes();
         v_.AntesDeExtraer();
         // The engine forgets an abort asked for before it starts: a cancel
         // confirmed between archives stops the run here.
         int32_t codigo = -1;
         if (!d_.CancelarPedido) {
-            Anotar("Extrayendo " + ruta + " en " + e_.DestinoExtraccion());
-            codigo = e_.ExtraerArchivo(ruta);
+            Anotar("Extrayendo " + ruta + " en " + e_.extraccion.DestinoExtraccion());
+            codigo = e_.extraccion.ExtraerArchivo(ruta);
             Anotar("Extracción de " + archivo + " terminada con el código " + std::to_string(codigo));
         }
         // A cancel confirmed during the archive's last progress report came
         // too late for the engine, which ends with 1: the user's word wins.
         if (codigo != -1 && d_.CancelarPedido) {
-            SinErrores([&] { e_.CerrarArchivo(); });
+            SinErrores([&] { e_.extraccion.CerrarArchivo(); });
             codigo = -1;
         }
         if (codigo == -1) {
@@ -244,13 +245,13 @@ bool TEjecucion::ExtraerPasos() {
             return false;
         }
         if (codigo == 1) {
-            e_.CerrarArchivo();
+            e_.extraccion.CerrarArchivo();
             copia_.ColocarPrograma();
             v_.TrasExtraer();
             RetirarObsoletos();
             if (paso == pePrograma) {
                 if (!d_.ModoActualizacion && !d_.HayExternos) {
-                    if (!e_.DirectorioExiste(d_.DirDatos)) e_.CrearCarpeta(d_.DirDatos);
+                    if (!e_.ficheros.DirectorioExiste(d_.DirDatos)) e_.ficheros.CrearCarpeta(d_.DirDatos);
                     v_.CrearAccesos();
                 }
                 resultado = true;
@@ -266,9 +267,9 @@ bool TEjecucion::ExtraerPasos() {
 // share that keeps no access lists cannot refuse anyone: the run goes on.
 void TEjecucion::ProtegerCarpetaPrograma() {
     const std::string carpeta = QuitarBarraFinal(CarpetaDe(v_.RutaProgramaInstalado()));
-    if (!e_.DirectorioExiste(carpeta)) e_.CrearCarpeta(carpeta);
-    const permisos::TUsuario usuario = e_.UsuarioActual();
-    const std::string error = e_.FijarPermisos(carpeta, permisos::PermisosCarpetaPrograma(usuario));
+    if (!e_.ficheros.DirectorioExiste(carpeta)) e_.ficheros.CrearCarpeta(carpeta);
+    const permisos::TUsuario usuario = e_.ficheros.UsuarioActual();
+    const std::string error = e_.ficheros.FijarPermisos(carpeta, permisos::PermisosCarpetaPrograma(usuario));
     if (!error.empty()) {
         Anotar("No se pudieron fijar los permisos de " + carpeta + ": " + error);
         return;
@@ -286,7 +287,7 @@ void TEjecucion::AvisarCarpetaDeTodos() {
     const std::string carpeta = QuitarBarraFinal(CarpetaDe(v_.RutaProgramaInstalado()));
     std::vector<permisos::TAce> lista;
     std::string error;
-    if (!e_.LeerPermisos(carpeta, lista, error)) {
+    if (!e_.ficheros.LeerPermisos(carpeta, lista, error)) {
         Anotar("No se pudieron leer los permisos de " + carpeta + ": " + error);
         return;
     }
@@ -303,13 +304,13 @@ void TEjecucion::ExtraerFichero(const kav::TFileEntry& entrada, std::string& car
         const std::string ruta = ConBarraFinal(carpeta) + nombre;
         if (d_.NuevoActualizador.empty()) {
             d_.NuevoActualizador = ruta;
-            d_.VersionPrevia = e_.VersionFichero(ruta, false);
+            d_.VersionPrevia = e_.ficheros.VersionFichero(ruta, false);
         }
     } else {
         aceptar = DecidirDestino(entrada.FileType, nombre, entrada.Date, carpeta, true);
     }
     const std::string fichero = ConBarraFinal(carpeta) + nombre;
-    const bool existia = aceptar && e_.FicheroExiste(fichero);
+    const bool existia = aceptar && e_.ficheros.FicheroExiste(fichero);
     // Every kind: an update that fails must find each file as it was.
     // The running updater's own file is written aside, and takes its place
     // once whole.
@@ -318,12 +319,12 @@ void TEjecucion::ExtraerFichero(const kav::TFileEntry& entrada, std::string& car
         Anotar((existia ? "Reemplazando " : "Escribiendo ") + fichero);
         v_.FijarFichero(fichero);
     }
-    e_.ProcesarMensajes();
+    e_.proceso.ProcesarMensajes();
 }
 
 void TEjecucion::ProgresoFichero(int porcentaje) {
     v_.FijarPosicionBarra(porcentaje);
-    e_.ProgresoBarraTareas(v_.PosicionBarra(), v_.MaximoBarra());
+    e_.proceso.ProgresoBarraTareas(v_.PosicionBarra(), v_.MaximoBarra());
 }
 
 void TEjecucion::FinOperacion(int32_t codigoResultado) {

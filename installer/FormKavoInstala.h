@@ -17,6 +17,7 @@
 #include "DatosControlador.h"
 #include "Desatendido.h"
 #include "DescripcionesWin32.h"
+#include "EfectosWin32.h"
 #include "Ejecucion.h"
 #include "ExtractorInstalador.h"
 #include "Form.h"
@@ -202,7 +203,7 @@ private:
     void FinInstalacionServidor();
     void ConfigurarExtractor();
     void BorrarProgramaApartado();
-    std::unique_ptr<TEfectos> efectos_;
+    std::unique_ptr<TEfectosWin32> efectos_;
     std::unique_ptr<TVentanaEjecucion> ventana_;
     std::unique_ptr<TEjecucion> ejecucion_;
     void FundidoSalida();

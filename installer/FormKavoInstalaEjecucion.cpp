@@ -90,7 +90,7 @@ private:
 TEjecucion& TFFormKavoInstala::Ejecucion() {
     if (!efectos_) efectos_ = std::make_unique<TEfectosWin32>(*this);
     if (!ventana_) ventana_ = std::make_unique<TVentanaFormulario>(*this);
-    if (!ejecucion_) ejecucion_ = std::make_unique<TEjecucion>(*this, *ventana_, *efectos_);
+    if (!ejecucion_) ejecucion_ = std::make_unique<TEjecucion>(*this, *ventana_, efectos_->Efectos());
     return *ejecucion_;
 }
 

@@ -32,11 +32,17 @@ struct Entrada {
 
 // The system and the window as the run sees them: files in a map, archives
 // as lists of entries that the fake engine offers one by one, every visible
-// act written to `log`.
-class Falso : public TEfectos, public TVentanaEjecucion {
+// act of every seam written to the one ordered `log`.
+class Falso : public TEfectosFicheros,
+              public TEfectosServidor,
+              public TEfectosExtraccion,
+              public TEfectosUsuario,
+              public TEfectosProceso,
+              public TVentanaEjecucion {
 public:
     TDatosControlador d;
-    TEjecucion run{d, *this, *this};
+    TEjecucion run{d, *this, Efectos()};
+    TEfectos Efectos() { return {*this, *this, *this, *this, *this}; }
     std::map<std::string, std::string> ficheros;
     std::map<std::string, double> fechas;
     std::map<std::string, TypeVersion> versiones;
@@ -100,7 +106,7 @@ public:
         return static_cast<size_t>(std::find(log.begin(), log.end(), linea) - log.begin());
     }
 
-    // --- TEfectos ---
+    // --- TEfectosFicheros ---
     bool FicheroExiste(const std::string& r) override { return ficheros.count(r) > 0; }
     bool DirectorioExiste(const std::string& r) override {
         std::string c = ConBarraFinal(r);
@@ -250,6 +256,7 @@ public:
         return {};
     }
     permisos::TUsuario UsuarioActual() override { return usuario; }
+    // --- TEfectosServidor ---
     bool HayConexionInternet() override { return conexion; }
     void DescargarFichero(const std::string& base, const std::string& nombre, const std::string& carpeta,
                           const Progreso& progreso) override {
@@ -284,6 +291,7 @@ public:
         if (firmasMalas.count(url)) throw firma::EFirmaRechazada("Fichero " + r + " rechazado: no coincide con su firma.");
     }
     std::string Servidor() override { return "http://v"; }
+    // --- TEfectosExtraccion ---
     void FijarDestinoExtraccion(const std::string& c) override { destino = c; }
     std::string DestinoExtraccion() override { return destino; }
     // An archive the run wrote itself is real: the engine reads it.
@@ -393,6 +401,7 @@ public:
         retenidos.clear();
         usos.push_back("Soltar");
     }
+    // --- TEfectosUsuario ---
     int Mensaje(const std::string& texto, TipoMensaje, BotonesMensaje) override {
         log.push_back("Mensaje:" + texto);
         if (respuestas.empty()) return mrOk;
@@ -401,6 +410,7 @@ public:
         return r;
     }
     void MensajePlano(const std::string& texto) override { log.push_back("Plano:" + texto); }
+    // --- TEfectosProceso ---
     void TerminarAplicacion() override {
         terminada = true;
         log.push_back("Terminar");

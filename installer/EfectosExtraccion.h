@@ -1,0 +1,48 @@
+// The archive engine as a run uses it: archives held open, checked, read and
+// extracted.
+#pragma once
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "ArchiverMisc.h"
+#include "Diferencias.h"
+#include "Versiones.h"
+
+class TEfectosExtraccion {
+public:
+    virtual ~TEfectosExtraccion() = default;
+
+    virtual void FijarDestinoExtraccion(const std::string& carpeta) = 0;
+    virtual std::string DestinoExtraccion() = 0;
+    // Opens the archive and extracts it; the result code the engine left.
+    virtual int32_t ExtraerArchivo(const std::string& archivo) = 0;
+    virtual void CerrarArchivo() = 0;
+    // Told the engine's percentage while an archive is read; setting
+    // `cancelar` stops the reading.
+    using ProgresoLectura = std::function<void(int porcentaje, bool& cancelar)>;
+    // Reads the whole archive through the engine without writing anything
+    // (every block's checksum, the inflate, every entry's size, every
+    // segment) and returns its entries; raises the engine's text when any
+    // of it is unsound, EAbort when `progreso` stopped it.
+    virtual std::vector<kav::TFileEntry> ComprobarArchivo(const std::string& archivo,
+                                                          const ProgresoLectura& progreso) = 0;
+    virtual void AbortarExtraccion() = 0;
+    // Every file entry of the archive with its data, read through the engine
+    // (every block checked); raises the engine's text when any of it is unsound.
+    virtual std::vector<diferencias::TEntradaLeida> LeerArchivo(const std::string& archivo) = 0;
+    // Opens the archive and keeps it open, with writing and deleting denied
+    // to everyone else, until SoltarArchivos: its signature check, its
+    // check and its extraction all read that one open file, never the path
+    // again, so it cannot be swapped in between. Raises naming the file
+    // when it cannot be opened so.
+    virtual void RetenerArchivo(const std::string& archivo) = 0;
+    virtual void SoltarArchivos() = 0;
+
+    // Major.minor of the program an archive holds in the entry, extracted
+    // into a folder of its own and read there, never where it goes (zeros
+    // when it has no version resource). Raises the engine's text.
+    virtual TypeVersion VersionEnArchivo(const std::string& archivo, const kav::TFileEntry& entrada) = 0;
+
+};

@@ -1,0 +1,27 @@
+// The process a run lives in: its message pump, the installation's lock,
+// the taskbar, the programs it starts, its end and its clock.
+#pragma once
+#include <cstdint>
+#include <string>
+
+// Taskbar progress states the run uses.
+enum class EstadoBarraTareas { Ninguno, Normal };
+
+class TEfectosProceso {
+public:
+    virtual ~TEfectosProceso() = default;
+
+    // Ends the application without the exit question.
+    virtual void TerminarAplicacion() = 0;
+    // Starts a program shown normally, without waiting; false when it cannot.
+    virtual bool IniciarPrograma(const std::string& programa) = 0;
+    virtual void ProcesarMensajes() = 0;
+    virtual void Bloquear(bool activar) = 0;
+    // The installation's lock taken in `carpeta`, with Bloquear(true)'s
+    // errors; Bloquear(false) releases it.
+    virtual void BloquearCarpeta(const std::string& carpeta) = 0;
+    virtual void BarraTareas(EstadoBarraTareas estado) = 0;
+    virtual void ProgresoBarraTareas(int posicion, int maximo) = 0;
+    virtual std::string FechaHoraActual() = 0;  // the INI's date-time text
+    virtual int64_t Ahora() = 0;                // seconds since 1970-01-01 UTC
+};
