@@ -156,6 +156,11 @@ void TEjecucion::Terminar(TFinEjecucion fin) {
     if (d_.Fin == TFinEjecucion::EnCurso) d_.Fin = fin;
 }
 
+void TEjecucion::PaginaEnReposo(bool reiniciar) {
+    if (reiniciar) d_.Estado = esReposo;
+    v_.PaginaEnReposo(reiniciar);
+}
+
 int TEjecucion::Mensaje(const std::string& texto, TipoMensaje tipo, BotonesMensaje botones) {
     Anotar("Mensaje: " + texto);
     const int respuesta = e_.usuario.Mensaje(texto, tipo, botones);
@@ -193,7 +198,7 @@ void TEjecucion::Completar() {
     if (!d_.ModoActualizacion) SinErrores([&] { v_.RegistrarCodigoCliente(d_.CodigoCliente); });
     v_.TrasInstalar();
     if (!d_.ModoActualizacion && !d_.HayExternos && (d_.TipoMotor == tmPsql12 || d_.TipoMotor == tmBtrieve12)) {
-        v_.OfrecerMotor();
+        OfrecerMotor();
         return;
     }
     d_.Estado = esTerminado;
@@ -205,6 +210,18 @@ void TEjecucion::Completar() {
         v_.DeshabilitarInstalar();
     }
 }
+
+void TEjecucion::OfrecerMotor() {
+    d_.Estado = esTerminado;
+    v_.OfrecerMotor();
+}
+
+void TEjecucion::MotorNoInstalado(const std::string& texto) {
+    d_.Fin = TFinEjecucion::Error;
+    Mensaje(texto, TipoMensaje::Error, BotonesMensaje::Ok);
+}
+
+void TEjecucion::RechazarArranque() { d_.Fin = TFinEjecucion::FirmaRechazada; }
 
 void TEjecucion::OfrecerAbrirPrograma() {
     if (Mensaje(d_.TextoOperacion() + " Correcta\n\r\n\r" + v_.PreguntaFinal(), TipoMensaje::Informacion,

@@ -144,6 +144,16 @@ public:
     // `avisar` as for AceptarPaquete.
     bool DecidirDestino(uint8_t tipo, const std::string& nombre, double fecha, std::string& carpeta, bool avisar);
 
+    // The end of a first installation that brings the database engine: the
+    // run has finished, and the engine's page takes over the window.
+    void OfrecerMotor();
+    // The engine an unattended run asked for was not installed: the run,
+    // named correct before its closing steps, fails, and the user is told.
+    void MotorNoInstalado(const std::string& texto);
+    // A release file refused at start-up (the release record, a release
+    // description) ends the program as the refusal it is.
+    void RechazarArranque();
+
     // The closing question of an update, and of a first installation once
     // the engine's server is installed: on yes the installed program is
     // started and the application ends, otherwise the window closes.
@@ -162,6 +172,9 @@ public:
 private:
     // Names how the run ends; the first end named stands.
     void Terminar(TFinEjecucion fin);
+    // The page's idle look; `reiniciar`: the run did not finish and goes
+    // back to the start.
+    void PaginaEnReposo(bool reiniciar);
     // The user's dialogs, written to the log as they are shown.
     int Mensaje(const std::string& texto, TipoMensaje tipo, BotonesMensaje botones);
     void MensajePlano(const std::string& texto);

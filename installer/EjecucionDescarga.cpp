@@ -30,7 +30,7 @@ bool TEjecucion::Descargar() {
         d_.Resultado = rsNinguno;
         d_.Estado = esDescargando;
         if (ComprobarFirmasLocales()) return true;
-        v_.PaginaEnReposo(true);
+        PaginaEnReposo(true);
         return false;
     }
     if (!e_.servidor.HayConexionInternet()) {
@@ -48,7 +48,7 @@ bool TEjecucion::Descargar() {
     v_.PaginaDescargando();
     e_.proceso.ProcesarMensajes();
     bool resultado = false;
-    auto reposo = [&] { v_.PaginaEnReposo(d_.CancelarPedido); };
+    auto reposo = [&] { PaginaEnReposo(d_.CancelarPedido); };
     try {
         const bool externos = !d_.ModoActualizacion && !d_.HayExternos;
         const std::string motor = PalabraMotor(d_.TipoMotor);

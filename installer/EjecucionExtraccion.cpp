@@ -18,7 +18,7 @@ bool TEjecucion::Extraer() {
     auto alTerminar = [&] {
         v_.HabilitarCancelar(true);
         v_.MostrarCopiar();
-        v_.PaginaEnReposo(d_.CancelarPedido);
+        PaginaEnReposo(d_.CancelarPedido);
     };
     try {
         try {

@@ -14,8 +14,8 @@ namespace {
 constexpr int kSegundosHastaVerInstalador = 120;
 }  // namespace
 
+// The window's part of the engine page; the run has marked itself finished.
 void TFFormKavoInstala::OfrecerMotor() {
-    Estado = esTerminado;
     if (MotorDesatendido == desatendido::Motor::No) {
         Anotar("Motor de la base de datos: no se instala");
         return;
@@ -25,8 +25,10 @@ void TFFormKavoInstala::OfrecerMotor() {
     std::string error = ErrorServidorMotor(RutaUniversal(Extractor1.ExtractPath), NombreEquipo(), Mayusculas);
     if (!error.empty()) {
         // Asked for by a script, an engine left out fails its run.
-        if (MotorDesatendido) Fin = TFinEjecucion::Error;
-        MensajeError(error);
+        if (MotorDesatendido)
+            Ejecucion().MotorNoInstalado(error);
+        else
+            MensajeError(error);
         return;
     }
     MostrarPaginaMotor();
@@ -45,8 +47,8 @@ void TFFormKavoInstala::LanzarInstaladorMotor() {
     const bool iniciado = AbrirConShell(p);
     Anotar("Instalador del motor" + std::string(iniciado ? " iniciado: " : " no iniciado: ") + p.fichero);
     if (!iniciado && MotorDesatendido) {
-        Fin = TFinEjecucion::Error;
-        MensajeError("No se ha podido iniciar el instalador del motor de la base de datos: " + p.fichero);
+        Ejecucion().MotorNoInstalado("No se ha podido iniciar el instalador del motor de la base de datos: " +
+                                     p.fichero);
         return;
     }
     segundosSinInstalador_ = 0;
@@ -62,8 +64,7 @@ void TFFormKavoInstala::Timer3Timer() {
         if (MotorDesatendido && Timer3.Enabled() && !EsperandoMotor &&
             ++segundosSinInstalador_ >= kSegundosHastaVerInstalador) {
             Timer3.SetEnabled(false);
-            Fin = TFinEjecucion::Error;
-            MensajeError("El instalador del motor de la base de datos no ha aparecido.");
+            Ejecucion().MotorNoInstalado("El instalador del motor de la base de datos no ha aparecido.");
         }
         return;
     case PasoVigilancia::MotorNoSoportado:
@@ -83,10 +84,8 @@ void TFFormKavoInstala::Timer3Timer() {
         bInstalar->SetEnabled(true);
         Anotar("El instalador del motor terminó sin cambios");
         // Attended, the user may try again; unattended, that is the end.
-        if (MotorDesatendido) {
-            Fin = TFinEjecucion::Error;
-            MensajeError("La instalación del motor de la base de datos no se ha completado.");
-        }
+        if (MotorDesatendido)
+            Ejecucion().MotorNoInstalado("La instalación del motor de la base de datos no se ha completado.");
         return;
     case PasoVigilancia::InstaladorTerminado:
         Timer3.SetEnabled(false);

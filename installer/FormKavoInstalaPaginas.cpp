@@ -69,12 +69,7 @@ void TFFormKavoInstala::PaginaInstalando() {
 void TFFormKavoInstala::PaginaEnReposo(bool reiniciar) {
     BotonesEnReposo();
     PaginaInstalacion->SetEnabled(false);
-    int pagina = PaginaActual;
-    if (reiniciar) {
-        Estado = esReposo;
-        pagina = 0;
-    }
-    MostrarPagina(pagina, true);
+    MostrarPagina(reiniciar ? pgPrograma : PaginaActual, true);
 }
 
 void TFFormKavoInstala::MostrarPaginaMotor() {

@@ -49,7 +49,7 @@ ProgramaInstalador::ProgramaInstalador() {
         } catch (const firma::EFirmaRechazada&) {
             // A file refused at start-up (the release record, a release
             // description) ends the program as the refusal it is.
-            form_->Fin = TFinEjecucion::FirmaRechazada;
+            form_->Ejecucion().RechazarArranque();
             throw;
         }
     });

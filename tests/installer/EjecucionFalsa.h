@@ -446,10 +446,7 @@ public:
     // --- TVentanaEjecucion ---
     void PaginaDescargando() override { log.push_back("PaginaDescargando"); }
     void PaginaInstalando() override { log.push_back("PaginaInstalando"); }
-    void PaginaEnReposo(bool r) override {
-        log.push_back(r ? "Reposo:reiniciar" : "Reposo");
-        if (r) d.Estado = esReposo;
-    }
+    void PaginaEnReposo(bool r) override { log.push_back(r ? "Reposo:reiniciar" : "Reposo"); }
     void MostrarPagina(int i, bool) override { log.push_back("Pagina:" + std::to_string(i)); }
     std::string TextoDirPrograma() override { return textoDir; }
     std::string DirPrograma() override { return textoDir; }
@@ -497,10 +494,7 @@ public:
     bool AceptarFichero(uint8_t tipo, const std::string& nombre, double fecha, std::string& carpeta) override {
         return ReglaAceptarFichero(*this, d.DirDatos, tipo, nombre, fecha, carpeta);
     }
-    void OfrecerMotor() override {
-        log.push_back("OfrecerMotor");
-        d.Estado = esTerminado;
-    }
+    void OfrecerMotor() override { log.push_back("OfrecerMotor"); }
     void LanzarInstaladorMotor() override { log.push_back("LanzarInstaladorMotor"); }
     void RegistrarCodigoCliente(uint32_t c) override { log.push_back("Registrar:" + std::to_string(c)); }
     uint32_t CodigoClienteRegistrado() override { return codigoRegistrado; }

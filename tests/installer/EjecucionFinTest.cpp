@@ -70,4 +70,23 @@ TEST(Fin, CadaFinalConSuCodigoDeSalida) {
     }
 }
 
+// Ends named outside the install button's run, through the run: the
+// engine a script asked for that was not installed fails a first
+// installation that had ended well, and a release file refused at start-up
+// ends the program as that refusal.
+TEST(Fin, DelMotorYDelArranque) {
+    Falso f;
+    f.servidor["QTR.KAV"] = {{"Conta\\Programa\\CONTA.EXE", 1, "x"}};
+    f.run.Instalar();
+    ASSERT_TRUE(f.Vio("OfrecerMotor"));
+    ASSERT_EQ(f.d.Fin, TFinEjecucion::Correcta);
+    f.run.MotorNoInstalado("El instalador del motor de la base de datos no ha aparecido.");
+    EXPECT_EQ(desatendido::CodigoDeFin(f.d.Fin), 9);
+    EXPECT_TRUE(f.Vio("Mensaje:El instalador del motor de la base de datos no ha aparecido."));
+
+    Falso arranque;
+    arranque.run.RechazarArranque();
+    EXPECT_EQ(desatendido::CodigoDeFin(arranque.d.Fin), 5);
+}
+
 }  // namespace

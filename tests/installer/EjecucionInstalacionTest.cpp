@@ -124,6 +124,8 @@ TEST(Instalacion, FinalSegunMotorYExternos) {
         EXPECT_EQ(f.Vio("OfrecerMotor"), c.ofrece);
         EXPECT_EQ(f.Vio("Mensaje:Instalación Correcta"), !c.ofrece);
         EXPECT_EQ(f.Vio("CrearAccesos"), !c.externos);
+        // Finished either way: the window closes without asking.
+        EXPECT_EQ(f.d.Estado, esTerminado);
     }
 }
 

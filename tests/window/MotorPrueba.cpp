@@ -46,7 +46,7 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
             form->bInstalar->OnClick = [form] {
                 if (form->PaginaActual == 2) form->LanzarInstaladorMotor();
             };
-        forms::Application().Proteger([form] { form->OfrecerMotor(); });
+        forms::Application().Proteger([form] { form->Ejecucion().OfrecerMotor(); });
     }
     programa.Ejecutar();
     return 0;
