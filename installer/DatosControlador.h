@@ -58,6 +58,8 @@ struct TDatosControlador {
     // The newer updater was started: this run's per-installation file (and,
     // in local mode, its archive) are its own now, not this one's to delete.
     bool Relanzado = false;
+    // This run was started so by an older updater, on the release it brought.
+    bool IniciadoPorRelanzamiento = false;
     std::string CarpetaPrograma;
     std::string DirDatos;
     std::string DirCopias;

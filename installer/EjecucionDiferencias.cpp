@@ -8,13 +8,18 @@
 #include "Rutas.h"
 
 // The differences' name when this run could use them: an update from the
-// server (not local, not a beta) to a later release than the installed one.
+// server (not local, not a beta) to a later release than the installed one,
+// or the relaunched updater's run on the release its predecessor brought.
 std::string TEjecucion::DiferenciasAplicables() {
     if (!d_.ModoActualizacion || d_.ModoLocal || d_.ArchivoPrincipal == v_.FicheroBeta()) return {};
-    const TypeVersion desde = d_.VersionesInstaladas.VersionFichero(99);
+    const TypeVersion instalada = d_.VersionesInstaladas.VersionFichero(99);
     const TypeVersion hasta = d_.DatosWeb.VersionFichero(99);
-    if (desde.EsCero() || desde.MayorMenor() >= hasta.MayorMenor()) return {};
-    return diferencias::NombreDiferencias(v_.CodigoProducto(), desde.Major, desde.Minor, hasta.Major, hasta.Minor);
+    if (instalada.EsCero()) return {};
+    const std::optional<uint32_t> desde =
+        diferencias::DesdeDiferencias(instalada.MayorMenor(), hasta.MayorMenor(), d_.IniciadoPorRelanzamiento);
+    if (!desde) return {};
+    return diferencias::NombreDiferencias(v_.CodigoProducto(), uint16_t(*desde >> 16), uint16_t(*desde & 0xFFFF),
+                                          hasta.Major, hasta.Minor);
 }
 
 // Rebuilds, beside the downloads, the archive the update extracts: every
@@ -31,18 +36,34 @@ bool TEjecucion::PrepararDiferencias(const std::string& nombre) {
         if (!e_.ficheros.FicheroExiste(fichero)) return std::nullopt;
         return e_.ficheros.LeerFichero(fichero);
     };
+    // As the extraction will decide, without asking the user anything yet.
+    auto seEscribe = [&](const kav::TFileEntry& entrada) {
+        for (bool alternativo : {false, true}) {
+            const std::string& guardado = alternativo ? entrada.AltName : entrada.Name;
+            if (guardado.empty()) continue;
+            std::string carpeta =
+                CarpetaDestino(kav::EntryDestinationFolder(guardado, e_.extraccion.DestinoExtraccion(), true));
+            if (DecidirDestino(alternativo ? entrada.AltFileType : entrada.FileType, NombreDe(guardado), entrada.Date,
+                               carpeta, false))
+                return true;
+        }
+        return false;
+    };
     try {
         v_.FijarDeRuta("Comprobando: ", ruta);
         e_.proceso.ProcesarMensajes();
         const std::vector<diferencias::TEntradaLeida> entradas = e_.extraccion.LeerArchivo(ruta);
-        diferencias::TArchivoReconstruido archivo = diferencias::ConstruirArchivo(entradas, instalado);
+        diferencias::TArchivoReconstruido archivo = diferencias::ConstruirArchivo(entradas, instalado, seEscribe);
+        for (const std::string& dejado : archivo.dejados)
+            Anotar("Diferencias " + nombre + ": " + dejado +
+                   " no es el que esperan, y esta actualización no lo escribe: se deja como está");
         const std::string reconstruido = NombreDe(nombre).substr(0, NombreDe(nombre).rfind('.')) + "_ARCHIVO.KAV";
         // Listed first: a write that fails halfway leaves nothing behind.
         if (d_.ListaDescargas) d_.ListaDescargas->insert(DirDescargas() + reconstruido);
         e_.ficheros.EscribirFichero(DirDescargas() + reconstruido, archivo.bytes);
         reconstruido_ = reconstruido;
         entradasReconstruido_ = std::move(archivo.entradas);
-        Anotar("Diferencias " + nombre + " aplicadas: " + std::to_string(entradas.size() - 1) + " ficheros en " +
+        Anotar("Diferencias " + nombre + " aplicadas: " + std::to_string(entradasReconstruido_.size()) + " ficheros en " +
                DirDescargas() + reconstruido);
         return true;
     } catch (const std::exception& e) {

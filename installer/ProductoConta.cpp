@@ -96,6 +96,7 @@ ArgumentosActualizador InterpretarArgumentos(const std::vector<std::string>& arg
             if (i == 0) r.ficheroCliente = a;
             continue;
         }
+        if (a == "/ACT") r.relanzado = true;
         if (a.compare(0, 5, "/XPOS") == 0) r.x = numero(a, 5);
         if (a.compare(0, 5, "/YPOS") == 0) r.y = numero(a, 5);
     }

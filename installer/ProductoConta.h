@@ -115,6 +115,7 @@ inline constexpr uint8_t kPasoPrograma = 3;
 struct ArgumentosActualizador {
     std::string ficheroCliente;  // the first argument that is no switch
     std::optional<int> x, y;     // the window's position asked for
+    bool relanzado = false;      // "/ACT": started by an older updater's relaunch
 };
 ArgumentosActualizador InterpretarArgumentos(const std::vector<std::string>& argumentos);
 

@@ -85,6 +85,7 @@ bool TFMain::Preparar() {
     conta::ArgumentosActualizador args = conta::InterpretarArgumentos(ArgumentosPrograma());
     // A relaunched updater comes back where the previous one was.
     if (args.x && args.y) MoverA(*args.x, *args.y);
+    IniciadoPorRelanzamiento = args.relanzado;
     const std::string urlClientes = UrlBaseProgramas + conta::kCarpetaClientes;
     TFuenteRegistroWin32 fuente(DirEjecutable, NombreIniPrograma(), urlClientes, DirFicheroCliente(), ProgresoArranque(),
                                 [this](const std::string& error) {
@@ -134,6 +135,7 @@ bool TFMain::Preparar() {
     // From here on the release's archives must be of this release.
     firma::Politica().version = DatosWeb.VersionFichero(99).MayorMenor();
     firma::Politica().instalada = VersionesInstaladas.VersionFichero(99).MayorMenor();
+    firma::Politica().relanzado = IniciadoPorRelanzamiento;
     ArchivoPrincipal = ArchivoDeActualizacion(ArchivoPrincipal, NombresLanzamiento(), IniciadoConArgumento, ModoLocal,
                                               EsVersionSiguiente());
     MostrarEtiquetas(EtiquetasDeDatosWeb(DatosWeb, NombreMes(static_cast<int>(DatosWeb.Mes()))));

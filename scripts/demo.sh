@@ -13,8 +13,9 @@
 #      the changed programs rebuilt from the installed ones: executables
 #      backed up and the backup removed, obsolete files deleted, a package the
 #      module table does not know refused, the report sent. The archive brings
-#      a newer updater, which takes over in the same place and updates from
-#      the full archive; then "¿Abrimos la Conta?" and the program starts.
+#      a newer updater, which takes over in the same place and updates
+#      through the same differences (the files they patch are already their
+#      results); then "¿Abrimos la Conta?" and the program starts.
 # With a display the user clicks (the script waits for each program to end);
 # with --auto, or without a display (then under Xvfb), the script drives the
 # windows itself as the tests do, saves a screenshot of each step, and prints
@@ -276,6 +277,8 @@ else
 fi
 grep -q 'GET /_descargas_/externos/Conta/QTRDIF_12.05_12.06.KAV' "$demo/server.log" || fail "the differences were not used"
 ! grep -q 'GET /_descargas_/externos/Conta/QTRACT.KAV' "$demo/server.log" || fail "the incremental archive was downloaded too"
+! tail -n +$((peticiones + 1)) "$demo/server.log" | grep -q 'GET /_descargas_/externos/Conta/QTR.KAV ' ||
+    fail "the relaunched updater downloaded the whole archive"
 grep -q 'Diferencias QTRDIF_12.05_12.06.KAV aplicadas' "$temp_unix/Kavo/Conta/Actualizador.log" ||
     fail "the updater's log does not say the differences were applied"
 grep -q 'GET /roldawindows/actualizarolda.php' "$demo/server.log" || fail "no update report reached the server"

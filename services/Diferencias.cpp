@@ -97,6 +97,14 @@ std::string NombreDiferencias(const std::string& producto, uint16_t mayorDesde, 
            FormatoCerosFijo(mayorHasta, 2) + "." + FormatoCerosFijo(menorHasta, 2) + ".KAV";
 }
 
+std::optional<uint32_t> DesdeDiferencias(uint32_t instalada, uint32_t nueva, bool relanzado) {
+    if (instalada == 0) return std::nullopt;
+    if (instalada < nueva) return instalada;
+    // 11.00's predecessor is no minor step away: nothing says which it was.
+    if (relanzado && instalada == nueva && (nueva & 0xFFFF) > 0) return nueva - 1;
+    return std::nullopt;
+}
+
 std::string TextoManifiesto(const TManifiesto& m) {
     std::string t = std::string(kCabecera) + "\ndesde " + m.desde + "\nhasta " + m.hasta + "\n";
     for (const TParche& p : m.parches)
@@ -216,8 +224,8 @@ std::vector<TEntradaLeida> LeerArchivo(const std::string& archivo, const std::st
     return entradas;
 }
 
-TArchivoReconstruido ConstruirArchivo(const std::vector<TEntradaLeida>& entradas,
-                                      const TLeerInstalado& leerInstalado) {
+TArchivoReconstruido ConstruirArchivo(const std::vector<TEntradaLeida>& entradas, const TLeerInstalado& leerInstalado,
+                                      const TSeEscribe& seEscribe) {
     const TEntradaLeida* manifiesto = nullptr;
     for (const TEntradaLeida& e : entradas)
         if (e.entrada.Name == kNombreManifiesto) {
@@ -229,60 +237,89 @@ TArchivoReconstruido ConstruirArchivo(const std::vector<TEntradaLeida>& entradas
     std::map<std::string, const TParche*> porNombre;
     for (const TParche& p : m.parches) porNombre[p.nombre] = &p;
 
-    // Every entry and its size first, each patch's frame checked against
-    // the size the manifest names: the archive is then written in one
-    // buffer of its final size, each result made in its place.
+    // Every entry, its size and where its bytes come from first, each
+    // patch's frame checked against the size the manifest names and each
+    // installed copy against its digests: the archive is then written in
+    // one buffer of its final size, each result made in its place.
+    enum class TOrigen { Datos, Parche, Instalado };
     struct TPlan {
         const TEntradaLeida* entrada;
         const TParche* parche;  // null: the entry's data as it came
+        TOrigen origen;
+        std::string instalado;  // the reference of a patch, or the result itself
     };
     std::vector<TPlan> plan;
     std::vector<kav::StoredItem> items;
+    TArchivoReconstruido r;
     uint64_t total = kav::kHeaderFixedSize;
+    size_t parcheados = 0;
     for (const TEntradaLeida& e : entradas) {
         if (&e == manifiesto || (e.entrada.FileFlags & kav::kFileFolder)) continue;
         const auto p = porNombre.find(e.entrada.Name);
-        const TParche* parche = p == porNombre.end() ? nullptr : p->second;
-        if (parche) {
+        TPlan x{&e, p == porNombre.end() ? nullptr : p->second, TOrigen::Datos, {}};
+        if (x.parche) {
+            const TParche& parche = *x.parche;
+            ++parcheados;
             try {
-                ComprobarParche(e.datos, parche->tamanoDespues);
-            } catch (const EDiferenciasInaplicables& x) {
-                Inaplicable(std::string(x.what()) + ": " + parche->nombre);
+                ComprobarParche(e.datos, parche.tamanoDespues);
+            } catch (const EDiferenciasInaplicables& y) {
+                Inaplicable(std::string(y.what()) + ": " + parche.nombre);
             }
+            std::optional<std::string> instalado = leerInstalado(parche.nombre);
+            if (instalado) {
+                const uint64_t tamano = instalado->size();
+                const std::string resumen = tamano == parche.tamanoAntes || tamano == parche.tamanoDespues
+                                                ? firma::Resumen(*instalado)
+                                                : std::string();
+                if (tamano == parche.tamanoAntes && resumen == parche.resumenAntes)
+                    x.origen = TOrigen::Parche;
+                else if (tamano == parche.tamanoDespues && resumen == parche.resumenDespues)
+                    x.origen = TOrigen::Instalado;
+            }
+            if (x.origen == TOrigen::Datos) {
+                if (seEscribe(e.entrada)) {
+                    if (!instalado) Inaplicable("Falta el fichero instalado " + parche.nombre);
+                    Inaplicable("El fichero instalado " + parche.nombre + " no es el que esperan las diferencias");
+                }
+                r.dejados.push_back(parche.nombre);
+                continue;
+            }
+            x.instalado = std::move(*instalado);
         }
-        const uint64_t tamano = parche ? parche->tamanoDespues : e.datos.size();
+        const uint64_t tamano = x.parche ? x.parche->tamanoDespues : e.datos.size();
         // With room for its record and block headers: an archive's offsets are 32 bits.
         total += kav::EncodeFileEntry(e.entrada).size() + tamano +
                  (tamano / kav::kStoredBlockSize + 1) * kav::kBlockHeaderSize;
         if (total > kTamanoMaximo) Inaplicable("Las diferencias rehacen más de lo que cabe en un archivo");
-        plan.push_back({&e, parche});
         items.push_back({e.entrada, static_cast<size_t>(tamano)});
+        plan.push_back(std::move(x));
     }
-    const size_t parcheados =
-        static_cast<size_t>(std::count_if(plan.begin(), plan.end(), [](const TPlan& x) { return x.parche; }));
     if (parcheados != m.parches.size()) Inaplicable("Faltan parches que nombra el manifiesto de las diferencias");
 
     const auto hacer = [&](size_t i, char* salida) {
-        const TPlan& x = plan[i];
-        if (!x.parche) {
+        TPlan& x = plan[i];
+        switch (x.origen) {
+        case TOrigen::Datos:
             std::memcpy(salida, x.entrada->datos.data(), x.entrada->datos.size());
             return;
+        case TOrigen::Instalado:
+            std::memcpy(salida, x.instalado.data(), x.instalado.size());
+            break;
+        case TOrigen::Parche: {
+            const TParche& parche = *x.parche;
+            try {
+                AplicarParche(x.instalado, x.entrada->datos, salida, parche.tamanoDespues);
+            } catch (const EDiferenciasInaplicables& e) {
+                Inaplicable(std::string(e.what()) + ": " + parche.nombre);
+            }
+            if (firma::Resumen(std::string_view(salida, static_cast<size_t>(parche.tamanoDespues))) !=
+                parche.resumenDespues)
+                Inaplicable("El resultado de " + parche.nombre + " no es el que nombran las diferencias");
+            break;
         }
-        const TParche& parche = *x.parche;
-        const std::optional<std::string> instalado = leerInstalado(parche.nombre);
-        if (!instalado) Inaplicable("Falta el fichero instalado " + parche.nombre);
-        if (instalado->size() != parche.tamanoAntes || firma::Resumen(*instalado) != parche.resumenAntes)
-            Inaplicable("El fichero instalado " + parche.nombre + " no es el que esperan las diferencias");
-        try {
-            AplicarParche(*instalado, x.entrada->datos, salida, parche.tamanoDespues);
-        } catch (const EDiferenciasInaplicables& e) {
-            Inaplicable(std::string(e.what()) + ": " + parche.nombre);
         }
-        if (firma::Resumen(std::string_view(salida, static_cast<size_t>(parche.tamanoDespues))) !=
-            parche.resumenDespues)
-            Inaplicable("El resultado de " + parche.nombre + " no es el que nombran las diferencias");
+        std::string().swap(x.instalado);  // each reference freed once used
     };
-    TArchivoReconstruido r;
     r.bytes = kav::StoredArchive(items, hacer, kav::kStoredBlockSize, &r.entradas);
     return r;
 }

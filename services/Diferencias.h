@@ -72,6 +72,15 @@ struct TManifiesto {
 std::string NombreDiferencias(const std::string& producto, uint16_t mayorDesde, uint16_t menorDesde,
                               uint16_t mayorHasta, uint16_t menorHasta);
 
+// The release the differences an update asks for start from (major << 16 |
+// minor), none when it asks for none: the installed one when the update
+// brings a later release. An updater its predecessor relaunched on the
+// release that one has just brought asks for the differences from the
+// release before it: they hold every file that changed, and an installed
+// file that already is their result needs nothing, so the newer updater
+// applies its rules to what the release changed without the whole archive.
+std::optional<uint32_t> DesdeDiferencias(uint32_t instalada, uint32_t nueva, bool relanzado);
+
 std::string TextoManifiesto(const TManifiesto& m);
 // Raises EDiferenciasInaplicables on anything but the exact form above
 // (a name twice, a size beyond kTamanoMaximo, bad hex, a missing field).
@@ -102,20 +111,29 @@ std::vector<TEntradaLeida> LeerArchivo(const std::string& archivo, const std::st
 // The installed copy of a patched file, by its stored name; none when it
 // is missing.
 using TLeerInstalado = std::function<std::optional<std::string>(const std::string& nombreGuardado)>;
+// Whether the run would write an entry, under its name or its second one,
+// by the rules it applies to every archive: only the files it replaces need
+// be the ones the differences expect.
+using TSeEscribe = std::function<bool(const kav::TFileEntry& entrada)>;
 
 // The archive an update through the differences extracts: every patched
 // file rebuilt from its installed copy and checked against the manifest,
-// every new file as it came. Raises EDiferenciasInaplicables, naming the
-// file, when the manifest is missing or damaged, an entry and the manifest
-// disagree, an installed file is not byte for byte the one its patch
-// expects, a patch is damaged, or a result is not the one the manifest
-// names. Nothing is written. The entries come with it as the engine will
-// read them back: the run needs not read the archive it has just made.
+// every new file as it came. An installed copy that already is the result
+// (an earlier run brought it) is taken as it is; one that is neither what
+// its patch expects nor the result, or is missing, is left out when the run
+// would not write the entry anyway (named in `dejados`). Raises
+// EDiferenciasInaplicables, naming the file, when the manifest is missing or
+// damaged, an entry and the manifest disagree, a file the run would write
+// is not byte for byte the one its patch expects, a patch is damaged, or a
+// result is not the one the manifest names. Nothing is written. The entries
+// come with it as the engine will read them back: the run needs not read
+// the archive it has just made.
 struct TArchivoReconstruido {
     std::string bytes;
     std::vector<kav::TFileEntry> entradas;
+    std::vector<std::string> dejados;  // stored names
 };
-TArchivoReconstruido ConstruirArchivo(const std::vector<TEntradaLeida>& entradas,
-                                      const TLeerInstalado& leerInstalado);
+TArchivoReconstruido ConstruirArchivo(const std::vector<TEntradaLeida>& entradas, const TLeerInstalado& leerInstalado,
+                                      const TSeEscribe& seEscribe);
 
 }  // namespace diferencias

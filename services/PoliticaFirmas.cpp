@@ -59,13 +59,15 @@ TEsperado Esperado(const TPolitica& p, const std::string& ruta) {
         if (Igual(relativa, p.ficheroBeta)) e.canal = Canal::Beta;
         if (Igual(relativa, p.ficheroV2)) e.canal = Canal::V2;
         if (Igual(relativa, p.ficheroActualizacion)) e.desde = p.instalada;
-        // The differences between the installed release and this one are,
-        // like the incremental archive, made for that one pair.
-        if (p.version && Igual(relativa, diferencias::NombreDiferencias(p.producto, uint16_t(p.instalada >> 16),
-                                                                       uint16_t(p.instalada & 0xFFFF),
-                                                                       uint16_t(*p.version >> 16),
-                                                                       uint16_t(*p.version & 0xFFFF))))
-            e.desde = p.instalada;
+        // The differences this run asks for are, like the incremental
+        // archive, made for that one pair.
+        const std::optional<uint32_t> desde =
+            p.version ? diferencias::DesdeDiferencias(p.instalada, *p.version, p.relanzado) : std::nullopt;
+        if (desde && Igual(relativa, diferencias::NombreDiferencias(p.producto, uint16_t(*desde >> 16),
+                                                                   uint16_t(*desde & 0xFFFF),
+                                                                   uint16_t(*p.version >> 16),
+                                                                   uint16_t(*p.version & 0xFFFF))))
+            e.desde = desde;
     }
     return e;
 }

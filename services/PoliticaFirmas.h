@@ -41,6 +41,7 @@ struct TPolitica {
     // header, the per-installation record); until then not asked for.
     std::optional<uint32_t> version;
     uint32_t instalada = 0;  // the installed version (update mode)
+    bool relanzado = false;  // started by the relaunch of an older updater
     // The newest release record accepted by earlier runs (kept in the
     // updater's settings): an older one is a replay.
     int64_t fechaMinima = 0;

@@ -37,7 +37,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
             parche.Name = kNombreParcheado;
             const std::vector<diferencias::TEntradaLeida> entradas = {{manifiesto, resto.substr(0, corte)},
                                                                      {parche, resto.substr(corte + 1)}};
-            diferencias::ConstruirArchivo(entradas, [&](const std::string&) { return referencia; });
+            // The mode byte's next bit: whether the run would write the
+            // patched file, so an installed copy that is not the expected
+            // one is either a refusal or an entry left out.
+            const bool seEscribe = (data[0] / kModos) % 2 == 0;
+            const diferencias::TArchivoReconstruido r = diferencias::ConstruirArchivo(
+                entradas, [&](const std::string&) { return referencia; },
+                [&](const kav::TFileEntry&) { return seEscribe; });
+            if (r.entradas.size() + r.dejados.size() != 1) std::abort();
             break;
         }
         }

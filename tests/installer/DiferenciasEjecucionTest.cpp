@@ -11,21 +11,27 @@ const std::string kDiferencias = "QTRDIF_10.05_10.06.KAV";
 const std::string kReconstruido = "QTRDIF_10.05_10.06_ARCHIVO.KAV";
 
 // Releases 10.05 and 10.06: a program changed in a few bytes, a package the
-// product refuses that changed too, a text that did not change, a new file.
+// product refuses and a file written only where there is none (kind 2) that
+// changed too, a text that did not change, a new file.
 struct Lanzamientos {
     std::string contaViejo = kavmake::MixedData(40000, 1), contaNuevo;
     std::string raroViejo = kavmake::MixedData(30000, 2), raroNuevo;
+    std::string plantillaVieja = kavmake::MixedData(20000, 3), plantillaNueva;
     kavmake::ArchiveBuilder anterior, nueva;
 
     Lanzamientos() {
         contaNuevo = contaViejo;
         contaNuevo.replace(20000, 10, "10.06 nuev");
         raroNuevo = raroViejo + "y algo más";
+        plantillaNueva = plantillaVieja;
+        plantillaNueva.replace(100, 5, "10.06");
         anterior.AddFile("Conta\\Programa\\CONTA.EXE", contaViejo, {.fileType = 1});
         anterior.AddFile("Conta\\Programa\\RARO.BPL", raroViejo, {.fileType = 5});
+        anterior.AddFile("Conta\\Programa\\PLANTILLA.DAT", plantillaVieja, {.fileType = 2});
         anterior.AddFile("Conta\\Programa\\NOTAS.TXT", "notas", {.fileType = 1});
         nueva.AddFile("Conta\\Programa\\CONTA.EXE", contaNuevo, {.fileType = 1});
         nueva.AddFile("Conta\\Programa\\RARO.BPL", raroNuevo, {.fileType = 5});
+        nueva.AddFile("Conta\\Programa\\PLANTILLA.DAT", plantillaNueva, {.fileType = 2});
         nueva.AddFile("Conta\\Programa\\NOTAS.TXT", "notas", {.fileType = 1});
         nueva.AddFile("Conta\\Programa\\NUEVO.TXT", "nuevo", {.fileType = 1});
     }
@@ -34,6 +40,7 @@ struct Lanzamientos {
     void Instalar(Falso& f) const {
         f.ficheros[kPrograma + "CONTA.EXE"] = contaViejo;
         f.ficheros[kPrograma + "RARO.BPL"] = raroViejo;
+        f.ficheros[kPrograma + "PLANTILLA.DAT"] = plantillaVieja;
         f.ficheros[kPrograma + "NOTAS.TXT"] = "notas";
         for (const kavmake::AddedFile& a : nueva.Files())
             f.servidor["QTR.KAV"].push_back(
@@ -114,12 +121,13 @@ TEST(Diferencias, SinUsarlasSeDescargaElArchivoEntero) {
              f.ficheros[kPrograma + "CONTA.EXE"][5] ^= 1;
          },
          "El fichero instalado " + conta + " no es el que esperan las diferencias"},
+        // Kind 2 is written where there is none: a missing one must be rebuilt.
         {"fichero que falta",
          [&](Falso& f) {
              f.publicados[kDiferencias] = d.Bytes();
-             f.ficheros.erase(kPrograma + "RARO.BPL");
+             f.ficheros.erase(kPrograma + "PLANTILLA.DAT");
          },
-         "Falta el fichero instalado Conta\\Programa\\RARO.BPL"},
+         "Falta el fichero instalado Conta\\Programa\\PLANTILLA.DAT"},
         {"parche dañado",
          [&](Falso& f) {
              f.publicados[kDiferencias] = ConOtrosDatos(d, conta, [](std::string p) {
@@ -182,6 +190,71 @@ TEST(Diferencias, SinUsarlasSeDescargaElArchivoEntero) {
     }
 }
 
+// Only the files the update would replace must be what the differences
+// expect: one it would not write (a package the product refuses, a kind 2
+// file that is there) may have changed by hand and stays as it is, and one
+// that already is the result needs no patch.
+TEST(Diferencias, SoloCuentanLosFicherosQueSeEscriben) {
+    const Lanzamientos l;
+    struct Caso {
+        const char* nombre;
+        std::string fichero;  // below the program folder
+        std::function<std::string(const Lanzamientos&)> instalado;
+        std::string queda;  // the file after the update
+        bool dejado;        // said in the log as left as it is
+    };
+    const Caso casos[] = {
+        {"paquete rechazado, cambiado", "RARO.BPL", [](const Lanzamientos& l) { return l.raroViejo + "!"; },
+         l.raroViejo + "!", true},
+        {"tipo 2, cambiado", "PLANTILLA.DAT", [](const Lanzamientos&) { return std::string("a mano"); }, "a mano",
+         true},
+        {"ya es el resultado", "CONTA.EXE", [](const Lanzamientos& l) { return l.contaNuevo; }, l.contaNuevo, false},
+    };
+    for (const Caso& c : casos) {
+        Falso f = Actualizacion();
+        l.Instalar(f);
+        f.publicados[kDiferencias] = l.Diferencias().Bytes();
+        f.ficheros[kPrograma + c.fichero] = c.instalado(l);
+        const std::string registro = Registrado([&] { f.run.Instalar(); });
+        EXPECT_FALSE(f.Vio("Descargar:QTR.KAV")) << c.nombre << "\n" << registro;
+        EXPECT_TRUE(f.Vio("Extraer:" + kTemporal + kReconstruido)) << c.nombre;
+        EXPECT_EQ(f.ficheros[kPrograma + c.fichero], c.queda) << c.nombre;
+        EXPECT_EQ(f.ficheros[kPrograma + "CONTA.EXE"], l.contaNuevo) << c.nombre;
+        EXPECT_EQ(f.ficheros[kPrograma + "NUEVO.TXT"], "nuevo") << c.nombre;
+        EXPECT_EQ(registro.find("Conta\\Programa\\" + c.fichero + " no es el que esperan") != std::string::npos,
+                  c.dejado)
+            << c.nombre << "\n" << registro;
+        EXPECT_NE(registro.find("Fin: Actualización Correcta"), std::string::npos) << c.nombre;
+    }
+}
+
+// The newer updater the differences brought is relaunched on 10.06: it
+// takes the same differences from 10.05 (the release before), finds every
+// patched file already their result, and writes the release's changed files
+// by its own rules without the whole archive. A file changed since still
+// sends it to the archive.
+TEST(Diferencias, ElActualizadorRelanzadoLasToma) {
+    const Lanzamientos l;
+    for (const bool cambiado : {false, true}) {
+        Falso f = Actualizacion();
+        l.Instalar(f);
+        f.d.VersionesInstaladas.FijarVersionFichero(99, TypeVersion{0, 0, 6, 10});
+        f.d.IniciadoPorRelanzamiento = true;
+        f.ficheros[kPrograma + "CONTA.EXE"] = l.contaNuevo;
+        f.ficheros[kPrograma + "PLANTILLA.DAT"] = l.plantillaNueva;
+        f.ficheros[kPrograma + "NUEVO.TXT"] = "nuevo";
+        if (cambiado) f.ficheros[kPrograma + "CONTA.EXE"][7] ^= 1;
+        f.publicados[kDiferencias] = l.Diferencias().Bytes();
+        const std::string registro = Registrado([&] { f.run.Instalar(); });
+        EXPECT_TRUE(f.Vio("Descargar:" + kDiferencias)) << cambiado;
+        EXPECT_EQ(f.Vio("Descargar:QTR.KAV"), cambiado) << registro;
+        EXPECT_EQ(f.Vio("Extraer:" + kTemporal + kReconstruido), !cambiado) << cambiado;
+        EXPECT_EQ(f.ficheros[kPrograma + "CONTA.EXE"], l.contaNuevo) << cambiado;
+        EXPECT_EQ(f.ficheros[kPrograma + "PLANTILLA.DAT"], l.plantillaNueva) << cambiado;
+        EXPECT_NE(registro.find("Fin: Actualización Correcta"), std::string::npos) << registro;
+    }
+}
+
 // Differences refused for their signature are not a reason to go on with
 // another file, nor is a cancel during their download: the run stops as it
 // would for the archive, untouched, and ends as a refused signature (an
@@ -240,6 +313,19 @@ TEST(Diferencias, SoloEntreVersionesSucesivasDelServidor) {
         {"10.05 a 10.06", [](Falso&) {}, true},
         {"beta", [](Falso& f) { f.d.ArchivoPrincipal = "QTRBETA.KAV"; }, false},
         {"misma versión", [](Falso& f) { f.d.DatosWeb.FijarVersionFichero(99, TypeVersion{0, 0, 5, 10}); }, false},
+        {"misma versión, relanzado",
+         [](Falso& f) {
+             f.d.DatosWeb.FijarVersionFichero(99, TypeVersion{0, 0, 5, 10});
+             f.d.IniciadoPorRelanzamiento = true;
+         },
+         true},
+        {"11.00, relanzado",
+         [](Falso& f) {
+             f.d.VersionesInstaladas.FijarVersionFichero(99, TypeVersion{0, 0, 0, 11});
+             f.d.DatosWeb.FijarVersionFichero(99, TypeVersion{0, 0, 0, 11});
+             f.d.IniciadoPorRelanzamiento = true;
+         },
+         false},
         {"instalada desconocida", [](Falso& f) { f.d.VersionesInstaladas.FijarVersionFichero(99, TypeVersion{}); },
          false},
     };

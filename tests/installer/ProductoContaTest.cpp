@@ -150,17 +150,21 @@ TEST(ArgumentosActualizador, LasBarrasSonOpciones) {
         std::vector<std::string> args;
         const char* fichero;
         std::optional<int> x, y;
+        bool relanzado = false;
     };
     const Caso casos[] = {
         {{}, "", {}, {}},
         {{"CLI4711.VER"}, "CLI4711.VER", {}, {}},
         // A relaunched updater: no record named, the window's place given.
-        {{"/ACT", "/YPOS120", "/XPOS-8"}, "", -8, 120},
-        {{"/ACT"}, "", {}, {}},
-        {{"/ACT", "/YPOSx", "/XPOS"}, "", {}, {}},
+        {{"/ACT", "/YPOS120", "/XPOS-8"}, "", -8, 120, true},
+        {{"/ACT"}, "", {}, {}, true},
+        {{"/ACT", "/YPOSx", "/XPOS"}, "", {}, {}, true},
         // Only the first argument names the record.
-        {{"/ACT", "CLI4711.VER"}, "", {}, {}},
+        {{"/ACT", "CLI4711.VER"}, "", {}, {}, true},
         {{"CLI4711.VER", "/XPOS10", "/YPOS20"}, "CLI4711.VER", 10, 20},
+        // As the relaunch writes it, after its predecessor's record.
+        {{"CLI4711.VER", "/ACT", "/YPOS1", "/XPOS2"}, "CLI4711.VER", 2, 1, true},
+        {{"CLI4711.VER", "/ACTUALIZAR"}, "CLI4711.VER", {}, {}},
     };
     for (const Caso& c : casos) {
         ArgumentosActualizador a = InterpretarArgumentos(c.args);
@@ -169,6 +173,7 @@ TEST(ArgumentosActualizador, LasBarrasSonOpciones) {
         EXPECT_EQ(a.ficheroCliente, c.fichero) << todos;
         EXPECT_EQ(a.x, c.x) << todos;
         EXPECT_EQ(a.y, c.y) << todos;
+        EXPECT_EQ(a.relanzado, c.relanzado) << todos;
     }
 }
 

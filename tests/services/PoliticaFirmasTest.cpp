@@ -63,6 +63,15 @@ TEST(PoliticaFirmas, AsksEachFileOfTheRunForWhatItIs) {
     sinVersion.version.reset();
     EXPECT_EQ(firma::Esperado(sinVersion, "_descargas_/externos/Conta/QTR.KAV").version, std::nullopt);
     EXPECT_EQ(firma::Esperado(p, "_descargas_/externos/Conta/QTRV2.INI").canal, Canal::Normal);
+    // An updater relaunched on the release its predecessor brought takes
+    // the differences from the release before it, and only those.
+    firma::TPolitica relanzado = Conta();
+    relanzado.instalada = k1006;
+    relanzado.relanzado = true;
+    EXPECT_EQ(firma::Esperado(relanzado, "_descargas_/externos/Conta/QTRDIF_10.05_10.06.KAV").desde, k1005);
+    EXPECT_EQ(firma::Esperado(relanzado, "_descargas_/externos/Conta/QTRDIF_10.06_10.06.KAV").desde, std::nullopt);
+    relanzado.relanzado = false;
+    EXPECT_EQ(firma::Esperado(relanzado, "_descargas_/externos/Conta/QTRDIF_10.05_10.06.KAV").desde, std::nullopt);
 }
 
 TEST(PoliticaFirmas, PathOfAUrl) {

@@ -78,7 +78,8 @@ void Plain(const fs::path& archive, const fs::path& tree) {
 void ThroughDifferences(const fs::path& differences, const fs::path& tree, const fs::path& scratch) {
     const auto entries = diferencias::LeerArchivo(differences.string(), (scratch / "trabajo").string());
     const diferencias::TArchivoReconstruido rebuilt = diferencias::ConstruirArchivo(
-        entries, [&](const std::string& name) -> std::optional<std::string> { return Read(Stored(tree, name)); });
+        entries, [&](const std::string& name) -> std::optional<std::string> { return Read(Stored(tree, name)); },
+        [](const kav::TFileEntry&) { return true; });
     Write(scratch / "R.KAV", rebuilt.bytes);
     Engine(scratch / "R.KAV", &tree);
 }
