@@ -2,6 +2,7 @@
 
 #include "Exception.h"
 #include "FirmaFicheros.h"
+#include "Registro.h"
 #include "ReglasInstalador.h"
 
 namespace {
@@ -57,6 +58,16 @@ void ActivarModoLocal(TDatosControlador& d) {
     d.ModoLocal = true;
     d.UrlBaseProgramas = d.DirEjecutable;
     d.UrlBaseExternos = d.DirEjecutable;
+}
+
+void AplicarOpciones(const desatendido::Opciones& opciones, TDatosControlador& d) {
+    if (opciones.retroceder) {
+        d.PermitirRetroceso = true;
+        Anotar("Retroceso permitido con /RETROCEDER: se instalará una versión anterior si es la que se ofrece");
+    }
+    // No engine unless the script asks for one: an engine is installed once
+    // per computer, and the safe answer is to leave it alone.
+    if (opciones.Desatendido()) d.MotorDesatendido = opciones.motor.value_or(desatendido::Motor::No);
 }
 
 TLanzamientoAMano LanzamientoDeRegistro(const RegistroLanzamiento& r) { return {r.major, r.minor, r.codigoCliente}; }

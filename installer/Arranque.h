@@ -11,6 +11,7 @@
 #include <string>
 
 #include "DatosControlador.h"
+#include "Desatendido.h"
 #include "RegistroLanzamiento.h"
 #include "Versiones.h"
 
@@ -70,6 +71,10 @@ void FijarRol(TRol rol, TDatosControlador& datos);
 void AplicarInicio(const TInicio& inicio, const std::string& carpetaPrograma, TDatosControlador& datos);
 // The updater found it must work from the copies beside it.
 void ActivarModoLocal(TDatosControlador& datos);
+// What the switches ask of the run, before the window starts: /RETROCEDER
+// lets an older release in (the log records it); unattended, the engine
+// page is answered by /MOTOR, and by no engine when it names none.
+void AplicarOpciones(const desatendido::Opciones& opciones, TDatosControlador& datos);
 
 // The release the beta and V2 descriptions are checked against: the
 // appended archive's record for the installer, the per-installation record

@@ -6,9 +6,11 @@
 #include <array>
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <set>
 #include <string>
 
+#include "Desatendido.h"
 #include "FinEjecucion.h"
 #include "Versiones.h"
 
@@ -74,6 +76,9 @@ struct TDatosControlador {
     // A support technician asked for an older release on purpose
     // (/RETROCEDER); the log records it.
     bool PermitirRetroceso = false;
+    // An unattended run's engine choice (/MOTOR): the engine page is answered
+    // by it, and its installer watched until it ends, with no one to ask.
+    std::optional<desatendido::Motor> MotorDesatendido;
     // The newest signed release this run could get is older than the
     // build's limit: the network may be keeping it on an old release.
     bool PosibleCongelacion = false;

@@ -8,6 +8,7 @@
 
 #include "ArchiverMisc.h"
 #include "Diferencias.h"
+#include "EntradasArchivo.h"
 #include "Versiones.h"
 
 class TEfectosExtraccion {
@@ -16,8 +17,8 @@ public:
 
     virtual void FijarDestinoExtraccion(const std::string& carpeta) = 0;
     virtual std::string DestinoExtraccion() = 0;
-    // Opens the archive and extracts it; the result code the engine left.
-    virtual int32_t ExtraerArchivo(const std::string& archivo) = 0;
+    // Opens the archive and extracts it; what the engine says of the run.
+    virtual TResultadoExtractor ExtraerArchivo(const std::string& archivo) = 0;
     virtual void CerrarArchivo() = 0;
     // Told the engine's percentage while an archive is read; setting
     // `cancelar` stops the reading.

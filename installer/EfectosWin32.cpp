@@ -302,12 +302,12 @@ std::string TEfectosWin32::Servidor() { return ::Servidor(); }
 void TEfectosWin32::FijarDestinoExtraccion(const std::string& carpeta) { f_.Extractor1.ExtractPath = carpeta; }
 std::string TEfectosWin32::DestinoExtraccion() { return f_.Extractor1.ExtractPath; }
 
-int32_t TEfectosWin32::ExtraerArchivo(const std::string& archivo) {
+TResultadoExtractor TEfectosWin32::ExtraerArchivo(const std::string& archivo) {
     f_.Extractor1.UseHeldFile(archivo, Retenido(archivo));
     f_.Extractor1.SetFileName(archivo);
     f_.Extractor1.Open();
     f_.Extractor1.ExtractFiles();
-    return f_.Extractor1.ResultCode();
+    return static_cast<TResultadoExtractor>(f_.Extractor1.ResultCode());
 }
 
 void TEfectosWin32::CerrarArchivo() { f_.Extractor1.Close(); }
@@ -328,9 +328,9 @@ std::vector<kav::TFileEntry> TEfectosWin32::ComprobarArchivo(const std::string& 
         if (cancelar) lector.RequestAbort();
     };
     lector.TestFiles();
-    const int32_t codigo = lector.ResultCode();
+    const auto resultado = static_cast<TResultadoExtractor>(lector.ResultCode());
     lector.Close();
-    if (codigo == -1) throw Exception("Error leyendo " + archivo);
+    if (resultado == TResultadoExtractor::Fallido) throw Exception("Error leyendo " + archivo);
     return entradas;
 }
 std::vector<diferencias::TEntradaLeida> TEfectosWin32::LeerArchivo(const std::string& archivo) {
@@ -358,9 +358,9 @@ TypeVersion TEfectosWin32::VersionEnArchivo(const std::string& archivo, const ka
     };
     lector.Open();
     lector.ExtractFiles();
-    const int32_t codigo = lector.ResultCode();
+    const auto resultado = static_cast<TResultadoExtractor>(lector.ResultCode());
     lector.Close();
-    if (codigo == -1) throw Exception("Error leyendo " + archivo);
+    if (resultado == TResultadoExtractor::Fallido) throw Exception("Error leyendo " + archivo);
     return LeerVersionFichero(carpeta + NombreDe(entrada.Name));
 }
 

@@ -59,7 +59,7 @@ public:
     std::string Servidor() override;
     void FijarDestinoExtraccion(const std::string& carpeta) override;
     std::string DestinoExtraccion() override;
-    int32_t ExtraerArchivo(const std::string& archivo) override;
+    TResultadoExtractor ExtraerArchivo(const std::string& archivo) override;
     void CerrarArchivo() override;
     std::vector<kav::TFileEntry> ComprobarArchivo(const std::string& archivo,
                                                   const ProgresoLectura& progreso) override;

@@ -18,12 +18,10 @@
 #include "CopiaSeguridad.h"
 #include "DatosControlador.h"
 #include "Efectos.h"
+#include "EntradasArchivo.h"
 #include "Exception.h"
 #include "TiposMensaje.h"
 #include "Versiones.h"
-
-// The entry kind of a copy of the updater in an archive.
-inline constexpr uint8_t kTipoActualizador = 10;
 
 // The folders of an installed copy, as the updater finds them from its own
 // folder: where its lock lives, and the only folders an update may change
@@ -134,7 +132,7 @@ public:
     // The extractor's events.
     void ExtraerFichero(const kav::TFileEntry& entrada, std::string& carpeta, bool& aceptar);
     void ProgresoFichero(int porcentaje);
-    void FinOperacion(int32_t codigoResultado);
+    void FinOperacion(TResultadoExtractor resultado);
     void ErrorExtraccion(const std::string& texto);
 
     // Whether an entry of `tipo` named `nombre` is written, and into which

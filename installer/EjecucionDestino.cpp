@@ -61,14 +61,14 @@ std::string PalabraMotor(TTipoMotor tipo) {
 bool ReglaAceptarFichero(TEfectosFicheros& ficheros, const std::string& dirDatos, uint8_t tipo,
                          const std::string& nombre, double fecha, std::string& carpeta) {
     switch (tipo) {
-    case 1:
+    case teSiempre:
         return true;
-    case 8: {
+    case teSiMasViejo: {
         // Only an older copy is replaced.
         std::optional<double> actual = ficheros.FechaFichero(ConBarraFinal(carpeta) + nombre);
         return !actual || FechaAnterior(*actual, fecha);
     }
-    case 9:
+    case teDatos:
         carpeta = dirDatos;
         return !ficheros.FicheroExiste(ConBarraFinal(dirDatos) + nombre);
     default:
@@ -157,15 +157,16 @@ bool TEjecucion::DecidirDestino(uint8_t tipo, const std::string& nombre, double 
                                 bool avisar) {
     const std::string ruta = ConBarraFinal(carpeta) + nombre;
     switch (tipo) {
-    case 3: return d_.TipoMotor == tmBtrieve6 && NingunoMasViejo(ruta, fecha);
-    case 4: return (d_.TipoMotor == tmPsql12 || d_.TipoMotor == tmBtrieve12) && NingunoMasViejo(ruta, fecha);
-    case 11: return NingunoMasViejo(ruta, fecha);
-    case 5:
-    case 6: return v_.AceptarPaquete(nombre, avisar);
-    case 13: return v_.AceptarPaqueteAdicional(nombre);
-    case 7:
-    case 12: return false;
-    case 10: return true;  // the engine's proposal
+    case teMotorBtrieve6: return d_.TipoMotor == tmBtrieve6 && NingunoMasViejo(ruta, fecha);
+    case teMotorPsql:
+        return (d_.TipoMotor == tmPsql12 || d_.TipoMotor == tmBtrieve12) && NingunoMasViejo(ruta, fecha);
+    case teSinMasNuevo: return NingunoMasViejo(ruta, fecha);
+    case tePaquete:
+    case tePaqueteSerie: return v_.AceptarPaquete(nombre, avisar);
+    case tePaqueteAdicional: return v_.AceptarPaqueteAdicional(nombre);
+    case teOmitido:
+    case teOmitidoOtro: return false;
+    case teActualizador: return true;  // the engine's proposal
     default: return v_.AceptarFichero(tipo, nombre, fecha, carpeta);
     }
 }

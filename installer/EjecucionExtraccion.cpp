@@ -159,7 +159,7 @@ void TEjecucion::ComprobarArchivos(int primerPaso) {
         int64_t bytes = 0;
         for (const kav::TFileEntry& entrada : entradas) {
             bytes += entrada.Size;
-            if (entrada.FileType == kTipoActualizador) ComprobarActualizador(ruta, entrada);
+            if (entrada.FileType == teActualizador) ComprobarActualizador(ruta, entrada);
         }
         entradas_.insert(entradas_.end(), entradas.begin(), entradas.end());
         Anotar("Archivo comprobado: " + ruta + ", " + std::to_string(entradas.size()) + " entradas, " +
@@ -222,21 +222,21 @@ bool TEjecucion::ExtraerPasos() {
         v_.AntesDeExtraer();
         // The engine forgets an abort asked for before it starts: a cancel
         // confirmed between archives stops the run here.
-        int32_t codigo = -1;
+        TResultadoExtractor extraido = TResultadoExtractor::Fallido;
         if (!d_.CancelarPedido) {
             Anotar("Extrayendo " + ruta + " en " + e_.extraccion.DestinoExtraccion());
-            codigo = e_.extraccion.ExtraerArchivo(ruta);
-            Anotar("Extracción de " + archivo + " terminada con el código " + std::to_string(codigo));
+            extraido = e_.extraccion.ExtraerArchivo(ruta);
+            Anotar("Extracción de " + archivo + " terminada con el código " +
+                   std::to_string(static_cast<int32_t>(extraido)));
         }
         // A cancel confirmed during the archive's last progress report came
-        // too late for the engine, which ends with 1: the user's word wins.
-        if (codigo != -1 && d_.CancelarPedido) {
+        // too late for the engine, which ends as if it had finished: the
+        // user's word wins.
+        if (extraido != TResultadoExtractor::Fallido && d_.CancelarPedido) {
             SinErrores([&] { e_.extraccion.CerrarArchivo(); });
-            codigo = -1;
+            extraido = TResultadoExtractor::Fallido;
         }
-        if (codigo == -1) {
-            // -1 is the engine's own error or the abort a confirmed cancel
-            // asked for.
+        if (extraido == TResultadoExtractor::Fallido) {
             Terminar(d_.CancelarPedido ? TFinEjecucion::Cancelada : TFinEjecucion::Error);
             d_.CancelarPedido = true;
             d_.Resultado = rsError;
@@ -244,7 +244,7 @@ bool TEjecucion::ExtraerPasos() {
             v_.MostrarCopiar();
             return false;
         }
-        if (codigo == 1) {
+        if (extraido == TResultadoExtractor::Terminado) {
             e_.extraccion.CerrarArchivo();
             copia_.ColocarPrograma();
             v_.TrasExtraer();
@@ -300,7 +300,7 @@ void TEjecucion::AvisarCarpetaDeTodos() {
 void TEjecucion::ExtraerFichero(const kav::TFileEntry& entrada, std::string& carpeta, bool& aceptar) {
     carpeta = CarpetaDestino(carpeta);
     const std::string nombre = NombreDe(entrada.Name);
-    if (entrada.FileType == kTipoActualizador) {
+    if (entrada.FileType == teActualizador) {
         const std::string ruta = ConBarraFinal(carpeta) + nombre;
         if (d_.NuevoActualizador.empty()) {
             d_.NuevoActualizador = ruta;
@@ -327,9 +327,9 @@ void TEjecucion::ProgresoFichero(int porcentaje) {
     e_.proceso.ProgresoBarraTareas(v_.PosicionBarra(), v_.MaximoBarra());
 }
 
-void TEjecucion::FinOperacion(int32_t codigoResultado) {
+void TEjecucion::FinOperacion(TResultadoExtractor resultado) {
     d_.Estado = esExtraccionTerminada;
-    if (codigoResultado == -1) d_.Resultado = rsError;
+    if (resultado == TResultadoExtractor::Fallido) d_.Resultado = rsError;
 }
 
 void TEjecucion::ErrorExtraccion(const std::string& texto) {

@@ -164,9 +164,6 @@ public:
     TFFrameInstalar* PaginaInstalacion = nullptr;
     TFFramepsql* PaginaMotor = nullptr;
     bool EsperandoMotor = false;
-    // An unattended run's engine choice (/MOTOR): the engine page is answered
-    // by it, and its installer watched until it ends, with no one to ask.
-    std::optional<desatendido::Motor> MotorDesatendido;
     // Whether an engine installer is still being watched.
     bool InstalandoMotor() const { return Timer3.Enabled(); }
 

@@ -137,7 +137,9 @@ void TFFormKavoInstala::Extractor1ExtractFile(const kav::TFileEntry& entrada, st
 }
 
 void TFFormKavoInstala::Extractor1FileProgress(int32_t porcentaje) { Ejecucion().ProgresoFichero(porcentaje); }
-void TFFormKavoInstala::Extractor1FinishOperation() { Ejecucion().FinOperacion(Extractor1.ResultCode()); }
+void TFFormKavoInstala::Extractor1FinishOperation() {
+    Ejecucion().FinOperacion(static_cast<TResultadoExtractor>(Extractor1.ResultCode()));
+}
 
 void TFFormKavoInstala::Extractor1Error(const std::exception& error, const kav::TFileEntry&,
                                         kav::TErrorAction& accion) {

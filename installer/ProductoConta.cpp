@@ -29,7 +29,7 @@ constexpr int kPrimerCodigoVersionado = 10;
 DecisionPaquete DecidirPaquete(const std::string& nombre, bool actualizacion, const TypeVersionesConta& w,
                                const TypeVersionesConta& i) {
     int c = CodigoModulo(nombre);
-    if (c == -1) return DecisionPaquete::Desconocido;
+    if (c == kSinCodigoModulo) return DecisionPaquete::Desconocido;
     if (c < kPrimerCodigoVersionado || !actualizacion) return DecisionPaquete::Aceptar;
     auto alMenos = [](const TypeVersion& web, const TypeVersion& instalada) {
         return VersionMayor(web, instalada, false) ? DecisionPaquete::Aceptar : DecisionPaquete::Rechazar;
@@ -51,15 +51,15 @@ std::optional<bool> AceptarFicheroDatos(uint8_t tipo, const std::string& nombre,
                                         const CarpetasDatos& c, std::string& destino,
                                         const ConsultaFichero& consultar) {
     switch (tipo) {
-    case 14: destino = c.Balances; break;
-    case 15: destino = c.EstructurasMemoria; break;
-    case 16: destino = c.ConfigDeposito; break;
-    case 17:
-    case 19: destino = c.Generador; break;
+    case tcBalances: destino = c.Balances; break;
+    case tcEstructurasMemoria: destino = c.EstructurasMemoria; break;
+    case tcConfigDeposito: destino = c.ConfigDeposito; break;
+    case tcGenerador:
+    case tcGeneradorSiMasViejo: destino = c.Generador; break;
     default: return std::nullopt;
     }
     EstadoFichero e = consultar(destino + nombre);
-    if (tipo != 19) return !e.existe;
+    if (tipo != tcGeneradorSiMasViejo) return !e.existe;
     return !e.existe || FechaAnterior(e.fecha, fechaEntrada);
 }
 

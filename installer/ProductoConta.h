@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "EntradasArchivo.h"
 #include "ReglasInstalador.h"
 #include "Versiones.h"
 
@@ -86,10 +87,20 @@ struct EstadoFichero {
 };
 using ConsultaFichero = std::function<EstadoFichero(const std::string& ruta)>;
 
-// The product's own kinds: 14 to 17 go into a data folder only when missing;
-// 19 goes into the report-generator folder only over an older copy (an equal
-// date counts as not older). Other kinds: nullopt, the base rule decides and
-// the destination is unchanged.
+// The product's own entry kinds, above the installer's (TTipoEntrada): its
+// data files. Stored in the archives: never renumber. 18 is not the
+// product's: an ordinary file.
+enum TTipoEntradaConta : uint8_t {
+    tcBalances = 14,             // into the balances folder, only where missing
+    tcEstructurasMemoria = 15,   // into the memory structures folder, likewise
+    tcConfigDeposito = 16,       // into the deposit settings folder, likewise
+    tcGenerador = 17,            // into the report-generator folder, likewise
+    tcGeneradorSiMasViejo = 19,  // into the report-generator folder, only over an older copy
+};
+
+// The product's own kinds, as above (an equal date counts as not older).
+// Other kinds: nullopt, the base rule decides and the destination is
+// unchanged.
 std::optional<bool> AceptarFicheroDatos(uint8_t tipo, const std::string& nombre, double fechaEntrada,
                                         const CarpetasDatos& carpetas, std::string& carpetaDestino,
                                         const ConsultaFichero& consultar);

@@ -39,10 +39,7 @@ ProgramaInstalador::ProgramaInstalador() {
     if (opciones_.Desatendido()) ui::SetDialogScript([this](const ui::DialogRequest& p) { return Contestar(p); });
     app.Proteger([&] {
         form_ = std::make_unique<TFMain>();
-        if (opciones_.retroceder) {
-            form_->PermitirRetroceso = true;
-            Anotar("Retroceso permitido con /RETROCEDER: se instalará una versión anterior si es la que se ofrece");
-        }
+        AplicarOpciones(opciones_, *form_);
         app.SetMainForm(form_.get());
         try {
             form_->FormCreate();
@@ -81,9 +78,6 @@ int ProgramaInstalador::Ejecutar() {
     }
     if (FormularioListo && !fallo_) {
         if (opciones_.carpeta) form_->PaginaDirectorio->eDirPrograma->SetText(*opciones_.carpeta);
-        // No engine unless the script asks for one: an engine is installed
-        // once per computer, and the safe answer is to leave it alone.
-        form_->MotorDesatendido = opciones_.motor.value_or(desatendido::Motor::No);
         forms::Application().Proteger([&] { form_->Instalar(); });
         // The engine's installer is watched by a timer, which needs the loop.
         while (form_->InstalandoMotor() && !forms::Application().Terminated()) {

@@ -31,5 +31,7 @@ extern const NombresModulos kNombresModulosConta;
 // walk expects (34..99 empty group 2, 100..199 all zero, 210 on empty group 3).
 TypetBPLName DatosModulo(unsigned indice);
 
-// The code of the row whose name is exactly this one (case-sensitive), or -1.
+// The code of the row whose name is exactly this one (case-sensitive), or
+// kSinCodigoModulo.
+inline constexpr int kSinCodigoModulo = -1;
 int CodigoModulo(const std::string& nombre);

@@ -187,6 +187,31 @@ TEST(Arranque, RolPlataformaYEtiquetas) {
     EXPECT_EQ(w.serie, 7u);
 }
 
+// The switches into the run: an attended run asks the user about the
+// engine; an unattended one never installs an engine it was not told to.
+TEST(Arranque, OpcionesDeLosSwitches) {
+    using desatendido::Motor;
+    struct Caso {
+        std::vector<std::string> argumentos;
+        bool retroceso;
+        std::optional<Motor> motor;
+    };
+    const Caso casos[] = {
+        {{}, false, std::nullopt},
+        {{"/RETROCEDER"}, true, std::nullopt},
+        {{"/MOTOR=servidor"}, false, std::nullopt},
+        {{"/SILENT"}, false, Motor::No},
+        {{"/VERYSILENT", "/MOTOR=cliente", "/RETROCEDER"}, true, Motor::Cliente},
+    };
+    for (const Caso& c : casos) {
+        TDatosControlador d;
+        AplicarOpciones(desatendido::InterpretarSwitches(c.argumentos), d);
+        const std::string caso = c.argumentos.empty() ? "(ninguno)" : c.argumentos.front();
+        EXPECT_EQ(d.PermitirRetroceso, c.retroceso) << caso;
+        EXPECT_EQ(d.MotorDesatendido, c.motor) << caso;
+    }
+}
+
 // The updater's per-installation record: handed over, fetched, or beside it
 // in local mode; the end when there is neither server nor local copies.
 TEST(Arranque, RegistroDelActualizador) {

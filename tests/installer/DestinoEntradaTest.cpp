@@ -56,32 +56,32 @@ TEST(DestinoEntrada, TipoEstadoMotorYModo) {
     };
     const std::string p = kPrograma, datos = "C:\\Kavo\\Conta\\Datos\\";
     const Caso casos[] = {
-        {1, "A.TXT", MasNuevo, tmPsql12, true, true, p},
-        {2, "A.TXT", Falta, tmPsql12, true, true, p},
-        {2, "A.TXT", MasViejo, tmPsql12, true, false, p},
-        {3, "W3.DLL", Falta, tmBtrieve6, false, true, p},
-        {3, "W3.DLL", Falta, tmPsql12, false, false, p},
-        {4, "W4.DLL", Falta, tmBtrieve12, false, true, p},
-        {4, "W4.DLL", MasViejo, tmPsql12, false, false, p},
-        {4, "W4.DLL", Falta, tmBtrieve6, false, false, p},
-        {8, "A.TXT", MasViejo, tmPsql12, true, true, p},
-        {8, "A.TXT", Igual, tmPsql12, true, false, p},
-        {9, "D.DAT", Falta, tmPsql12, true, true, datos},
-        {9, "D.DAT", MasViejo, tmPsql12, true, false, datos},
-        {11, "A.TXT", MasNuevo, tmPsql12, true, true, p},
-        {11, "A.TXT", MasViejo, tmPsql12, true, false, p},
-        {14, "B.TXT", Falta, tmPsql12, true, true, kDatos + "Balances\\"},
-        {14, "B.TXT", MasViejo, tmPsql12, true, false, kDatos + "Balances\\"},
-        {17, "G.TXT", Falta, tmPsql12, false, true, kGenerador},
-        {19, "G.TXT", MasViejo, tmPsql12, true, true, kGenerador},
-        {19, "G.TXT", Igual, tmPsql12, true, false, kGenerador},
-        {5, "CONTA.EXE", MasViejo, tmPsql12, false, true, p},   // a first installation takes every package
-        {5, "CONTA.EXE", MasViejo, tmPsql12, true, false, p},   // the release's copy is older than the installed
-        {6, "RARO.BPL", Falta, tmPsql12, true, false, p},       // unknown to the module table
-        {13, "EXTRA.BPL", Falta, tmPsql12, true, true, p},
-        {7, "A.TXT", Falta, tmPsql12, false, false, p},
-        {12, "A.TXT", Falta, tmPsql12, false, false, p},
-        {10, "Actualizador.exe", MasViejo, tmPsql12, true, true, p},
+        {teSiempre, "A.TXT", MasNuevo, tmPsql12, true, true, p},
+        {teSiFalta, "A.TXT", Falta, tmPsql12, true, true, p},
+        {teSiFalta, "A.TXT", MasViejo, tmPsql12, true, false, p},
+        {teMotorBtrieve6, "W3.DLL", Falta, tmBtrieve6, false, true, p},
+        {teMotorBtrieve6, "W3.DLL", Falta, tmPsql12, false, false, p},
+        {teMotorPsql, "W4.DLL", Falta, tmBtrieve12, false, true, p},
+        {teMotorPsql, "W4.DLL", MasViejo, tmPsql12, false, false, p},
+        {teMotorPsql, "W4.DLL", Falta, tmBtrieve6, false, false, p},
+        {teSiMasViejo, "A.TXT", MasViejo, tmPsql12, true, true, p},
+        {teSiMasViejo, "A.TXT", Igual, tmPsql12, true, false, p},
+        {teDatos, "D.DAT", Falta, tmPsql12, true, true, datos},
+        {teDatos, "D.DAT", MasViejo, tmPsql12, true, false, datos},
+        {teSinMasNuevo, "A.TXT", MasNuevo, tmPsql12, true, true, p},
+        {teSinMasNuevo, "A.TXT", MasViejo, tmPsql12, true, false, p},
+        {conta::tcBalances, "B.TXT", Falta, tmPsql12, true, true, kDatos + "Balances\\"},
+        {conta::tcBalances, "B.TXT", MasViejo, tmPsql12, true, false, kDatos + "Balances\\"},
+        {conta::tcGenerador, "G.TXT", Falta, tmPsql12, false, true, kGenerador},
+        {conta::tcGeneradorSiMasViejo, "G.TXT", MasViejo, tmPsql12, true, true, kGenerador},
+        {conta::tcGeneradorSiMasViejo, "G.TXT", Igual, tmPsql12, true, false, kGenerador},
+        {tePaquete, "CONTA.EXE", MasViejo, tmPsql12, false, true, p},   // a first installation takes every package
+        {tePaquete, "CONTA.EXE", MasViejo, tmPsql12, true, false, p},   // the release's copy is older than the installed
+        {tePaqueteSerie, "RARO.BPL", Falta, tmPsql12, true, false, p},       // unknown to the module table
+        {tePaqueteAdicional, "EXTRA.BPL", Falta, tmPsql12, true, true, p},
+        {teOmitido, "A.TXT", Falta, tmPsql12, false, false, p},
+        {teOmitidoOtro, "A.TXT", Falta, tmPsql12, false, false, p},
+        {teActualizador, "Actualizador.exe", MasViejo, tmPsql12, true, true, p},
     };
     const double fecha = 46000;
     for (const Caso& c : casos) {
@@ -112,7 +112,7 @@ TEST(DestinoEntrada, TipoEstadoMotorYModo) {
 TEST(DestinoEntrada, PaqueteDesconocidoSeAvisaUnaVez) {
     ConProducto f;
     ComoActualizacion(f);
-    f.servidor["QTR.KAV"] = {{"Conta\\Programa\\CONTA.EXE", 5, "conta 10.06"}, {"Conta\\Programa\\RARO.BPL", 5, "r"}};
+    f.servidor["QTR.KAV"] = {{"Conta\\Programa\\CONTA.EXE", tePaquete, "conta 10.06"}, {"Conta\\Programa\\RARO.BPL", tePaquete, "r"}};
     f.respuestas = {mrNo};
     f.run.Instalar();
     EXPECT_EQ(std::count(f.log.begin(), f.log.end(), "Desconocido:RARO.BPL"), 1);
@@ -126,8 +126,8 @@ TEST(EspacioDeLaActualizacion, ReemplazarNoCuentaDosVeces) {
     ConProducto f;
     ComoActualizacion(f);
     f.ficheros[kPrograma + "A.DLL"] = std::string(1000, 'a');
-    f.servidor["QTR.KAV"] = {{"Conta\\Programa\\CONTA.EXE", 1, "conta 10.06"},
-                             {"Conta\\Programa\\A.DLL", 1, std::string(1000, 'b')}};
+    f.servidor["QTR.KAV"] = {{"Conta\\Programa\\CONTA.EXE", teSiempre, "conta 10.06"},
+                             {"Conta\\Programa\\A.DLL", teSiempre, std::string(1000, 'b')}};
     f.librePorUnidad["C:"] = 1020;  // the new files, not the old ones again
     f.respuestas = {mrNo};
     f.run.Instalar();
@@ -176,8 +176,8 @@ TEST(EspacioDeLaActualizacion, DatosEnSuCarpetaYSuUnidad) {
         ConProducto f;
         ComoActualizacion(f);
         f.permitidas.push_back(kDatos);
-        f.servidor["QTR.KAV"] = {{"Conta\\Programa\\CONTA.EXE", 1, "conta 10.06"},
-                                 {"Conta\\Datos\\G.TXT", 19, std::string(200, 'n'), 100}};
+        f.servidor["QTR.KAV"] = {{"Conta\\Programa\\CONTA.EXE", teSiempre, "conta 10.06"},
+                                 {"Conta\\Datos\\G.TXT", conta::tcGeneradorSiMasViejo, std::string(200, 'n'), 100}};
         c.preparar(f);
         const auto antes = f.ficheros;
         try {

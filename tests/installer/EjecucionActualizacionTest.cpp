@@ -6,11 +6,11 @@ namespace {
 
 TEST(Actualizacion, CopiaDeSeguridadYFinal) {
     Falso f = Actualizacion();
-    f.servidor["QTR.KAV"] = {{"Conta\\Programa\\CONTA.EXE", 1, "conta 10.06"},
-                             {"Conta\\Programa\\A.DLL", 1, "a nuevo"},
-                             {"Conta\\Programa\\Util\\A.DLL", 1, "util a nuevo"},
-                             {"Conta\\Programa\\A.DLL", 1, "a otra vez"},
-                             {"Conta\\Programa\\NOTAS.TXT", 1, "notas nuevas"}};
+    f.servidor["QTR.KAV"] = {{"Conta\\Programa\\CONTA.EXE", teSiempre, "conta 10.06"},
+                             {"Conta\\Programa\\A.DLL", teSiempre, "a nuevo"},
+                             {"Conta\\Programa\\Util\\A.DLL", teSiempre, "util a nuevo"},
+                             {"Conta\\Programa\\A.DLL", teSiempre, "a otra vez"},
+                             {"Conta\\Programa\\NOTAS.TXT", teSiempre, "notas nuevas"}};
     f.respuestas = {mrNo};
     f.run.Instalar();
     EXPECT_EQ(f.Bajo(kPrograma), (std::map<std::string, std::string>{{"CONTA.EXE", "conta 10.06"},
@@ -41,10 +41,10 @@ TEST(Actualizacion, NombreAlternativoConCopiaDeAmbos) {
     for (bool falla : {false, true}) {
         SCOPED_TRACE(falla ? "falla después" : "correcta");
         Falso f = Actualizacion();
-        Entrada doble{"Conta\\Programa\\A.DLL", 1, "a nuevo"};
+        Entrada doble{"Conta\\Programa\\A.DLL", teSiempre, "a nuevo"};
         doble.alternativo = "Conta\\Programa\\Util\\A.DLL";
-        std::vector<Entrada> entradas{{"Conta\\Programa\\CONTA.EXE", 1, "conta 10.06"}, doble};
-        if (falla) entradas.push_back({"Conta\\Programa\\ROTO.DLL", 1, "roto", 100, true});
+        std::vector<Entrada> entradas{{"Conta\\Programa\\CONTA.EXE", teSiempre, "conta 10.06"}, doble};
+        if (falla) entradas.push_back({"Conta\\Programa\\ROTO.DLL", teSiempre, "roto", 100, true});
         f.servidor["QTR.KAV"] = entradas;
         f.respuestas = {mrNo};
         try {
@@ -83,16 +83,16 @@ TEST(Actualizacion, NoEscribeFueraDeLaInstalacion) {
         std::string error;
     };
     const Caso casos[] = {
-        {"por un enlace", {"Conta\\Programa\\Util\\A.DLL", 1, "util a nuevo"},
+        {"por un enlace", {"Conta\\Programa\\Util\\A.DLL", teSiempre, "util a nuevo"},
          [](Falso& f) { f.enlaces.insert(kPrograma + "Util"); },
          kPrograma + "Util es un enlace a otro lugar. Actualización Cancelada"},
-        {"copia de seguridad que es un enlace", {"Conta\\Programa\\B.DLL", 1, "b nuevo"},
+        {"copia de seguridad que es un enlace", {"Conta\\Programa\\B.DLL", teSiempre, "b nuevo"},
          [](Falso& f) {
              f.enlaces.insert(kPrograma + "10.05");
              f.ficheros[kPrograma + "10.05\\OTRO.TXT"] = "de otro sitio";
          },
          kPrograma + "10.05 es un enlace a otro lugar. Actualización Cancelada"},
-        {"datos fuera", {"X.DAT", 9, "x"}, [](Falso& f) { f.permitidas = {kPrograma}; },
+        {"datos fuera", {"X.DAT", teDatos, "x"}, [](Falso& f) { f.permitidas = {kPrograma}; },
          "El fichero C:\\Kavo\\Conta\\Datos\\X.DAT está fuera de las carpetas de la instalación. Actualización "
          "Cancelada"},
     };
@@ -100,7 +100,7 @@ TEST(Actualizacion, NoEscribeFueraDeLaInstalacion) {
         Falso f = Actualizacion();
         c.preparar(f);
         const auto antes = f.Bajo("C:\\Kavo\\");
-        f.servidor["QTR.KAV"] = {{"Conta\\Programa\\A.DLL", 1, "a nuevo"}, c.entrada};
+        f.servidor["QTR.KAV"] = {{"Conta\\Programa\\A.DLL", teSiempre, "a nuevo"}, c.entrada};
         std::string error;
         try {
             f.run.Instalar();
@@ -135,8 +135,8 @@ TEST(Actualizacion, ElRegistroCuentaLaEjecucion) {
         std::remove(ruta.c_str());
         Registro().FijarRuta(ruta);
         Falso f = Actualizacion();
-        f.servidor["QTR.KAV"] = {{"Conta\\Programa\\A.DLL", 1, "a nuevo"},
-                                 {"Conta\\Programa\\X.TXT", 1, "x", 100, c.danada}};
+        f.servidor["QTR.KAV"] = {{"Conta\\Programa\\A.DLL", teSiempre, "a nuevo"},
+                                 {"Conta\\Programa\\X.TXT", teSiempre, "x", 100, c.danada}};
         f.respuestas = {mrNo};
         try {
             f.run.Instalar();
@@ -158,7 +158,7 @@ TEST(Actualizacion, ElRegistroCuentaLaEjecucion) {
 // spells that folder with doubled separators.
 TEST(Actualizacion, CopiaPlanaConSeparadoresDobles) {
     Falso f = Actualizacion();
-    f.servidor["QTR.KAV"] = {{"Conta\\\\Programa\\\\A.DLL", 1, "a nuevo"}};
+    f.servidor["QTR.KAV"] = {{"Conta\\\\Programa\\\\A.DLL", teSiempre, "a nuevo"}};
     f.respuestas = {mrNo};
     f.run.Instalar();
     EXPECT_TRUE(f.Vio("Mover:" + kPrograma + "A.DLL>" + kPrograma + "10.05\\A.DLL"));
@@ -175,9 +175,9 @@ TEST(Actualizacion, ReemplazaElActualizadorQueCorre) {
         bool falla;
     };
     const Caso casos[] = {
-        {"copia del actualizador", {"Conta\\Programa\\Actualizador.exe", 10, "act nuevo"}, false},
-        {"como paquete", {"Conta\\Programa\\Actualizador.exe", 5, "act nuevo"}, false},
-        {"y la actualización falla", {"Conta\\Programa\\Actualizador.exe", 10, "act nuevo"}, true},
+        {"copia del actualizador", {"Conta\\Programa\\Actualizador.exe", teActualizador, "act nuevo"}, false},
+        {"como paquete", {"Conta\\Programa\\Actualizador.exe", tePaquete, "act nuevo"}, false},
+        {"y la actualización falla", {"Conta\\Programa\\Actualizador.exe", teActualizador, "act nuevo"}, true},
     };
     for (const Caso& c : casos) {
         Falso f = Actualizacion();
@@ -186,7 +186,7 @@ TEST(Actualizacion, ReemplazaElActualizadorQueCorre) {
         f.ficheros[propio] = "act viejo";
         f.enEjecucion.insert(propio);
         f.ficheros[ProgramaApartado(propio)] = "de una actualización anterior";
-        f.servidor["QTR.KAV"] = {c.entrada, {"Conta\\Programa\\B.DLL", 1, "b nuevo", 100, c.falla}};
+        f.servidor["QTR.KAV"] = {c.entrada, {"Conta\\Programa\\B.DLL", teSiempre, "b nuevo", 100, c.falla}};
         f.respuestas = {mrNo};
         try {
             f.run.Instalar();
@@ -253,8 +253,8 @@ TEST(Extraccion, ActualizadorNuevoSeRecuerdaUnaVez) {
     Falso f = Actualizacion();
     f.ficheros[kPrograma + "Actualizador.exe"] = "viejo";
     f.versiones[kPrograma + "Actualizador.exe"] = TypeVersion{0, 0, 0, 1};
-    f.servidor["QTR.KAV"] = {{"Conta\\Programa\\Actualizador.exe", 10, "nuevo"},
-                             {"Conta\\Otra\\Actualizador.exe", 10, "otro"}};
+    f.servidor["QTR.KAV"] = {{"Conta\\Programa\\Actualizador.exe", teActualizador, "nuevo"},
+                             {"Conta\\Otra\\Actualizador.exe", teActualizador, "otro"}};
     f.respuestas = {mrNo};
     f.run.Instalar();
     EXPECT_EQ(f.d.NuevoActualizador, kPrograma + "Actualizador.exe");

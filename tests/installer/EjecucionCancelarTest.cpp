@@ -10,7 +10,7 @@ TEST(Descargas, CancelarAlTerminarLaUltimaTransferencia) {
     Falso f;
     f.d.DescargarExternos = false;
     f.carpetas.insert("C:\\Kavo\\Externos\\");  // only the program archive is fetched
-    f.servidor["QTR.KAV"] = {{"Conta\\Programa\\CONTA.EXE", 1, "x"}};
+    f.servidor["QTR.KAV"] = {{"Conta\\Programa\\CONTA.EXE", teSiempre, "x"}};
     f.progresos = {{0, 0}, {1000000, 1000000}};
     f.cancelarEn = 2;
     f.run.Instalar();
@@ -27,7 +27,7 @@ TEST(Descargas, CancelarAlTerminarLaUltimaTransferencia) {
 TEST(Descargas, OcupadoEnCadaEsperaDeMensajes) {
     Falso f;
     f.d.TipoMotor = tmBtrieve6;
-    f.servidor["QTR.KAV"] = {{"Conta\\Programa\\CONTA.EXE", 1, "x"}};
+    f.servidor["QTR.KAV"] = {{"Conta\\Programa\\CONTA.EXE", teSiempre, "x"}};
     std::vector<TEstado> vistos;
     f.alProcesar = [&] { vistos.push_back(f.d.Estado); };
     f.run.Descargar();
@@ -106,9 +106,9 @@ TEST(Cancelar, EnCadaArchivoDeUnaPrimeraInstalacion) {
         for (const char* cancelado : archivos) {
             SCOPED_TRACE(std::string(cancelado) + (antesDeEmpezar ? ", antes de empezar" : ", durante"));
             Falso f;
-            f.servidor["PSQL.KAV"] = {{"Externos\\P\\P.DLL", 4, "p"}};
-            f.servidor["SOPORTE.KAV"] = {{"Conta\\Soporte\\S.TXT", 11, "s"}};
-            f.servidor["QTR.KAV"] = {{"Conta\\Programa\\CONTA.EXE", 1, "conta"}};
+            f.servidor["PSQL.KAV"] = {{"Externos\\P\\P.DLL", teMotorPsql, "p"}};
+            f.servidor["SOPORTE.KAV"] = {{"Conta\\Soporte\\S.TXT", teSinMasNuevo, "s"}};
+            f.servidor["QTR.KAV"] = {{"Conta\\Programa\\CONTA.EXE", teSiempre, "conta"}};
             const std::string enCurso = (antesDeEmpezar ? "De:Extrayendo de: " : "Extraer:") + kTemporal + cancelado;
             bool hecho = false;
             f.alProcesar = [&] {
@@ -141,7 +141,7 @@ TEST(Cancelar, EnCadaArchivoDeUnaPrimeraInstalacion) {
 TEST(Actualizacion, CancelarMientrasSeComprueban) {
     for (bool local : {false, true}) {
         Falso f = Actualizacion();
-        f.servidor["QTR.KAV"] = {{"Conta\\Programa\\CONTA.EXE", 1, "nuevo"}};
+        f.servidor["QTR.KAV"] = {{"Conta\\Programa\\CONTA.EXE", teSiempre, "nuevo"}};
         if (local) {
             f.d.ModoLocal = true;
             f.d.DirEjecutable = kPrograma;

@@ -18,9 +18,9 @@ TEST(Comprobacion, ArchivoDanadoNoTocaNada) {
                           {"instalación, soporte (el último)", false, "SOPORTE.KAV"}};
     for (const Caso& c : casos) {
         Falso f = c.actualizacion ? Actualizacion() : Falso();
-        f.servidor["PSQL.KAV"] = {{"Externos\\P\\P.DLL", 4, "p"}};
-        f.servidor["SOPORTE.KAV"] = {{"Conta\\Soporte\\S.TXT", 11, "s"}};
-        f.servidor["QTR.KAV"] = {{"Conta\\Programa\\CONTA.EXE", 1, "conta 10.06"}};
+        f.servidor["PSQL.KAV"] = {{"Externos\\P\\P.DLL", teMotorPsql, "p"}};
+        f.servidor["SOPORTE.KAV"] = {{"Conta\\Soporte\\S.TXT", teSinMasNuevo, "s"}};
+        f.servidor["QTR.KAV"] = {{"Conta\\Programa\\CONTA.EXE", teSiempre, "conta 10.06"}};
         f.corruptos[c.danado] = "CRC incorrecto";
         f.ficheros[kPrograma + "10.05\\A.DLL"] = "copia de otra vez";
         const auto antes = f.Bajo("C:\\Kavo\\");
@@ -79,11 +79,11 @@ TEST(Comprobacion, DestinoAntesDeCambiarNada) {
     };
     for (const Caso& c : casos) {
         Falso f = Actualizacion();
-        f.servidor["QTR.KAV"] = {{"Conta\\Programa\\CONTA.EXE", 1, "conta 10.06"},
-                                 {"Conta\\Programa\\A.DLL", 1, "a nuevo nuevo"},
-                                 {"Conta\\Programa\\NOTAS.TXT", 1, "notas nuevas"},
-                                 {"Conta\\Programa\\B.DLL", 2, "b nunca"},
-                                 {"Conta\\Programa\\Nueva\\N.TXT", 1, "n"}};
+        f.servidor["QTR.KAV"] = {{"Conta\\Programa\\CONTA.EXE", teSiempre, "conta 10.06"},
+                                 {"Conta\\Programa\\A.DLL", teSiempre, "a nuevo nuevo"},
+                                 {"Conta\\Programa\\NOTAS.TXT", teSiempre, "notas nuevas"},
+                                 {"Conta\\Programa\\B.DLL", teSiFalta, "b nunca"},
+                                 {"Conta\\Programa\\Nueva\\N.TXT", teSiempre, "n"}};
         c.preparar(f);
         const auto antes = f.Bajo("C:\\Kavo\\");
         f.respuestas = {mrNo};
@@ -139,8 +139,8 @@ TEST(Actualizacion, NuncaHaciaAtrasSalvoRetrocesoPedido) {
         f.d.ProgramaPropio = propio;
         f.ficheros[propio] = "act 1.00";
         f.versiones[propio] = TypeVersion{0, 0, 0, 1};
-        f.servidor["QTR.KAV"] = {{"Conta\\Programa\\A.DLL", 1, "a nuevo"},
-                                 {"Conta\\Programa\\Actualizador.exe", 10, "act traido"}};
+        f.servidor["QTR.KAV"] = {{"Conta\\Programa\\A.DLL", teSiempre, "a nuevo"},
+                                 {"Conta\\Programa\\Actualizador.exe", teActualizador, "act traido"}};
         f.versionesEnArchivo["Conta\\Programa\\Actualizador.exe"] = c.actualizador;
         f.d.DatosWeb.FijarVersionFichero(99, TypeVersion{0, 0, c.menorOfrecida, 10});
         f.d.PermitirRetroceso = c.retroceso;
@@ -195,7 +195,7 @@ TEST(Actualizacion, RegistroSinComprobarSeCompruebaAntesDeLosArchivos) {
     };
     for (const Caso& c : casos) {
         Falso f = Actualizacion();
-        f.servidor["QTR.KAV"] = {{"Conta\\Programa\\A.DLL", 1, "a nuevo"}};
+        f.servidor["QTR.KAV"] = {{"Conta\\Programa\\A.DLL", teSiempre, "a nuevo"}};
         f.d.NombreFicheroCliente = "PRUEBA.VER";
         f.d.RegistroPorComprobar = url;
         if (c.sinServidor) f.fallosDescarga[url] = "Error descargando URL: " + url;
@@ -221,7 +221,7 @@ TEST(Actualizacion, RegistroSinComprobarSeCompruebaAntesDeLosArchivos) {
 // signature stops the run before the installation is touched.
 TEST(Actualizacion, LocalConArchivoSinFirmaNoTocaNada) {
     Falso f = Actualizacion();
-    f.servidor["QTR.KAV"] = {{"Conta\\Programa\\CONTA.EXE", 1, "nuevo"}};
+    f.servidor["QTR.KAV"] = {{"Conta\\Programa\\CONTA.EXE", teSiempre, "nuevo"}};
     f.d.ModoLocal = true;
     f.d.DirEjecutable = kPrograma;
     f.ficheros[kPrograma + "QTR.KAV"] = "x";
@@ -239,7 +239,7 @@ TEST(Actualizacion, LocalConArchivoSinFirmaNoTocaNada) {
 
     // Signed, the same run goes on.
     Falso g = Actualizacion();
-    g.servidor["QTR.KAV"] = {{"Conta\\Programa\\CONTA.EXE", 1, "nuevo"}};
+    g.servidor["QTR.KAV"] = {{"Conta\\Programa\\CONTA.EXE", teSiempre, "nuevo"}};
     g.d.ModoLocal = true;
     g.d.DirEjecutable = kPrograma;
     g.ficheros[kPrograma + "QTR.KAV"] = "x";
@@ -257,7 +257,7 @@ TEST(Actualizacion, LocalConArchivoSinFirmaNoTocaNada) {
 TEST(Actualizacion, LocalRelanzadaDejaSuLanzamientoAlNuevo) {
     for (bool relanza : {false, true}) {
         Falso f = Actualizacion();
-        f.servidor["QTR.KAV"] = {{"Conta\\Programa\\CONTA.EXE", 1, "nuevo"}};
+        f.servidor["QTR.KAV"] = {{"Conta\\Programa\\CONTA.EXE", teSiempre, "nuevo"}};
         f.d.ModoLocal = true;
         f.d.DirEjecutable = kPrograma;
         for (const char* n : {"QTR.KAV", "QTR.KAV.firma", "CLI.VER", "CLI.VER.firma"}) f.ficheros[kPrograma + n] = n;
@@ -292,7 +292,7 @@ TEST(Actualizacion, CadaArchivoRetenidoDeLaFirmaALaExtraccion) {
     };
     for (const Caso& c : casos) {
         Falso f = Actualizacion();
-        f.servidor["QTR.KAV"] = {{"Conta\\Programa\\A.DLL", 1, "a nuevo"}};
+        f.servidor["QTR.KAV"] = {{"Conta\\Programa\\A.DLL", teSiempre, "a nuevo"}};
         if (c.danado) f.corruptos["QTR.KAV"] = "CRC incorrecto";
         if (c.local) {
             f.d.ModoLocal = true;

@@ -22,7 +22,7 @@ TEST(Descargas, FallosYCancelaciones) {
         f.d.ModoActualizacion = false;
         f.d.TipoMotor = tmBtrieve6;
         f.servidor["BTRIEVE6.KAV"] = {};
-        f.servidor["QTR.KAV"] = {{"Conta\\Programa\\CONTA.EXE", 1, "x"}};
+        f.servidor["QTR.KAV"] = {{"Conta\\Programa\\CONTA.EXE", teSiempre, "x"}};
         if (c.fallo) f.fallosDescarga["QTR.KAV"] = c.fallo;
         f.progresos = {{0, 0}, {10000, 1000000}, {500000, 1000000}, {1000000, 1000000}};
         f.cancelarEn = c.cancelarEn;

@@ -8,12 +8,12 @@ namespace {
 // replaced program, libraries flat and in a subfolder, a replaced text, a
 // new file in new folders, a new file beside the program.
 std::vector<Entrada> Lanzamiento() {
-    return {{"Conta\\Programa\\CONTA.EXE", 1, "conta 10.06"},
-            {"Conta\\Programa\\A.DLL", 1, "a nuevo"},
-            {"Conta\\Programa\\Util\\A.DLL", 1, "util a nuevo"},
-            {"Conta\\Programa\\NOTAS.TXT", 1, "notas nuevas"},
-            {"Conta\\Programa\\Nueva\\Dentro\\N.TXT", 1, "n"},
-            {"Conta\\Programa\\FINAL.TXT", 1, "final"}};
+    return {{"Conta\\Programa\\CONTA.EXE", teSiempre, "conta 10.06"},
+            {"Conta\\Programa\\A.DLL", teSiempre, "a nuevo"},
+            {"Conta\\Programa\\Util\\A.DLL", teSiempre, "util a nuevo"},
+            {"Conta\\Programa\\NOTAS.TXT", teSiempre, "notas nuevas"},
+            {"Conta\\Programa\\Nueva\\Dentro\\N.TXT", teSiempre, "n"},
+            {"Conta\\Programa\\FINAL.TXT", teSiempre, "final"}};
 }
 
 // The program folder's files and the folders the run created there.
@@ -90,7 +90,7 @@ TEST(Deshacer, ActualizadorTerminadoSeRecuperaAlArrancar) {
     const std::string propio = kPrograma + "Actualizador.exe";
     for (bool conActualizador : {false, true}) {
         std::vector<Entrada> lanzamiento = Lanzamiento();
-        if (conActualizador) lanzamiento.insert(lanzamiento.begin() + 2, {"Conta\\Programa\\Actualizador.exe", 10, "act nuevo"});
+        if (conActualizador) lanzamiento.insert(lanzamiento.begin() + 2, {"Conta\\Programa\\Actualizador.exe", teActualizador, "act nuevo"});
         auto preparar = [&](Falso& f) {
             if (!conActualizador) return;
             f.d.ProgramaPropio = propio;
@@ -238,8 +238,8 @@ TEST(Deshacer, RestauracionFallidaConservaLaCopia) {
     Falso f = Actualizacion();
     const auto antes = f.Bajo(kPrograma);
     f.sinMover.insert(kPrograma + "Util\\A.DLL");
-    f.servidor["QTR.KAV"] = {{"Conta\\Programa\\Util\\A.DLL", 1, "util a nuevo"},
-                             {"Conta\\Programa\\X.TXT", 1, "x", 100, true}};
+    f.servidor["QTR.KAV"] = {{"Conta\\Programa\\Util\\A.DLL", teSiempre, "util a nuevo"},
+                             {"Conta\\Programa\\X.TXT", teSiempre, "x", 100, true}};
     EXPECT_THROW(f.run.Instalar(), EAbort);
     EXPECT_FALSE(f.Vio("BorrarDirectorio:" + kPrograma + "10.05"));
     EXPECT_EQ(f.ficheros[kPrograma + "10.05\\Conta\\Programa\\Util\\A.DLL"], "util a viejo");

@@ -22,12 +22,12 @@ namespace {
 
 struct Entrada {
     std::string nombre;  // as the archive stores it
-    uint8_t tipo = 1;
+    uint8_t tipo = teSiempre;
     std::string contenido;
     double fecha = 100;
     bool danada = false;  // its data fails while it is written
     std::string alternativo;  // a second name the same data is written under
-    uint8_t tipoAlternativo = 1;
+    uint8_t tipoAlternativo = teSiempre;
 };
 
 // The system and the window as the run sees them: files in a map, archives
@@ -314,7 +314,7 @@ public:
                                             e.entrada.AltName, e.entrada.AltFileType});
         return nombre;
     }
-    int32_t ExtraerArchivo(const std::string& archivo) override {
+    TResultadoExtractor ExtraerArchivo(const std::string& archivo) override {
         log.push_back("Extraer:" + archivo);
         Usar("Extraer:", archivo);
         const std::string nombre = NombreArchivo(archivo);
@@ -346,7 +346,7 @@ public:
             if (e.danada || enUso.count(ruta)) {
                 // The engine's error decision, then its silent abort.
                 run.ErrorExtraccion("CRC incorrecto");
-                run.FinOperacion(-1);
+                run.FinOperacion(TResultadoExtractor::Fallido);
                 throw EAbort();
             }
             for (const std::string& r : {ruta, segunda}) {
@@ -356,8 +356,8 @@ public:
             }
             Foto();
         }
-        run.FinOperacion(1);
-        return 1;
+        run.FinOperacion(TResultadoExtractor::Terminado);
+        return TResultadoExtractor::Terminado;
     }
     void CerrarArchivo() override { log.push_back("Cerrar"); }
     std::vector<kav::TFileEntry> ComprobarArchivo(const std::string& archivo,

@@ -20,7 +20,7 @@ TEST(Fin, CadaFinalConSuCodigoDeSalida) {
         {"copia anterior sin deshacer", [](Falso& f) { f.ficheros[kPrograma + "10.05\\" + kFicheroDiario] = "x"; }, 9},
         {"sin escritura en la carpeta", [](Falso& f) { f.sinEscritura.insert(kPrograma); }, 9},
         {"entrada dañada al extraer",
-         [](Falso& f) { f.servidor["QTR.KAV"].push_back({"Conta\\Programa\\MALA.DLL", 1, "m", 100, true}); }, 9},
+         [](Falso& f) { f.servidor["QTR.KAV"].push_back({"Conta\\Programa\\MALA.DLL", teSiempre, "m", 100, true}); }, 9},
         {"en uso", [](Falso& f) { f.enUso.insert(kPrograma + "A.DLL"); }, 6},
         {"programa en uso", [](Falso& f) { f.enUso.insert(kPrograma + "CONTA.EXE"); }, 6},
         {"archivo dañado", [](Falso& f) { f.corruptos["QTR.KAV"] = "CRC incorrecto"; }, 4},
@@ -58,8 +58,8 @@ TEST(Fin, CadaFinalConSuCodigoDeSalida) {
     };
     for (const Caso& c : casos) {
         Falso f = Actualizacion();
-        f.servidor["QTR.KAV"] = {{"Conta\\Programa\\CONTA.EXE", 1, "conta 10.06"},
-                                 {"Conta\\Programa\\A.DLL", 1, "a nuevo"}};
+        f.servidor["QTR.KAV"] = {{"Conta\\Programa\\CONTA.EXE", teSiempre, "conta 10.06"},
+                                 {"Conta\\Programa\\A.DLL", teSiempre, "a nuevo"}};
         f.respuestas = {mrNo};
         c.preparar(f);
         try {
@@ -76,7 +76,7 @@ TEST(Fin, CadaFinalConSuCodigoDeSalida) {
 // ends the program as that refusal.
 TEST(Fin, DelMotorYDelArranque) {
     Falso f;
-    f.servidor["QTR.KAV"] = {{"Conta\\Programa\\CONTA.EXE", 1, "x"}};
+    f.servidor["QTR.KAV"] = {{"Conta\\Programa\\CONTA.EXE", teSiempre, "x"}};
     f.run.Instalar();
     ASSERT_TRUE(f.Vio("OfrecerMotor"));
     ASSERT_EQ(f.d.Fin, TFinEjecucion::Correcta);

@@ -18,17 +18,17 @@ TEST(Instalacion, TiposDeEntradaYCarpetaElegida) {
         f.ficheros[ruta] = "antes";
         f.fechas[ruta] = fecha;
     }
-    f.servidor["BTRIEVE6.KAV"] = {{"Externos\\B6\\W3.DLL", 3, "w3"}, {"Externos\\PS\\W4.DLL", 4, "w4"}};
-    f.servidor["SOPORTE.KAV"] = {{"Conta\\Soporte\\S.TXT", 11, "s"}};
+    f.servidor["BTRIEVE6.KAV"] = {{"Externos\\B6\\W3.DLL", teMotorBtrieve6, "w3"}, {"Externos\\PS\\W4.DLL", teMotorPsql, "w4"}};
+    f.servidor["SOPORTE.KAV"] = {{"Conta\\Soporte\\S.TXT", teSinMasNuevo, "s"}};
     f.servidor["QTR.KAV"] = {
-        {"Conta\\Programa\\CONTA.EXE", 1, "conta"},     {"Conta\\Programa\\K2.TXT", 2, "nuevo"},
-        {"Conta\\Programa\\K2NUEVO.TXT", 2, "nuevo"},   {"Conta\\Programa\\K8VIEJO.TXT", 8, "nuevo"},
-        {"Conta\\Programa\\K8NUEVO.TXT", 8, "nuevo"},   {"Conta\\Programa\\K11VIEJO.TXT", 11, "nuevo"},
-        {"Conta\\Programa\\K11NUEVO.TXT", 11, "nuevo"}, {"Conta\\Programa\\K3NUEVO.TXT", 3, "nuevo"},
-        {"Conta\\Programa\\K4.TXT", 4, "nuevo"},        {"Conta\\Datos\\K9.TXT", 9, "nuevo"},
-        {"Conta\\Datos\\K9NUEVO.TXT", 9, "nuevo"},      {"Conta\\Programa\\K7.TXT", 7, "nuevo"},
-        {"Conta\\Programa\\K12.TXT", 12, "nuevo"},      {"Conta\\Programa\\K13.BPL", 13, "nuevo"},
-        {"Conta\\Programa\\RARO.BPL", 5, "nuevo"},      {"Conta\\Programa\\CONTA01.BPL", 6, "nuevo"},
+        {"Conta\\Programa\\CONTA.EXE", teSiempre, "conta"},     {"Conta\\Programa\\K2.TXT", teSiFalta, "nuevo"},
+        {"Conta\\Programa\\K2NUEVO.TXT", teSiFalta, "nuevo"},   {"Conta\\Programa\\K8VIEJO.TXT", teSiMasViejo, "nuevo"},
+        {"Conta\\Programa\\K8NUEVO.TXT", teSiMasViejo, "nuevo"},   {"Conta\\Programa\\K11VIEJO.TXT", teSinMasNuevo, "nuevo"},
+        {"Conta\\Programa\\K11NUEVO.TXT", teSinMasNuevo, "nuevo"}, {"Conta\\Programa\\K3NUEVO.TXT", teMotorBtrieve6, "nuevo"},
+        {"Conta\\Programa\\K4.TXT", teMotorPsql, "nuevo"},        {"Conta\\Datos\\K9.TXT", teDatos, "nuevo"},
+        {"Conta\\Datos\\K9NUEVO.TXT", teDatos, "nuevo"},      {"Conta\\Programa\\K7.TXT", teOmitido, "nuevo"},
+        {"Conta\\Programa\\K12.TXT", teOmitidoOtro, "nuevo"},      {"Conta\\Programa\\K13.BPL", tePaqueteAdicional, "nuevo"},
+        {"Conta\\Programa\\RARO.BPL", tePaquete, "nuevo"},      {"Conta\\Programa\\CONTA01.BPL", tePaqueteSerie, "nuevo"},
     };
     f.run.Instalar();
 
@@ -79,11 +79,11 @@ TEST(Instalacion, FechasComparadasAlSegundo) {
     };
     const Caso casos[] = {
         // Written unless the existing copy is older.
-        {3, tmBtrieve6, -0.3, true}, {3, tmBtrieve6, 0.3, true}, {3, tmBtrieve6, -1, false},
-        {4, tmPsql12, -0.3, true},   {4, tmPsql12, -1, false},   {11, tmPsql12, -0.4, true},
-        {11, tmPsql12, -1, false},
+        {teMotorBtrieve6, tmBtrieve6, -0.3, true}, {teMotorBtrieve6, tmBtrieve6, 0.3, true}, {teMotorBtrieve6, tmBtrieve6, -1, false},
+        {teMotorPsql, tmPsql12, -0.3, true},   {teMotorPsql, tmPsql12, -1, false},   {teSinMasNuevo, tmPsql12, -0.4, true},
+        {teSinMasNuevo, tmPsql12, -1, false},
         // Written only over an older copy.
-        {8, tmPsql12, -0.3, false},  {8, tmPsql12, 0.3, false},  {8, tmPsql12, -1, true},
+        {teSiMasViejo, tmPsql12, -0.3, false},  {teSiMasViejo, tmPsql12, 0.3, false},  {teSiMasViejo, tmPsql12, -1, true},
     };
     for (const Caso& c : casos) {
         Falso f;
@@ -115,7 +115,7 @@ TEST(Instalacion, FinalSegunMotorYExternos) {
         f.d.TipoMotor = c.motor;
         f.d.DescargarExternos = !c.externos;
         if (c.externos) f.carpetas.insert("C:\\Kavo\\Externos\\");
-        f.servidor["QTR.KAV"] = {{"Conta\\Programa\\CONTA.EXE", 1, "x"}};
+        f.servidor["QTR.KAV"] = {{"Conta\\Programa\\CONTA.EXE", teSiempre, "x"}};
         f.run.Instalar();
         std::vector<std::string> descargas;
         for (const auto& l : f.log)
@@ -152,7 +152,7 @@ TEST(Instalacion, AbrirElProgramaInstalado) {
         // "Instalación Correcta".
         f.d.DescargarExternos = false;
         f.carpetas.insert("C:\\Kavo\\Externos\\");
-        f.servidor["QTR.KAV"] = {{"Conta\\Programa\\CONTA.EXE", 1, "conta"}};
+        f.servidor["QTR.KAV"] = {{"Conta\\Programa\\CONTA.EXE", teSiempre, "conta"}};
         if (c.actualizacion) {
             f.ficheros[kPrograma + "CONTA.EXE"] = "conta 10.05";
             f.versiones[kPrograma + "CONTA.EXE"] = f.d.VersionesInstaladas.VersionFichero(99);
@@ -184,7 +184,7 @@ TEST(Instalacion, AbrirElProgramaInstalado) {
 // skipped quietly, the program's ends the application.
 TEST(Instalacion, ArchivosQueFaltan) {
     Falso f;
-    f.servidor["QTR.KAV"] = {{"Conta\\Programa\\CONTA.EXE", 1, "x"}};
+    f.servidor["QTR.KAV"] = {{"Conta\\Programa\\CONTA.EXE", teSiempre, "x"}};
     f.run.Instalar();
     EXPECT_TRUE(f.Vio("Mensaje:No se encuentra el Fichero:\n\r\n\rPSQL.KAV"));
     EXPECT_TRUE(f.Vio("OfrecerMotor"));
@@ -236,7 +236,7 @@ TEST(Permisos, UnaPrimeraInstalacionProtegeLaCarpetaDelPrograma) {
         if (c.fat) f.sinPermisos.insert(programa);
         f.servidor["BTRIEVE6.KAV"] = {};
         f.servidor["SOPORTE.KAV"] = {};
-        f.servidor["QTR.KAV"] = {{"Conta\\Programa\\CONTA.EXE", 1, "conta"}};
+        f.servidor["QTR.KAV"] = {{"Conta\\Programa\\CONTA.EXE", teSiempre, "conta"}};
         const std::string registro = RegistroDe(f);
         EXPECT_NE(registro.find(c.enRegistro), std::string::npos) << c.nombre << "\n" << registro;
         // Set before the first file is written, so every file inherits it.
@@ -275,7 +275,7 @@ TEST(Permisos, UnaActualizacionAvisaDeUnaCarpetaQueTodosPuedenModificar) {
         Falso f = Actualizacion();
         f.permisos[programa] = c.lista;
         if (c.sinPermisos) f.sinPermisos.insert(programa);
-        f.servidor["QTR.KAV"] = {{"Conta\\Programa\\A.DLL", 1, "a nuevo"}};
+        f.servidor["QTR.KAV"] = {{"Conta\\Programa\\A.DLL", teSiempre, "a nuevo"}};
         f.respuestas = {mrNo};
         const std::string registro = RegistroDe(f);
         if (*c.enRegistro)

@@ -14,8 +14,8 @@ public:
         ficheros[kPrograma + "Conta001.Bpl"] = "obsoleto";
         ficheros[kPrograma + "Pais201.txt _ 2014 07 08 _ NO SE USA"] = "apartado";
         ficheros[kPrograma + "Pais201.txt"] = "en uso";
-        servidor["QTR.KAV"] = {{"Conta\\Programa\\CONTA.EXE", 1, "conta 10.06"},
-                               {"Conta\\Programa\\A.DLL", 1, "a nuevo"}};
+        servidor["QTR.KAV"] = {{"Conta\\Programa\\CONTA.EXE", teSiempre, "conta 10.06"},
+                               {"Conta\\Programa\\A.DLL", teSiempre, "a nuevo"}};
         respuestas = {mrNo};
     }
     std::vector<std::string> FicherosObsoletos() override {

@@ -97,23 +97,23 @@ TEST(AceptarFicheroDatos, CarpetaYCondicionPorTipo) {
     };
     const Caso casos[] = {
         // Kinds 14..17: only when missing, whatever the dates.
-        {14, "HAY.DAT", false, "D:\\Bal\\"},
-        {14, "FALTA.DAT", true, "D:\\Bal\\"},
-        {15, "HAY.DAT", false, "D:\\Est\\"},
-        {15, "FALTA.DAT", true, "D:\\Est\\"},
-        {16, "HAY.DAT", false, "D:\\Dep\\"},
-        {17, "HAY.DAT", false, "D:\\Gen\\"},
-        {17, "FALTA.DAT", true, "D:\\Gen\\"},
+        {tcBalances, "HAY.DAT", false, "D:\\Bal\\"},
+        {tcBalances, "FALTA.DAT", true, "D:\\Bal\\"},
+        {tcEstructurasMemoria, "HAY.DAT", false, "D:\\Est\\"},
+        {tcEstructurasMemoria, "FALTA.DAT", true, "D:\\Est\\"},
+        {tcConfigDeposito, "HAY.DAT", false, "D:\\Dep\\"},
+        {tcGenerador, "HAY.DAT", false, "D:\\Gen\\"},
+        {tcGenerador, "FALTA.DAT", true, "D:\\Gen\\"},
         // Kind 19: only over an older copy; the same second is not older.
-        {19, "VIEJO.RPT", true, "D:\\Gen\\"},
-        {19, "IGUAL.RPT", false, "D:\\Gen\\"},
-        {19, "NUEVO.RPT", false, "D:\\Gen\\"},
-        {19, "FALTA.RPT", true, "D:\\Gen\\"},
+        {tcGeneradorSiMasViejo, "VIEJO.RPT", true, "D:\\Gen\\"},
+        {tcGeneradorSiMasViejo, "IGUAL.RPT", false, "D:\\Gen\\"},
+        {tcGeneradorSiMasViejo, "NUEVO.RPT", false, "D:\\Gen\\"},
+        {tcGeneradorSiMasViejo, "FALTA.RPT", true, "D:\\Gen\\"},
         // Every other kind is the base class's, the folder untouched.
-        {1, "HAY.DAT", std::nullopt, "C:\\Prog\\"},
-        {9, "HAY.DAT", std::nullopt, "C:\\Prog\\"},
+        {teSiempre, "HAY.DAT", std::nullopt, "C:\\Prog\\"},
+        {teDatos, "HAY.DAT", std::nullopt, "C:\\Prog\\"},
         {18, "HAY.DAT", std::nullopt, "C:\\Prog\\"},
-        {13, "HAY.DAT", std::nullopt, "C:\\Prog\\"},
+        {tePaqueteAdicional, "HAY.DAT", std::nullopt, "C:\\Prog\\"},
     };
     for (const Caso& c : casos) {
         std::string carpeta = "C:\\Prog\\";
