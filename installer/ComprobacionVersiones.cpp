@@ -32,12 +32,12 @@ TDescripcionesWin32 TFFormKavoInstala::Descripciones() {
 
 bool TFFormKavoInstala::HayBeta() {
     TDescripcionesWin32 d = Descripciones();
-    return ::HayBeta(IniBeta(), Lanzamiento, d);
+    return ::HayBeta(Producto().IniBeta(), Lanzamiento, d);
 }
 
 bool TFFormKavoInstala::HayV2() {
     TDescripcionesWin32 d = Descripciones();
-    return ::HayV2(IniV2(), Lanzamiento, d);
+    return ::HayV2(Producto().IniV2(), Lanzamiento, d);
 }
 
 void TFFormKavoInstala::EleccionLanzamiento() {

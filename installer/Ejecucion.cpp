@@ -35,9 +35,9 @@ void TEjecucion::Instalar() {
     d_.Fin = TFinEjecucion::EnCurso;
     if (d_.ModoActualizacion || !d_.ModoLocal)
         d_.DirEjecutable = ConBarraFinal(v_.TextoDirPrograma()) + d_.SubdirPrograma();
-    v_.AntesDeInstalar();
+    p_.AntesDeInstalar();
     if (d_.ModoActualizacion) {
-        const std::string programa = v_.RutaProgramaEjecutar();
+        const std::string programa = p_.RutaProgramaEjecutar();
         if (!e_.ficheros.FicheroExiste(programa)) {
             Terminar(TFinEjecucion::Error);
             Mensaje(kNoSeEncuentra + programa, TipoMensaje::Error, BotonesMensaje::Ok);
@@ -192,11 +192,11 @@ void TEjecucion::Completar() {
         if (d_.Resultado == rsNinguno && v_.ComprobarActualizaciones())
             e_.ficheros.EscribirIni(ini, "ACTUALIZACION", "COMPROBAR", "0");
         e_.ficheros.EscribirIni(ini, "ACTUALIZACION", "ULTIMA_BETA",
-                       d_.ArchivoPrincipal == v_.FicheroBeta() ? e_.proceso.FechaHoraActual() : "0");
+                       d_.ArchivoPrincipal == p_.FicheroBeta() ? e_.proceso.FechaHoraActual() : "0");
     });
     // The updater started later without arguments finds its customer here.
     if (!d_.ModoActualizacion) SinErrores([&] { v_.RegistrarCodigoCliente(d_.CodigoCliente); });
-    v_.TrasInstalar();
+    p_.TrasInstalar();
     if (!d_.ModoActualizacion && !d_.HayExternos && (d_.TipoMotor == tmPsql12 || d_.TipoMotor == tmBtrieve12)) {
         OfrecerMotor();
         return;
@@ -224,14 +224,14 @@ void TEjecucion::MotorNoInstalado(const std::string& texto) {
 void TEjecucion::RechazarArranque() { d_.Fin = TFinEjecucion::FirmaRechazada; }
 
 void TEjecucion::OfrecerAbrirPrograma() {
-    if (Mensaje(d_.TextoOperacion() + " Correcta\n\r\n\r" + v_.PreguntaFinal(), TipoMensaje::Informacion,
+    if (Mensaje(d_.TextoOperacion() + " Correcta\n\r\n\r" + p_.PreguntaFinal(), TipoMensaje::Informacion,
                 BotonesMensaje::SiNo) != mrYes) {
         v_.CerrarVentana();  // no question: the run has finished
         return;
     }
     // The program where the run put it: a local first installation keeps
     // DirEjecutable at the installer's own folder, which holds only archives.
-    const std::string programa = v_.RutaProgramaInstalado();
+    const std::string programa = p_.RutaProgramaInstalado();
     if (!e_.proceso.IniciarPrograma(programa)) Anotar("No se pudo iniciar " + programa);
     e_.proceso.TerminarAplicacion();
 }

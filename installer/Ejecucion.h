@@ -3,8 +3,8 @@
 // entry by entry what is written, with a backup of replaced executables when
 // updating), the vendor is told, and the run ends with a message, the engine
 // page, or the backup put back. Portable: everything outside the controller's
-// state goes through the seams of TEfectos (the system) and TVentanaEjecucion
-// (the window and the product's operations), so the decisions are checked
+// state goes through the seams of TEfectos (the system), TVentanaEjecucion
+// (the window) and TProducto (the product's operations), so the decisions are checked
 // natively with a recording fake and for real with the window under Wine.
 #pragma once
 #include <cstdint>
@@ -19,19 +19,12 @@
 #include "DatosControlador.h"
 #include "Efectos.h"
 #include "EntradasArchivo.h"
+#include "Producto.h"
 #include "Exception.h"
 #include "TiposMensaje.h"
 #include "Versiones.h"
 
-// The folders of an installed copy, as the updater finds them from its own
-// folder: where its lock lives, and the only folders an update may change
-// (the product folder and the data folders its settings name).
-struct TCarpetasInstalacion {
-    std::string bloqueo;
-    std::vector<std::string> permitidas;
-};
-
-// The window's pages and the product's operations, as the run needs them.
+// The window's pages, as the run needs them.
 class TVentanaEjecucion {
 public:
     virtual ~TVentanaEjecucion() = default;
@@ -44,6 +37,9 @@ public:
     virtual std::string TextoDirPrograma() = 0;  // the folder edit as typed
     virtual std::string DirPrograma() = 0;       // the same made absolute
     virtual bool ComprobarActualizaciones() = 0;  // the check box is ticked
+    // The program's settings file in the folder the edit names: the user's
+    // own when there is one.
+    virtual std::string IniPrograma() = 0;
     virtual void FijarDirInstalar(const std::string& texto) = 0;
     virtual void FijarTituloProgreso(const std::string& texto) = 0;  // group and its title label
     virtual void FijarDescargado(uint32_t progreso, uint32_t maximo) = 0;  // "Descargado X de Y"
@@ -62,33 +58,6 @@ public:
     // one; true when it was started.
     virtual bool RelanzarActualizador() = 0;
 
-    // The product (the controller's virtual operations).
-    virtual void AntesDeInstalar() = 0;
-    virtual std::string RutaProgramaEjecutar() = 0;
-    virtual std::string RutaProgramaInstalado() = 0;
-    virtual std::string PreguntaFinal() = 0;
-    virtual std::string IniPrograma() = 0;
-    virtual void LeerRutasDatos() = 0;
-    virtual TCarpetasInstalacion CarpetasInstalacion() = 0;
-    virtual void TrasDescargar() = 0;
-    virtual void AntesDeExtraer() = 0;
-    virtual void TrasExtraer() = 0;
-    // The files the product no longer uses, to go once this archive is
-    // extracted (whole paths). The run removes them through the backup, so
-    // that an update that fails puts them back.
-    virtual std::vector<std::string> FicherosObsoletos() { return {}; }
-    virtual void CrearAccesos() = 0;
-    virtual void TrasInstalar() = 0;
-    virtual std::string FicheroBeta() = 0;
-    virtual std::string NombreProducto() = 0;
-    virtual std::string CodigoProducto() = 0;
-    // The product's per-entry decisions. They ask the file system only: the
-    // check before an update asks them too, and must change nothing. A
-    // package the product does not know is refused, and the user is told
-    // only when `avisar` (the extraction).
-    virtual bool AceptarPaquete(const std::string& fichero, bool avisar) = 0;
-    virtual bool AceptarPaqueteAdicional(const std::string& fichero) = 0;
-    virtual bool AceptarFichero(uint8_t tipo, const std::string& nombre, double fecha, std::string& carpeta) = 0;
     virtual void OfrecerMotor() = 0;
     virtual void LanzarInstaladorMotor() = 0;
     // The customer code an installation keeps in its program folder for
@@ -100,11 +69,6 @@ public:
 // The database engine's archive word by engine kind: "PSQL", "BTRIEVE12", "BTRIEVE6".
 std::string PalabraMotor(TTipoMotor tipo);
 
-// The base rule for an ordinary entry (kinds 1, 2, 8, 9 and the rest); the
-// destination folder may change (kind 9 goes to the data folder).
-bool ReglaAceptarFichero(TEfectosFicheros& ficheros, const std::string& dirDatos, uint8_t tipo,
-                         const std::string& nombre, double fecha, std::string& carpeta);
-
 // Where a request to stop came from: the cancel button ("Salir" while
 // nothing runs), the Escape key, or the window's own close (its close box,
 // the system, or the run itself once it has finished).
@@ -115,8 +79,8 @@ enum class TDecisionCierre { Seguir, Cerrar };
 
 class TEjecucion {
 public:
-    TEjecucion(TDatosControlador& datos, TVentanaEjecucion& ventana, const TEfectos& efectos)
-        : d_(datos), v_(ventana), e_(efectos), copia_(efectos.ficheros) {}
+    TEjecucion(TDatosControlador& datos, TVentanaEjecucion& ventana, TProducto& producto, const TEfectos& efectos)
+        : d_(datos), v_(ventana), p_(producto), e_(efectos), copia_(efectos.ficheros) {}
 
     // The install button (and Enter in the folder edit).
     void Instalar();
@@ -200,6 +164,7 @@ private:
 
     TDatosControlador& d_;
     TVentanaEjecucion& v_;
+    TProducto& p_;
     TEfectos e_;
     // The entries of the archives this run extracts, as the check read them.
     std::vector<kav::TFileEntry> entradas_;

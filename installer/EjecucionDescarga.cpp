@@ -62,7 +62,7 @@ bool TEjecucion::Descargar() {
             e_.proceso.ProcesarMensajes();
             VigilarCongelacion();
             if (!d_.CancelarPedido) {
-                v_.TrasDescargar();
+                p_.TrasDescargar();
                 resultado = true;
             } else {
                 Terminar(TFinEjecucion::Cancelada);

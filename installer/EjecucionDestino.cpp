@@ -58,24 +58,6 @@ std::string PalabraMotor(TTipoMotor tipo) {
     return "PSQL";
 }
 
-bool ReglaAceptarFichero(TEfectosFicheros& ficheros, const std::string& dirDatos, uint8_t tipo,
-                         const std::string& nombre, double fecha, std::string& carpeta) {
-    switch (tipo) {
-    case teSiempre:
-        return true;
-    case teSiMasViejo: {
-        // Only an older copy is replaced.
-        std::optional<double> actual = ficheros.FechaFichero(ConBarraFinal(carpeta) + nombre);
-        return !actual || FechaAnterior(*actual, fecha);
-    }
-    case teDatos:
-        carpeta = dirDatos;
-        return !ficheros.FicheroExiste(ConBarraFinal(dirDatos) + nombre);
-    default:
-        return !ficheros.FicheroExiste(ConBarraFinal(carpeta) + nombre);
-    }
-}
-
 // Every file this run will write, checked before the first one changes:
 // none held open or read-only, the program folder writable, and room on the
 // drive for the new files beside the backup of the old ones.
@@ -124,7 +106,7 @@ void TEjecucion::ComprobarDestino() {
             }
         }
     }
-    const std::string programa = d_.ModoActualizacion ? CarpetaDe(v_.RutaProgramaInstalado()) : std::string();
+    const std::string programa = d_.ModoActualizacion ? CarpetaDe(p_.RutaProgramaInstalado()) : std::string();
     if (!programa.empty() && !e_.ficheros.CarpetaEscribible(programa))
         throw Exception("No se puede escribir en la carpeta " + programa + "\r\n\r\n" + cancelada);
     for (const auto& [unidad, falta] : porUnidad) {
@@ -147,7 +129,7 @@ bool TEjecucion::NingunoMasViejo(const std::string& ruta, double fecha) {
 // the folder the user chose.
 std::string TEjecucion::CarpetaDestino(std::string carpeta) {
     const std::string destino = ConBarraFinal(e_.extraccion.DestinoExtraccion());
-    const std::string producto = destino + v_.NombreProducto();
+    const std::string producto = destino + p_.NombreProducto();
     if (carpeta.compare(0, producto.size(), producto) == 0)
         carpeta = ReemplazarSinMayusculas(carpeta, producto, destino + d_.CarpetaPrograma);
     return carpeta;
@@ -162,11 +144,11 @@ bool TEjecucion::DecidirDestino(uint8_t tipo, const std::string& nombre, double 
         return (d_.TipoMotor == tmPsql12 || d_.TipoMotor == tmBtrieve12) && NingunoMasViejo(ruta, fecha);
     case teSinMasNuevo: return NingunoMasViejo(ruta, fecha);
     case tePaquete:
-    case tePaqueteSerie: return v_.AceptarPaquete(nombre, avisar);
-    case tePaqueteAdicional: return v_.AceptarPaqueteAdicional(nombre);
+    case tePaqueteSerie: return p_.AceptarPaquete(nombre, avisar);
+    case tePaqueteAdicional: return p_.AceptarPaqueteAdicional(nombre);
     case teOmitido:
     case teOmitidoOtro: return false;
     case teActualizador: return true;  // the engine's proposal
-    default: return v_.AceptarFichero(tipo, nombre, fecha, carpeta);
+    default: return p_.AceptarFichero(tipo, nombre, fecha, carpeta);
     }
 }

@@ -11,14 +11,14 @@
 // server (not local, not a beta) to a later release than the installed one,
 // or the relaunched updater's run on the release its predecessor brought.
 std::string TEjecucion::DiferenciasAplicables() {
-    if (!d_.ModoActualizacion || d_.ModoLocal || d_.ArchivoPrincipal == v_.FicheroBeta()) return {};
+    if (!d_.ModoActualizacion || d_.ModoLocal || d_.ArchivoPrincipal == p_.FicheroBeta()) return {};
     const TypeVersion instalada = d_.VersionesInstaladas.VersionFichero(99);
     const TypeVersion hasta = d_.DatosWeb.VersionFichero(99);
     if (instalada.EsCero()) return {};
     const std::optional<uint32_t> desde =
         diferencias::DesdeDiferencias(instalada.MayorMenor(), hasta.MayorMenor(), d_.IniciadoPorRelanzamiento);
     if (!desde) return {};
-    return diferencias::NombreDiferencias(v_.CodigoProducto(), uint16_t(*desde >> 16), uint16_t(*desde & 0xFFFF),
+    return diferencias::NombreDiferencias(p_.CodigoProducto(), uint16_t(*desde >> 16), uint16_t(*desde & 0xFFFF),
                                           hasta.Major, hasta.Minor);
 }
 

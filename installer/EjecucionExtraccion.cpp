@@ -38,7 +38,7 @@ bool TEjecucion::Extraer() {
 }
 
 void TEjecucion::ComprobarInstalado(int& primerPaso) {
-    const std::string instalado = v_.RutaProgramaInstalado();
+    const std::string instalado = p_.RutaProgramaInstalado();
     if (!e_.ficheros.FicheroExiste(instalado)) {
         if (d_.ModoActualizacion) {
             Terminar(TFinEjecucion::Error);
@@ -97,8 +97,8 @@ void TEjecucion::PrepararCopias() {
                         " Cancelada");
     // Without one, the folder is what a finished update left behind.
     if (e_.ficheros.DirectorioExiste(d_.DirCopias)) e_.ficheros.BorrarDirectorio(d_.DirCopias);
-    copia_.Iniciar(d_.DirCopias, CarpetaDe(v_.RutaProgramaInstalado()), e_.extraccion.DestinoExtraccion(),
-                   d_.ProgramaPropio, v_.CarpetasInstalacion().permitidas);
+    copia_.Iniciar(d_.DirCopias, CarpetaDe(p_.RutaProgramaInstalado()), e_.extraccion.DestinoExtraccion(),
+                   d_.ProgramaPropio, p_.CarpetasInstalacion().permitidas);
     const std::string ini = v_.IniPrograma();
     copia_.AntesDeModificar(ini);
     e_.ficheros.EscribirIni(ini, "ACTUALIZACION", "ACTUALIZAR", "1");
@@ -107,7 +107,7 @@ void TEjecucion::PrepararCopias() {
 // A file that cannot go stays: the program does not use it, and an update
 // is no reason to fail for it.
 void TEjecucion::RetirarObsoletos() {
-    for (const std::string& ruta : v_.FicherosObsoletos()) {
+    for (const std::string& ruta : p_.FicherosObsoletos()) {
         if (!e_.ficheros.FicheroExiste(ruta)) continue;
         SinErrores([&] {
             if (copia_.Activa())
@@ -180,7 +180,7 @@ bool TEjecucion::ExtraerPasos() {
     e_.extraccion.FijarDestinoExtraccion(v_.DirPrograma());
     int primerPaso = peMotor;
     ComprobarInstalado(primerPaso);
-    v_.LeerRutasDatos();  // the data folder is a destination the check must know
+    p_.LeerRutasDatos(v_.DirPrograma());  // the data folder is a destination the check must know
     ComprobarArchivos(primerPaso);
     // A cancel confirmed while the archives were read stops the run before
     // the first file changes.
@@ -219,7 +219,7 @@ bool TEjecucion::ExtraerPasos() {
         v_.FijarDirInstalar(e_.extraccion.DestinoExtraccion());
         v_.FijarDeRuta("Extrayendo de: ", ruta);
         e_.proceso.ProcesarMensajes();
-        v_.AntesDeExtraer();
+        p_.AntesDeExtraer();
         // The engine forgets an abort asked for before it starts: a cancel
         // confirmed between archives stops the run here.
         TResultadoExtractor extraido = TResultadoExtractor::Fallido;
@@ -247,12 +247,12 @@ bool TEjecucion::ExtraerPasos() {
         if (extraido == TResultadoExtractor::Terminado) {
             e_.extraccion.CerrarArchivo();
             copia_.ColocarPrograma();
-            v_.TrasExtraer();
+            p_.TrasExtraer();
             RetirarObsoletos();
             if (paso == pePrograma) {
                 if (!d_.ModoActualizacion && !d_.HayExternos) {
                     if (!e_.ficheros.DirectorioExiste(d_.DirDatos)) e_.ficheros.CrearCarpeta(d_.DirDatos);
-                    v_.CrearAccesos();
+                    p_.CrearAccesos();
                 }
                 resultado = true;
             }
@@ -266,7 +266,7 @@ bool TEjecucion::ExtraerPasos() {
 // Inherited from C:\, it would let every user replace them. A drive or a
 // share that keeps no access lists cannot refuse anyone: the run goes on.
 void TEjecucion::ProtegerCarpetaPrograma() {
-    const std::string carpeta = QuitarBarraFinal(CarpetaDe(v_.RutaProgramaInstalado()));
+    const std::string carpeta = QuitarBarraFinal(CarpetaDe(p_.RutaProgramaInstalado()));
     if (!e_.ficheros.DirectorioExiste(carpeta)) e_.ficheros.CrearCarpeta(carpeta);
     const permisos::TUsuario usuario = e_.ficheros.UsuarioActual();
     const std::string error = e_.ficheros.FijarPermisos(carpeta, permisos::PermisosCarpetaPrograma(usuario));
@@ -284,7 +284,7 @@ void TEjecucion::ProtegerCarpetaPrograma() {
 // administrator's to decide), but support must know when anyone could have
 // replaced the programs it is about to run.
 void TEjecucion::AvisarCarpetaDeTodos() {
-    const std::string carpeta = QuitarBarraFinal(CarpetaDe(v_.RutaProgramaInstalado()));
+    const std::string carpeta = QuitarBarraFinal(CarpetaDe(p_.RutaProgramaInstalado()));
     std::vector<permisos::TAce> lista;
     std::string error;
     if (!e_.ficheros.LeerPermisos(carpeta, lista, error)) {

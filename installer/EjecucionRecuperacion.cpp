@@ -10,7 +10,7 @@ using namespace ejecucion;
 
 void TEjecucion::Recuperar(const std::string& carpetaPrograma) {
     if (e_.ficheros.BuscarDiarios(carpetaPrograma).empty()) return;
-    const TCarpetasInstalacion carpetas = v_.CarpetasInstalacion();
+    const TCarpetasInstalacion carpetas = p_.CarpetasInstalacion();
     // Under the lock, as a run: another updater at work on this installation
     // keeps its journal and its files, and two never walk one back at once.
     try {

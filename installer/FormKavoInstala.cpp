@@ -133,17 +133,9 @@ void TFFormKavoInstala::BorrarProgramaApartado() {
 
 TFFrameBase* TFFormKavoInstala::PaginaPrograma() { return PaginaDirectorio; }
 TFFramePrograma* TFFormKavoInstala::CrearPaginaPrograma() { return PanelFrame->Crear<TFFramePrograma>(); }
-bool TFFormKavoInstala::AceptarPaqueteAdicional(const std::string&) { return false; }
-std::string TFFormKavoInstala::IniV2() { return {}; }
-std::string TFFormKavoInstala::FicheroV2() { return {}; }
-void TFFormKavoInstala::IniExtraido() {}
-void TFFormKavoInstala::TrasDescargar() {}
-void TFFormKavoInstala::TrasInstalar() {}
-void TFFormKavoInstala::AntesDeInstalar() {}
-void TFFormKavoInstala::AntesDeExtraer() {}
-void TFFormKavoInstala::TrasExtraer() {}
-std::vector<std::string> TFFormKavoInstala::FicherosObsoletos() { return {}; }
-void TFFormKavoInstala::Extractor1FileExtracted(const kav::TFileEntry&, const std::string&) {}
+void TFFormKavoInstala::Extractor1FileExtracted(const kav::TFileEntry& entrada, const std::string& carpeta) {
+    Producto().FicheroExtraido(entrada, carpeta);
+}
 
 // --- start-up -----------------------------------------------------------------
 
@@ -164,8 +156,9 @@ TIniPropio TFFormKavoInstala::LeerIniEjecutable() const {
 }
 
 TNombresLanzamiento TFFormKavoInstala::NombresLanzamiento() {
-    return {FicheroPrograma(), FicheroActualizacion(), FicheroBeta(), IniBeta(), FicheroV2(), IniV2(),
-            UrlProgramas(),    UrlExternos()};
+    TProducto& p = Producto();
+    return {p.FicheroPrograma(), p.FicheroActualizacion(), p.FicheroBeta(), p.IniBeta(), p.FicheroV2(), p.IniV2(),
+            p.UrlProgramas(),    UrlExternos()};
 }
 
 void TFFormKavoInstala::MostrarEtiquetas(const TEtiquetasLanzamiento& e) {
@@ -184,7 +177,7 @@ void TFFormKavoInstala::FormCreate() {
     const TInicio inicio = DecidirInicio(rol, NombresLanzamiento(), DirEjecutable,
                                          rol == TRol::Instalador ? LeerIniEjecutable() : TIniPropio{},
                                          [](const std::string& ruta) { return FicheroExiste(ruta); });
-    AplicarInicio(inicio, NombreProducto(), *this);
+    AplicarInicio(inicio, Producto().NombreProducto(), *this);
     if (!inicio.aviso.empty()) MostrarMensaje(inicio.aviso);
     Plataforma = LeerPlataforma();
     if (!PlataformaAdmitida(Plataforma)) {
@@ -196,7 +189,7 @@ void TFFormKavoInstala::FormCreate() {
         // Before the installed versions are read: they must be the ones the
         // installation had before an update that died halfway.
         Ejecucion().Recuperar(DirEjecutable);
-        PrepararActualizacion();
+        Producto().PrepararActualizacion();
     } else {
         Extractor1.SetFileName(RutaEjecutable());
         Extractor1.SFXSize = PosicionArchivo;
@@ -226,14 +219,15 @@ void TFFormKavoInstala::FormCreate() {
 // in every later run.
 void TFFormKavoInstala::PrepararPoliticaFirmas() {
     firma::TPolitica& p = firma::Politica();
-    p.producto = CodigoProducto();
-    p.rutaProgramas = firma::RutaPublicada(UrlProgramas());
+    TProducto& producto = Producto();
+    p.producto = producto.CodigoProducto();
+    p.rutaProgramas = firma::RutaPublicada(producto.UrlProgramas());
     p.rutaExternos = firma::RutaPublicada(UrlExternos());
-    p.ficheroActualizacion = FicheroActualizacion();
-    p.ficheroBeta = FicheroBeta();
-    p.iniBeta = IniBeta();
-    p.ficheroV2 = FicheroV2();
-    p.iniV2 = IniV2();
+    p.ficheroActualizacion = producto.FicheroActualizacion();
+    p.ficheroBeta = producto.FicheroBeta();
+    p.iniBeta = producto.IniBeta();
+    p.ficheroV2 = producto.FicheroV2();
+    p.iniV2 = producto.IniV2();
     if (!ModoActualizacion) return;
     const std::string ini = IniEjecutable();
     const std::string guardada = LeerIniTexto(ini, kSeccionFirmas, kClaveUltimaFirma, "");
@@ -350,7 +344,7 @@ std::string TFFormKavoInstala::IniPrograma() {
     if (!base.empty() && base.back() != '\\') base += '\\';
     base += SubdirPrograma();
     std::string usuario = NombreUsuario() + ".INI";
-    std::string nombre = FicheroExiste(Mayusculas(base) + usuario) ? usuario : NombreIniPrograma();
+    std::string nombre = FicheroExiste(Mayusculas(base) + usuario) ? usuario : Producto().NombreIniPrograma();
     return Mayusculas(base + nombre);
 }
 

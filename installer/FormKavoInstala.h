@@ -42,44 +42,13 @@ public:
     TFFormKavoInstala();
     ~TFFormKavoInstala() override;
 
-    // --- virtual operations, in slot order ---------------------------------
+    // --- virtual operations -------------------------------------------------
+    // The product's names, folders and decisions (TProducto); the pages and
+    // the start-up preparation stay the window's.
+    virtual TProducto& Producto() = 0;
     virtual TFFrameBase* PaginaPrograma();
     virtual TFFramePrograma* CrearPaginaPrograma();
-    virtual void PrepararActualizacion() = 0;
-    virtual std::string NombreIniPrograma() = 0;
-    virtual std::string RutaProgramaInstalado() = 0;
-    virtual std::string RutaProgramaEjecutar() = 0;
-    virtual std::string RutaPaqueteDatos() = 0;
-    virtual std::string PreguntaFinal() = 0;
-    virtual void CrearAccesos() = 0;
-    virtual void LeerRutasDatos() = 0;
-    // From the updater's own folder, before anything else is known.
-    virtual TCarpetasInstalacion CarpetasInstalacion() = 0;
     virtual bool Preparar() = 0;
-    // `avisar`: tell the user about a package the product does not know
-    // (the extraction does; the check before it asks quietly).
-    virtual bool AceptarPaquete(const std::string& fichero, bool avisar) = 0;
-    virtual bool AceptarPaqueteAdicional(const std::string& fichero);
-    virtual bool AceptarFichero(uint8_t tipoFichero, const std::string& nombre, double fecha,
-                                std::string& carpetaDestino);
-    virtual std::string FicheroPrograma() = 0;
-    virtual std::string FicheroActualizacion() = 0;
-    virtual std::string FicheroBeta() = 0;
-    virtual std::string IniBeta() = 0;
-    virtual std::string IniV2();
-    virtual std::string FicheroV2();
-    virtual std::string UrlProgramas() = 0;
-    virtual void IniExtraido();
-    virtual void TrasDescargar();
-    virtual void TrasInstalar();
-    virtual void AntesDeInstalar();
-    virtual void AntesDeExtraer();
-    virtual void TrasExtraer();
-    // The files the product no longer uses, removed by the run after each
-    // archive (through the backup); none in the base class.
-    virtual std::vector<std::string> FicherosObsoletos();
-    virtual std::string CodigoProducto() = 0;
-    virtual std::string NombreProducto() = 0;
 
     // --- published handlers ---------------------------------------------
     virtual void FormCreate();
@@ -90,9 +59,8 @@ public:
     void Timer1Timer();
     void Timer2Timer();
     void Extractor1AfterOpen();
-    // A file an extraction has written; the base class has nothing to do
-    // for it, a product takes the entries it cares for and passes the rest.
-    virtual void Extractor1FileExtracted(const kav::TFileEntry& entrada, const std::string& carpeta);
+    // A file an extraction has written: the product's (FicheroExtraido).
+    void Extractor1FileExtracted(const kav::TFileEntry& entrada, const std::string& carpeta);
     void eDirProgramaChange();
     void bCancelarClick();
     void bInstalarClick();
@@ -169,6 +137,8 @@ public:
 
     // The run of the install button.
     TEjecucion& Ejecucion();
+    // The system's side of the run, lent to the product too.
+    TEfectos Efectos();
     // Ends the application with no exit question.
     void TerminarSinPregunta();
 

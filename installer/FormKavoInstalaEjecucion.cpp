@@ -20,6 +20,7 @@ public:
     std::string TextoDirPrograma() override { return f_.PaginaDirectorio->eDirPrograma->Text(); }
     std::string DirPrograma() override { return f_.DirPrograma(); }
     bool ComprobarActualizaciones() override { return f_.PaginaDirectorio->cbComprobarActualizaciones->Checked(); }
+    std::string IniPrograma() override { return f_.IniPrograma(); }
     void FijarDirInstalar(const std::string& texto) override { Pagina().eDirInstalar->SetText(texto); }
     void FijarTituloProgreso(const std::string& texto) override {
         Pagina().gbInstalar2->SetCaption(texto);
@@ -47,50 +48,31 @@ public:
     std::string VersionInformada() override { return f_.VersionInformada(); }
     bool RelanzarActualizador() override { return f_.RelanzarActualizador(); }
 
-    void AntesDeInstalar() override { f_.AntesDeInstalar(); }
-    std::string RutaProgramaEjecutar() override { return f_.RutaProgramaEjecutar(); }
-    std::string RutaProgramaInstalado() override { return f_.RutaProgramaInstalado(); }
-    std::string PreguntaFinal() override { return f_.PreguntaFinal(); }
-    std::string IniPrograma() override { return f_.IniPrograma(); }
-    void LeerRutasDatos() override { f_.LeerRutasDatos(); }
-    TCarpetasInstalacion CarpetasInstalacion() override { return f_.CarpetasInstalacion(); }
-    void TrasDescargar() override { f_.TrasDescargar(); }
-    void AntesDeExtraer() override { f_.AntesDeExtraer(); }
-    void TrasExtraer() override { f_.TrasExtraer(); }
-    std::vector<std::string> FicherosObsoletos() override { return f_.FicherosObsoletos(); }
-    void CrearAccesos() override { f_.CrearAccesos(); }
-    void TrasInstalar() override { f_.TrasInstalar(); }
-    std::string FicheroBeta() override { return f_.FicheroBeta(); }
-    std::string NombreProducto() override { return f_.NombreProducto(); }
-    std::string CodigoProducto() override { return f_.CodigoProducto(); }
-    bool AceptarPaquete(const std::string& fichero, bool avisar) override {
-        return f_.AceptarPaquete(fichero, avisar);
-    }
-    bool AceptarPaqueteAdicional(const std::string& fichero) override { return f_.AceptarPaqueteAdicional(fichero); }
-    bool AceptarFichero(uint8_t tipo, const std::string& nombre, double fecha, std::string& carpeta) override {
-        return f_.AceptarFichero(tipo, nombre, fecha, carpeta);
-    }
     void OfrecerMotor() override { f_.OfrecerMotor(); }
     void LanzarInstaladorMotor() override { f_.LanzarInstaladorMotor(); }
     void RegistrarCodigoCliente(uint32_t codigo) override {
-        ::RegistrarCodigoCliente(CarpetaPrograma(), f_.NombreIniPrograma(), codigo);
+        ::RegistrarCodigoCliente(CarpetaPrograma(), f_.Producto().NombreIniPrograma(), codigo);
     }
     uint32_t CodigoClienteRegistrado() override {
-        return LeerCodigoClienteRegistrado(CarpetaPrograma(), f_.NombreIniPrograma());
+        return LeerCodigoClienteRegistrado(CarpetaPrograma(), f_.Producto().NombreIniPrograma());
     }
 
 private:
     TFFrameInstalar& Pagina() { return *f_.PaginaInstalacion; }
-    std::string CarpetaPrograma() { return CarpetaDe(f_.RutaProgramaInstalado()); }
+    std::string CarpetaPrograma() { return CarpetaDe(f_.Producto().RutaProgramaInstalado()); }
     TFFormKavoInstala& f_;
 };
 
 }  // namespace
 
-TEjecucion& TFFormKavoInstala::Ejecucion() {
+TEfectos TFFormKavoInstala::Efectos() {
     if (!efectos_) efectos_ = std::make_unique<TEfectosWin32>(*this);
+    return efectos_->Efectos();
+}
+
+TEjecucion& TFFormKavoInstala::Ejecucion() {
     if (!ventana_) ventana_ = std::make_unique<TVentanaFormulario>(*this);
-    if (!ejecucion_) ejecucion_ = std::make_unique<TEjecucion>(*this, *ventana_, efectos_->Efectos());
+    if (!ejecucion_) ejecucion_ = std::make_unique<TEjecucion>(*this, *ventana_, Producto(), Efectos());
     return *ejecucion_;
 }
 
@@ -111,11 +93,6 @@ void TFFormKavoInstala::eDirProgramaKeyDown(WORD& tecla) {
         principal->Instalar();
     else
         Instalar();
-}
-
-bool TFFormKavoInstala::AceptarFichero(uint8_t tipo, const std::string& nombre, double fecha, std::string& carpeta) {
-    Ejecucion();
-    return ReglaAceptarFichero(*efectos_, DirDatos, tipo, nombre, fecha, carpeta);
 }
 
 // --- the extractor's events -----------------------------------------------------------

@@ -4,6 +4,9 @@
 
 #include "Confinamiento.h"
 #include "Exception.h"
+#include "Rutas.h"
+#include "FormatoTexto.h"
+#include "TiposMensaje.h"
 #include "TablaModulos.h"
 
 namespace conta {
@@ -114,3 +117,93 @@ CarpetasInstalacion CarpetasDesdePrograma(const std::string& dirPrograma) {
 }
 
 }  // namespace conta
+
+// --- the product class ----------------------------------------------------------
+
+std::string TProductoConta::RutaProgramaInstalado() {
+    std::string p = e_.extraccion.DestinoExtraccion();
+    if (!p.empty() && p.back() != '\\') p += '\\';
+    return p + d_.SubdirPrograma() + conta::kPrograma;
+}
+
+std::string TProductoConta::RutaPaqueteDatos() { return d_.DirEjecutable + DatosModulo(4).Nombre; }
+
+void TProductoConta::LeerRutasDatos(const std::string& dirPrograma) {
+    std::string dir = dirPrograma;
+    if (!dir.empty() && dir.back() != '\\') dir += '\\';
+    const TypePathFilesConta t = s_.LeerRutasConta(dir, d_.SubdirPrograma(), conta::kIniPrograma);
+    d_.DirDatos = t.PATHDATOS;
+    DirBalances = t.PATHBALANCES;
+    DirEstructurasMemoria = t.PATHESTRUCTURASMEMORIA;
+    DirConfigDeposito = t.PAHTCONFIGDEPOSITO;
+    DirGenerador = t.PATHGENERADOR;
+}
+
+// The updater runs from the installation's program folder: the product
+// folder is above it, the lock in the base folder above that, and the data
+// folders are those the program's settings file names.
+TCarpetasInstalacion TProductoConta::CarpetasInstalacion() {
+    const conta::CarpetasInstalacion c = conta::CarpetasDesdePrograma(d_.DirEjecutable);
+    const std::string base = ConBarraFinal(c.base);
+    const TypePathFilesConta t = s_.LeerRutasConta(base, c.producto + "\\Programa\\", conta::kIniPrograma);
+    return {base,
+            {base + c.producto, t.PATHDATOS, t.PATHBALANCES, t.PATHESTRUCTURASMEMORIA, t.PAHTCONFIGDEPOSITO,
+             t.PATHGENERADOR}};
+}
+
+void TProductoConta::PrepararActualizacion() {
+    d_.VersionesInstaladas = s_.LeerVersionesInstaladas(d_.DirEjecutable, conta::kActualizador);
+}
+
+std::vector<std::string> TProductoConta::FicherosObsoletos() {
+    std::vector<std::string> r;
+    for (const std::string& nombre : conta::ObsoletosABorrar(d_.PasoExtraccion, d_.ModoActualizacion,
+                                                            e_.ficheros.DirectorioExiste(d_.DirEjecutable)))
+        r.push_back(d_.DirEjecutable + nombre);
+    return r;
+}
+
+void TProductoConta::CrearAccesos() {
+    const std::optional<std::string> acceso = conta::AccesoAEscribir(
+        s_.CarpetaEscritorio(), [this](const std::string& ruta) { return e_.ficheros.FicheroExiste(ruta); });
+    if (!acceso) return;
+    const std::string programa = RutaProgramaInstalado();
+    s_.CrearAccesoDirecto(programa, conta::kAccesoDirecto, CarpetaDe(*acceso), CarpetaDe(programa) + conta::kIcono);
+}
+
+void TProductoConta::IniExtraido() {
+    if (d_.TipoMotor != tmBtrieve6) s_.EscribirIniBtrieve(s_.IniPrograma());
+    // The settings file an archive delivers knows nothing of this customer:
+    // the code goes back in, for an updater started without arguments.
+    if (d_.CodigoCliente != 0)
+        s_.RegistrarCodigoCliente(CarpetaDe(RutaProgramaInstalado()), conta::kIniPrograma, d_.CodigoCliente);
+}
+
+bool TProductoConta::AceptarPaquete(const std::string& fichero, bool avisar) {
+    switch (conta::DecidirPaquete(MayusculasAscii(fichero), d_.ModoActualizacion, d_.DatosWeb, d_.VersionesInstaladas)) {
+    case conta::DecisionPaquete::Aceptar: return true;
+    case conta::DecisionPaquete::Rechazar: return false;
+    case conta::DecisionPaquete::Desconocido: break;
+    }
+    if (avisar) e_.usuario.Mensaje(conta::MensajePaqueteDesconocido(fichero), TipoMensaje::Error, BotonesMensaje::Ok);
+    return false;
+}
+
+bool TProductoConta::AceptarFichero(uint8_t tipo, const std::string& nombre, double fecha, std::string& carpeta) {
+    const conta::CarpetasDatos datos{DirBalances, DirEstructurasMemoria, DirConfigDeposito, DirGenerador};
+    auto consultar = [this](const std::string& ruta) {
+        conta::EstadoFichero e;
+        const std::optional<double> fecha = e_.ficheros.FechaFichero(ruta);
+        e.existe = fecha.has_value();
+        e.fecha = fecha.value_or(0);
+        return e;
+    };
+    if (auto r = conta::AceptarFicheroDatos(tipo, nombre, fecha, datos, carpeta, consultar)) return *r;
+    return TProducto::AceptarFichero(tipo, nombre, fecha, carpeta);
+}
+
+// Every time the settings file is written by an extraction, the engine's
+// keys and the customer code go into it.
+void TProductoConta::FicheroExtraido(const kav::TFileEntry& entrada, const std::string&) {
+    if (MayusculasAscii(NombreDe(entrada.Name)) == conta::kIniPrograma) IniExtraido();
+}

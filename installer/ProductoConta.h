@@ -1,7 +1,9 @@
 // The accounting product "Contabilidad Kavo" as the installer sees it: its
-// names and folders (in this one place), and the few decisions it takes on
-// the entries of its archives and on an installed copy. Portable: the window
-// (TFMain) asks the file system and these functions decide.
+// names and folders (in this one place), the decisions it takes on the
+// entries of its archives and on an installed copy, and the product class
+// TProductoConta that the run and the window call. Portable: the system is
+// reached through the run's seams and TSistemaConta; the window (TFMain)
+// only lends them and shows.
 #pragma once
 #include <array>
 #include <cstdint>
@@ -11,6 +13,8 @@
 #include <vector>
 
 #include "EntradasArchivo.h"
+#include "Instalacion.h"
+#include "Producto.h"
 #include "ReglasInstalador.h"
 #include "Versiones.h"
 
@@ -137,4 +141,67 @@ struct CarpetasInstalacion {
 };
 CarpetasInstalacion CarpetasDesdePrograma(const std::string& dirPrograma);
 
+// What the product asks of the system beyond the run's seams: its settings
+// file and the folders it names, the desktop shortcut, the engine keys, the
+// customer code an installation keeps, the installed versions.
+class TSistemaConta {
+public:
+    virtual ~TSistemaConta() = default;
+    virtual TypePathFilesConta LeerRutasConta(const std::string& base, const std::string& subruta,
+                                              const std::string& nombreIni) = 0;
+    // Empty when the user has none.
+    virtual std::string CarpetaEscritorio() = 0;
+    virtual void CrearAccesoDirecto(const std::string& destino, const std::string& nombre, const std::string& carpeta,
+                                    const std::string& icono) = 0;
+    // The program's settings file: the user's own when there is one.
+    virtual std::string IniPrograma() = 0;
+    // The PSQL 12 / Btrieve 12 keys of the "BTRIEVE" section; raises.
+    virtual void EscribirIniBtrieve(const std::string& ini) = 0;
+    virtual void RegistrarCodigoCliente(const std::string& carpetaPrograma, const std::string& nombreIni,
+                                        uint32_t codigo) = 0;
+    virtual TypeVersionesConta LeerVersionesInstaladas(const std::string& carpeta, const std::string& actualizador) = 0;
+};
+
 }  // namespace conta
+
+// The accounting product's operations: its names, the folder layout of an
+// installation, the entries it takes and where, the files it no longer
+// uses, the shortcut and its settings after an extraction.
+class TProductoConta : public TProducto {
+public:
+    TProductoConta(TDatosControlador& datos, const TEfectos& efectos, conta::TSistemaConta& sistema)
+        : TProducto(datos, efectos), s_(sistema) {}
+
+    std::string NombreProducto() override { return conta::kNombreProducto; }
+    std::string CodigoProducto() override { return conta::kCodigoProducto; }
+    std::string NombreIniPrograma() override { return conta::kIniPrograma; }
+    std::string FicheroPrograma() override { return conta::kFicheroPrograma; }
+    std::string FicheroActualizacion() override { return conta::kFicheroActualizacion; }
+    std::string FicheroBeta() override { return conta::kFicheroBeta; }
+    std::string IniBeta() override { return conta::kIniBeta; }
+    std::string UrlProgramas() override { return e_.servidor.Servidor() + conta::kCarpetaWeb; }
+    std::string PreguntaFinal() override { return conta::kPreguntaFinal; }
+
+    std::string RutaProgramaEjecutar() override { return d_.DirEjecutable + conta::kPrograma; }
+    std::string RutaProgramaInstalado() override;
+    std::string RutaPaqueteDatos() override;
+    void LeerRutasDatos(const std::string& dirPrograma) override;
+    TCarpetasInstalacion CarpetasInstalacion() override;
+    void PrepararActualizacion() override;
+
+    std::vector<std::string> FicherosObsoletos() override;
+    void CrearAccesos() override;
+    void IniExtraido() override;
+
+    bool AceptarPaquete(const std::string& fichero, bool avisar) override;
+    bool AceptarPaqueteAdicional(const std::string&) override { return true; }
+    bool AceptarFichero(uint8_t tipo, const std::string& nombre, double fecha, std::string& carpeta) override;
+    void FicheroExtraido(const kav::TFileEntry& entrada, const std::string& carpeta) override;
+
+    // The data folders of the installed program (PATHDATOS goes to the
+    // controller's DirDatos), each with a trailing backslash.
+    std::string DirBalances, DirEstructurasMemoria, DirConfigDeposito, DirGenerador;
+
+private:
+    conta::TSistemaConta& s_;
+};

@@ -20,6 +20,13 @@ inline std::string Minusculas(std::string s) {
     return s;
 }
 
+// Upper case of the ASCII letters only: enough for the names the module
+// table and the product know, which are ASCII.
+inline std::string MayusculasAscii(std::string s) {
+    for (char& c : s) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    return s;
+}
+
 inline bool EmpiezaSinMayusculas(const std::string& texto, const std::string& prefijo) {
     return texto.size() >= prefijo.size() && Minusculas(texto.substr(0, prefijo.size())) == Minusculas(prefijo);
 }

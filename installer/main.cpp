@@ -12,12 +12,6 @@
 
 namespace {
 
-conta::EstadoFichero ConsultarFichero(const std::string& ruta) {
-    conta::EstadoFichero e;
-    e.existe = FechaModificacion(ruta, e.fecha);
-    return e;
-}
-
 // The updater's ways to its per-installation record on this machine.
 class TFuenteRegistroWin32 : public TFuenteRegistroCliente {
 public:
@@ -45,11 +39,49 @@ private:
     std::function<bool(const std::string&)> dialogoModoLocal_;
 };
 
+// The accounting product's side of the system on this machine.
+class TSistemaContaWin32 : public conta::TSistemaConta {
+public:
+    explicit TSistemaContaWin32(std::function<std::string()> iniPrograma) : iniPrograma_(std::move(iniPrograma)) {}
+
+    TypePathFilesConta LeerRutasConta(const std::string& base, const std::string& subruta,
+                                      const std::string& nombreIni) override {
+        return ::LeerRutasConta(base, subruta, nombreIni);
+    }
+    std::string CarpetaEscritorio() override { return ::CarpetaEscritorio(); }
+    void CrearAccesoDirecto(const std::string& destino, const std::string& nombre, const std::string& carpeta,
+                            const std::string& icono) override {
+        ::CrearAccesoDirecto(destino, nombre, carpeta, icono);
+    }
+    std::string IniPrograma() override { return iniPrograma_(); }
+    void EscribirIniBtrieve(const std::string& ini) override { ::EscribirIniBtrieve(ini, false); }
+    void RegistrarCodigoCliente(const std::string& carpetaPrograma, const std::string& nombreIni,
+                                uint32_t codigo) override {
+        ::RegistrarCodigoCliente(carpetaPrograma, nombreIni, codigo);
+    }
+    TypeVersionesConta LeerVersionesInstaladas(const std::string& carpeta, const std::string& actualizador) override {
+        return ::LeerVersionesInstaladas(carpeta, actualizador);
+    }
+
+private:
+    std::function<std::string()> iniPrograma_;
+};
+
 }  // namespace
 
 TFMain::TFMain() {
     std::vector<uint8_t> fondo = RecursoPropio("FONDO");
     if (!fondo.empty()) Image1->CargarJpeg(fondo);
+}
+
+TFMain::~TFMain() = default;
+
+TProductoConta& TFMain::ProductoConta() {
+    if (!producto_) {
+        sistema_ = std::make_unique<TSistemaContaWin32>([this] { return IniPrograma(); });
+        producto_ = std::make_unique<TProductoConta>(*this, Efectos(), *sistema_);
+    }
+    return *producto_;
 }
 
 void TFMain::FormCreate() {
@@ -62,20 +94,10 @@ void TFMain::FormCreate() {
 
 TFFramePrograma* TFMain::CrearPaginaPrograma() { return PanelFrame->Crear<TFFrameProgramaConta>(); }
 
-void TFMain::PrepararActualizacion() { VersionesInstaladas = LeerVersionesInstaladas(DirEjecutable, conta::kActualizador); }
-
-std::string TFMain::RutaProgramaInstalado() {
-    std::string p = Extractor1.ExtractPath;
-    if (!p.empty() && p.back() != '\\') p += '\\';
-    return p + SubdirPrograma() + conta::kPrograma;
-}
-
-std::string TFMain::RutaPaqueteDatos() { return DirEjecutable + DatosModulo(4).Nombre; }
-
 bool TFMain::Preparar() {
     forms::TEdit& edit = *PaginaDirectorio->eDirPrograma;
     if (!ModoActualizacion) {
-        TypeDirInstalacion d = DirectorioInstalacion(CodigoProducto(), CarpetaEscritorio(), edit.Text());
+        TypeDirInstalacion d = DirectorioInstalacion(conta::kCodigoProducto, CarpetaEscritorio(), edit.Text());
         CarpetaPrograma = d.Producto;
         edit.SetText(d.Base);
         return true;
@@ -87,20 +109,20 @@ bool TFMain::Preparar() {
     if (args.x && args.y) MoverA(*args.x, *args.y);
     IniciadoPorRelanzamiento = args.relanzado;
     const std::string urlClientes = UrlBaseProgramas + conta::kCarpetaClientes;
-    TFuenteRegistroWin32 fuente(DirEjecutable, NombreIniPrograma(), urlClientes, DirFicheroCliente(), ProgresoArranque(),
+    TFuenteRegistroWin32 fuente(DirEjecutable, conta::kIniPrograma, urlClientes, DirFicheroCliente(), ProgresoArranque(),
                                 [this](const std::string& error) {
                                     return MostrarModoLocal(Handle(), error, DirEjecutable, ArchivoPrincipal,
                                                             UrlBaseProgramas);
                                 });
     const TRegistroCliente registro =
-        ObtenerRegistroCliente(args.ficheroCliente, DirEjecutable + NombreIniPrograma(), conta::NombreFicheroCliente,
+        ObtenerRegistroCliente(args.ficheroCliente, DirEjecutable + conta::kIniPrograma, conta::NombreFicheroCliente,
                                fuente);
     AplicarRegistroCliente(registro, *this);
     IniciadoConArgumento = registro.iniciadoConArgumento;
     // Neither the server nor local copies: the updater ends here.
     if (Fin != TFinEjecucion::EnCurso) return false;
     if (registro.comprobacion == TComprobacionRegistro::AlLado && !FicheroClienteAlLado(urlClientes)) return false;
-    conta::CarpetasInstalacion c = conta::CarpetasDesdePrograma(CarpetaDe(RutaProgramaEjecutar()));
+    conta::CarpetasInstalacion c = conta::CarpetasDesdePrograma(CarpetaDe(ProductoConta().RutaProgramaEjecutar()));
     CarpetaPrograma = c.producto;
     edit.SetText(c.base);
     // An update keeps the engine the installation has, as its settings say:
@@ -172,71 +194,3 @@ bool TFMain::FicheroClienteAlLado(const std::string& urlClientes) {
     return true;
 }
 
-void TFMain::CrearAccesos() {
-    std::optional<std::string> acceso = conta::AccesoAEscribir(CarpetaEscritorio(), FicheroExiste);
-    if (!acceso) return;
-    std::string programa = RutaProgramaInstalado();
-    CrearAccesoDirecto(programa, conta::kAccesoDirecto, CarpetaDe(*acceso), CarpetaDe(programa) + conta::kIcono);
-}
-
-void TFMain::LeerRutasDatos() {
-    std::string dir = DirPrograma();
-    if (!dir.empty() && dir.back() != '\\') dir += '\\';
-    TypePathFilesConta t = LeerRutasConta(dir, SubdirPrograma(), NombreIniPrograma());
-    DirDatos = t.PATHDATOS;
-    DirBalances = t.PATHBALANCES;
-    DirEstructurasMemoria = t.PATHESTRUCTURASMEMORIA;
-    DirConfigDeposito = t.PAHTCONFIGDEPOSITO;
-    DirGenerador = t.PATHGENERADOR;
-}
-
-// The updater runs from the installation's program folder: the product
-// folder is above it, the lock in the base folder above that, and the data
-// folders are those the program's settings file names.
-TCarpetasInstalacion TFMain::CarpetasInstalacion() {
-    const conta::CarpetasInstalacion c = conta::CarpetasDesdePrograma(DirEjecutable);
-    const std::string base = ConBarraFinal(c.base);
-    const TypePathFilesConta t = LeerRutasConta(base, c.producto + "\\Programa\\", NombreIniPrograma());
-    return {base,
-            {base + c.producto, t.PATHDATOS, t.PATHBALANCES, t.PATHESTRUCTURASMEMORIA, t.PAHTCONFIGDEPOSITO,
-             t.PATHGENERADOR}};
-}
-
-bool TFMain::AceptarPaquete(const std::string& fichero, bool avisar) {
-    switch (conta::DecidirPaquete(Mayusculas(fichero), ModoActualizacion, DatosWeb, VersionesInstaladas)) {
-    case conta::DecisionPaquete::Aceptar: return true;
-    case conta::DecisionPaquete::Rechazar: return false;
-    case conta::DecisionPaquete::Desconocido: break;
-    }
-    if (avisar) MensajeError(conta::MensajePaqueteDesconocido(fichero));
-    return false;
-}
-
-bool TFMain::AceptarFichero(uint8_t tipo, const std::string& nombre, double fecha, std::string& carpeta) {
-    conta::CarpetasDatos datos{DirBalances, DirEstructurasMemoria, DirConfigDeposito, DirGenerador};
-    if (auto r = conta::AceptarFicheroDatos(tipo, nombre, fecha, datos, carpeta, ConsultarFichero)) return *r;
-    return TFFormKavoInstala::AceptarFichero(tipo, nombre, fecha, carpeta);
-}
-
-void TFMain::Extractor1FileExtracted(const kav::TFileEntry& entrada, const std::string& carpeta) {
-    if (Mayusculas(NombreDe(entrada.Name)) == NombreIniPrograma())
-        IniExtraido();
-    else
-        TFFormKavoInstala::Extractor1FileExtracted(entrada, carpeta);
-}
-
-void TFMain::IniExtraido() {
-    TFFormKavoInstala::IniExtraido();
-    if (TipoMotor != tmBtrieve6) EscribirIniBtrieve(IniPrograma(), false);
-    // The settings file an archive delivers knows nothing of this customer:
-    // the code goes back in, for an updater started without arguments.
-    if (CodigoCliente != 0) RegistrarCodigoCliente(CarpetaDe(RutaProgramaInstalado()), NombreIniPrograma(), CodigoCliente);
-}
-
-std::vector<std::string> TFMain::FicherosObsoletos() {
-    std::vector<std::string> r;
-    for (const std::string& nombre :
-         conta::ObsoletosABorrar(PasoExtraccion, ModoActualizacion, DirectorioExiste(DirEjecutable)))
-        r.push_back(DirEjecutable + nombre);
-    return r;
-}

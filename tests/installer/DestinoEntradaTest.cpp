@@ -4,39 +4,17 @@
 // extraction will write (a data file in its data folder, on its drive) and
 // count the room the update really takes.
 #include "EjecucionFalsa.h"
-#include "ProductoConta.h"
 
 namespace {
 
 const std::string kDatos = "D:\\Datos Conta\\";
 const std::string kGenerador = kDatos + "Generador\\";
 
-// The fake with the accounting product's decisions, as its window takes
-// them, and a drive each with its own free room.
+// Each drive with its own free room.
 class ConProducto : public Falso {
 public:
-    conta::CarpetasDatos datos{kDatos + "Balances\\", kDatos + "Memoria\\", kDatos + "Deposito\\", kGenerador};
     std::map<std::string, int64_t> librePorUnidad;  // "C:" -> bytes; a drive not listed: unknown
 
-    // The archives here name their packages in upper case, as the window
-    // hands them to the module table.
-    bool AceptarPaquete(const std::string& f, bool avisar) override {
-        const auto decision = conta::DecidirPaquete(f, d.ModoActualizacion, d.DatosWeb,
-                                                    d.VersionesInstaladas);
-        if (decision == conta::DecisionPaquete::Desconocido && avisar) log.push_back("Desconocido:" + f);
-        return decision == conta::DecisionPaquete::Aceptar;
-    }
-    bool AceptarPaqueteAdicional(const std::string&) override { return true; }
-    bool AceptarFichero(uint8_t tipo, const std::string& nombre, double fecha, std::string& carpeta) override {
-        auto consultar = [this](const std::string& r) {
-            conta::EstadoFichero e;
-            e.existe = FicheroExiste(r);
-            e.fecha = e.existe ? FechaFichero(r).value_or(0) : 0;
-            return e;
-        };
-        if (auto r = conta::AceptarFicheroDatos(tipo, nombre, fecha, datos, carpeta, consultar)) return *r;
-        return ReglaAceptarFichero(*this, d.DirDatos, tipo, nombre, fecha, carpeta);
-    }
     int64_t EspacioLibre(const std::string& c) override {
         const auto u = librePorUnidad.find(c.substr(0, 2));
         return u == librePorUnidad.end() ? -1 : u->second;
@@ -88,7 +66,7 @@ TEST(DestinoEntrada, TipoEstadoMotorYModo) {
         ConProducto f;
         f.d.TipoMotor = c.motor;
         f.d.ModoActualizacion = c.actualizacion;
-        f.d.DirDatos = datos;
+        f.producto.LeerRutasDatos(f.textoDir);
         f.d.VersionesInstaladas.FijarVersionFichero(99, TypeVersion{0, 0, 5, 10});
         f.d.DatosWeb.FijarVersionFichero(99, TypeVersion{0, 0, 4, 10});
         const std::string ruta = c.carpeta + c.nombre;
@@ -113,10 +91,12 @@ TEST(DestinoEntrada, PaqueteDesconocidoSeAvisaUnaVez) {
     ConProducto f;
     ComoActualizacion(f);
     f.servidor["QTR.KAV"] = {{"Conta\\Programa\\CONTA.EXE", tePaquete, "conta 10.06"}, {"Conta\\Programa\\RARO.BPL", tePaquete, "r"}};
-    f.respuestas = {mrNo};
+    f.respuestas = {mrOk, mrNo};
     f.run.Instalar();
-    EXPECT_EQ(std::count(f.log.begin(), f.log.end(), "Desconocido:RARO.BPL"), 1);
-    EXPECT_LT(f.Indice("Extraer:" + kTemporal + "QTR.KAV"), f.Indice("Desconocido:RARO.BPL"));
+    const std::string aviso = "Mensaje:" + conta::MensajePaqueteDesconocido("RARO.BPL");
+    EXPECT_EQ(std::count(f.log.begin(), f.log.end(), aviso), 1);
+    EXPECT_LT(f.Indice("Extraer:" + kTemporal + "QTR.KAV"), f.Indice(aviso));
+    EXPECT_FALSE(f.Vio("Iniciar:" + kPrograma + "CONTA.EXE")) << "the closing question was answered no";
     EXPECT_EQ(f.d.Fin, TFinEjecucion::Correcta);
 }
 
@@ -175,7 +155,6 @@ TEST(EspacioDeLaActualizacion, DatosEnSuCarpetaYSuUnidad) {
     for (const Caso& c : casos) {
         ConProducto f;
         ComoActualizacion(f);
-        f.permitidas.push_back(kDatos);
         f.servidor["QTR.KAV"] = {{"Conta\\Programa\\CONTA.EXE", teSiempre, "conta 10.06"},
                                  {"Conta\\Datos\\G.TXT", conta::tcGeneradorSiMasViejo, std::string(200, 'n'), 100}};
         c.preparar(f);

@@ -92,7 +92,7 @@ TEST(Actualizacion, NoEscribeFueraDeLaInstalacion) {
              f.ficheros[kPrograma + "10.05\\OTRO.TXT"] = "de otro sitio";
          },
          kPrograma + "10.05 es un enlace a otro lugar. Actualización Cancelada"},
-        {"datos fuera", {"X.DAT", teDatos, "x"}, [](Falso& f) { f.permitidas = {kPrograma}; },
+        {"datos fuera", {"X.DAT", teDatos, "x"}, [](Falso& f) { f.producto.permitidas = std::vector<std::string>{kPrograma}; },
          "El fichero C:\\Kavo\\Conta\\Datos\\X.DAT está fuera de las carpetas de la instalación. Actualización "
          "Cancelada"},
     };

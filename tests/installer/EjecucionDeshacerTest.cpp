@@ -180,7 +180,7 @@ TEST(Recuperar, DiarioQueNoSeSigue) {
         // A sound journal of an updater that died after moving A.DLL aside.
         const std::string carpeta = kPrograma + c.carpeta;
         TCopiaSeguridad copia(f);
-        copia.Iniciar(carpeta, kPrograma, "C:\\Kavo\\", "", f.permitidas);
+        copia.Iniciar(carpeta, kPrograma, "C:\\Kavo\\", "", f.producto.CarpetasInstalacion().permitidas);
         copia.AntesDeEscribir(kPrograma + "A.DLL");
         f.CerrarDiario();
         const std::string diario = carpeta + "\\" + kFicheroDiario;
@@ -210,7 +210,7 @@ TEST(Recuperar, BajoElBloqueoYConElDiarioAbierto) {
         Falso f = Actualizacion();
         const auto antes = f.Bajo(kPrograma);
         TCopiaSeguridad copia(f);
-        copia.Iniciar(kPrograma + "10.05", kPrograma, "C:\\Kavo\\", "", f.permitidas);
+        copia.Iniciar(kPrograma + "10.05", kPrograma, "C:\\Kavo\\", "", f.producto.CarpetasInstalacion().permitidas);
         copia.AntesDeEscribir(kPrograma + "A.DLL");
         copia.AntesDeEscribir(kPrograma + "Util\\A.DLL");
         f.ficheros[kPrograma + "A.DLL"] = "a a medias";

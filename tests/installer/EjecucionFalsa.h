@@ -1,5 +1,6 @@
 // The recording fake of the system and the window that the run's tests
-// drive, and the installed copy the update tests start from.
+// drive, with the accounting product's own class, and the installed copy
+// the update tests start from.
 #pragma once
 #include <gtest/gtest.h>
 
@@ -15,6 +16,7 @@
 #include "FirmaFicheros.h"
 #include "FormatoTexto.h"
 #include "PoliticaFirmas.h"
+#include "ProductoConta.h"
 #include "Diario.h"
 #include "Registro.h"
 
@@ -30,6 +32,19 @@ struct Entrada {
     uint8_t tipoAlternativo = teSiempre;
 };
 
+// The accounting product as it is, but for the folders an installation may
+// change when a test names them.
+class ProductoDePrueba : public TProductoConta {
+public:
+    using TProductoConta::TProductoConta;
+    std::optional<std::vector<std::string>> permitidas;
+    TCarpetasInstalacion CarpetasInstalacion() override {
+        TCarpetasInstalacion c = TProductoConta::CarpetasInstalacion();
+        if (permitidas) c.permitidas = *permitidas;
+        return c;
+    }
+};
+
 // The system and the window as the run sees them: files in a map, archives
 // as lists of entries that the fake engine offers one by one, every visible
 // act of every seam written to the one ordered `log`.
@@ -38,10 +53,12 @@ class Falso : public TEfectosFicheros,
               public TEfectosExtraccion,
               public TEfectosUsuario,
               public TEfectosProceso,
-              public TVentanaEjecucion {
+              public TVentanaEjecucion,
+              public conta::TSistemaConta {
 public:
     TDatosControlador d;
-    TEjecucion run{d, *this, Efectos()};
+    ProductoDePrueba producto{d, Efectos(), *this};
+    TEjecucion run{d, *this, producto, Efectos()};
     TEfectos Efectos() { return {*this, *this, *this, *this, *this}; }
     std::map<std::string, std::string> ficheros;
     std::map<std::string, double> fechas;
@@ -65,7 +82,7 @@ public:
     }
     std::deque<int> respuestas;                            // answers to the next dialogs
     std::vector<std::string> log;
-    std::string textoDir = "C:\\Kavo", destino, producto = "Conta";
+    std::string textoDir = "C:\\Kavo", destino;
     bool comprobar = true, informeFalla = false, terminada = false;
     int barra = 0, maximo = 100;
     uint32_t codigoRegistrado = 0;
@@ -472,37 +489,42 @@ public:
         log.push_back("Relanzar");
         return relanza;
     }
-    void AntesDeInstalar() override {}
-    std::string RutaProgramaEjecutar() override { return d.DirEjecutable + "CONTA.EXE"; }
-    std::string RutaProgramaInstalado() override {
-        return ConBarraFinal(destino) + d.SubdirPrograma() + "CONTA.EXE";
-    }
-    std::string PreguntaFinal() override { return "¿Abrimos la Conta?"; }
     std::string IniPrograma() override { return ConBarraFinal(textoDir) + d.SubdirPrograma() + "CONTA.INI"; }
-    void LeerRutasDatos() override { d.DirDatos = ConBarraFinal(textoDir) + d.CarpetaPrograma + "\\Datos\\"; }
-    TCarpetasInstalacion CarpetasInstalacion() override { return {"C:\\Kavo\\", permitidas}; }
-    void TrasDescargar() override {}
-    void AntesDeExtraer() override {}
-    void TrasExtraer() override { log.push_back("TrasExtraer"); }
-    void CrearAccesos() override { log.push_back("CrearAccesos"); }
-    void TrasInstalar() override {}
-    std::string FicheroBeta() override { return "QTRBETA.KAV"; }
-    std::string NombreProducto() override { return producto; }
-    std::string CodigoProducto() override { return "QTR"; }
-    bool AceptarPaquete(const std::string& f, bool) override { return f != "RARO.BPL"; }
-    bool AceptarPaqueteAdicional(const std::string&) override { return false; }
-    bool AceptarFichero(uint8_t tipo, const std::string& nombre, double fecha, std::string& carpeta) override {
-        return ReglaAceptarFichero(*this, d.DirDatos, tipo, nombre, fecha, carpeta);
-    }
     void OfrecerMotor() override { log.push_back("OfrecerMotor"); }
     void LanzarInstaladorMotor() override { log.push_back("LanzarInstaladorMotor"); }
     void RegistrarCodigoCliente(uint32_t c) override { log.push_back("Registrar:" + std::to_string(c)); }
     uint32_t CodigoClienteRegistrado() override { return codigoRegistrado; }
 
+    // --- conta::TSistemaConta ---
+    // The data folders the program's settings name; the data folder by
+    // default where a missing settings file puts it, beside the program.
+    std::optional<std::string> dirDatos;
+    std::string dirOtrosDatos = "D:\\Datos Conta\\";
+    TypePathFilesConta LeerRutasConta(const std::string& base, const std::string& subruta,
+                                      const std::string&) override {
+        const std::string carpetaProducto = subruta.substr(0, subruta.find('\\') + 1);
+        return {dirDatos.value_or(base + carpetaProducto + "Datos\\"), dirOtrosDatos + "Balances\\",
+                dirOtrosDatos + "Memoria\\", dirOtrosDatos + "Deposito\\", dirOtrosDatos + "Generador\\"};
+    }
+    std::string escritorio = "U:\\Escritorio\\";
+    std::string CarpetaEscritorio() override { return escritorio; }
+    void CrearAccesoDirecto(const std::string& destino, const std::string&, const std::string&,
+                            const std::string&) override {
+        log.push_back("CrearAccesos");
+        accesoA = destino;
+    }
+    std::string accesoA;  // what the desktop shortcut starts
+    void EscribirIniBtrieve(const std::string& ini) override { log.push_back("IniBtrieve:" + ini); }
+    void RegistrarCodigoCliente(const std::string& carpeta, const std::string& ini, uint32_t c) override {
+        log.push_back("RegistrarEn:" + carpeta + ini + ":" + std::to_string(c));
+    }
+    TypeVersionesConta LeerVersionesInstaladas(const std::string&, const std::string&) override {
+        return d.VersionesInstaladas;
+    }
+
     std::set<std::string> soloLectura, enUso, carpetas, firmasMalas;
     std::set<std::string> enEjecucion;  // images of running programs: renamed, never deleted
     std::set<std::string> enlaces;      // junctions and other reparse points
-    std::vector<std::string> permitidas{"C:\\Kavo\\Conta\\", "D:\\Datos Conta\\"};
     std::string diarioAbierto;
     bool bloqueoAjeno = false;  // another updater holds the installation's lock
     int cambiosSinDiario = 0;   // files changed while no journal was held open
@@ -517,6 +539,7 @@ const std::string kTemporal = "T:\\Kavo\\Conta\\";
 // Makes `f` the installed copy an update starts from.
 inline void ComoActualizacion(Falso& f) {
     f.d.ModoActualizacion = true;
+    f.d.DirEjecutable = kPrograma;
     f.d.NombreFicheroCliente = "CLI.VER";
     TypeVersion v{0, 0, 5, 10};
     f.d.VersionesInstaladas.FijarVersionFichero(99, v);

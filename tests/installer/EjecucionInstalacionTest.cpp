@@ -28,7 +28,7 @@ TEST(Instalacion, TiposDeEntradaYCarpetaElegida) {
         {"Conta\\Programa\\K4.TXT", teMotorPsql, "nuevo"},        {"Conta\\Datos\\K9.TXT", teDatos, "nuevo"},
         {"Conta\\Datos\\K9NUEVO.TXT", teDatos, "nuevo"},      {"Conta\\Programa\\K7.TXT", teOmitido, "nuevo"},
         {"Conta\\Programa\\K12.TXT", teOmitidoOtro, "nuevo"},      {"Conta\\Programa\\K13.BPL", tePaqueteAdicional, "nuevo"},
-        {"Conta\\Programa\\RARO.BPL", tePaquete, "nuevo"},      {"Conta\\Programa\\CONTA01.BPL", tePaqueteSerie, "nuevo"},
+        {"Conta\\Programa\\RARO.BPL", tePaquete, "nuevo"},      {"Conta\\Programa\\KVBASE.BPL", tePaqueteSerie, "nuevo"},
     };
     f.run.Instalar();
 
@@ -38,10 +38,13 @@ TEST(Instalacion, TiposDeEntradaYCarpetaElegida) {
         {"Contab\\Programa\\K8NUEVO.TXT", "antes"},   {"Contab\\Programa\\K11VIEJO.TXT", "antes"},
         {"Contab\\Programa\\K11NUEVO.TXT", "nuevo"},  {"Contab\\Programa\\K3NUEVO.TXT", "nuevo"},
         {"Contab\\Datos\\K9.TXT", "antes"},           {"Contab\\Datos\\K9NUEVO.TXT", "nuevo"},
-        {"Contab\\Programa\\CONTA01.BPL", "nuevo"},   {"Contab\\Soporte\\S.TXT", "s"},
+        {"Contab\\Programa\\KVBASE.BPL", "nuevo"},    {"Contab\\Soporte\\S.TXT", "s"},
+        {"Contab\\Programa\\K13.BPL", "nuevo"},  // the product takes every additional package
         {"Externos\\B6\\W3.DLL", "w3"},
     };
     EXPECT_EQ(f.Bajo("C:\\Kavo\\"), esperados);
+    // The package the module table does not know is refused, and the user told.
+    EXPECT_TRUE(f.Vio("Mensaje:" + conta::MensajePaqueteDesconocido("RARO.BPL")));
     // Downloads in their order, into the temporary folder, listed for the exit.
     std::vector<std::string> descargas;
     for (const auto& l : f.log)
@@ -285,6 +288,41 @@ TEST(Permisos, UnaActualizacionAvisaDeUnaCarpetaQueTodosPuedenModificar) {
         // A warning, not a refusal; and an update never changes the list.
         EXPECT_EQ(f.ficheros[kPrograma + "A.DLL"], "a nuevo") << c.nombre;
         EXPECT_FALSE(f.Vio("Permisos:" + programa)) << c.nombre;
+    }
+}
+
+}  // namespace
+
+namespace {
+
+// Each time the program's settings file is written by an extraction, the
+// engine's keys go into it (not for Btrieve 6, whose section stays as the
+// archive brought it) and the customer code back into the program folder;
+// any other file changes nothing.
+TEST(Instalacion, FicheroExtraidoDelProducto) {
+    const std::string ini = "C:\\Kavo\\Conta\\Programa\\CONTA.INI";
+    struct Caso {
+        const char* nombre;
+        TTipoMotor motor;
+        uint32_t codigo;
+        std::vector<std::string> log;
+    };
+    const Caso casos[] = {
+        {"Conta\\Programa\\CONTA.INI", tmPsql12, 4711,
+         {"IniBtrieve:" + ini, "RegistrarEn:C:\\Kavo\\Conta\\Programa\\CONTA.INI:4711"}},
+        {"Conta\\Programa\\conta.ini", tmBtrieve12, 0, {"IniBtrieve:" + ini}},
+        {"Conta\\Programa\\CONTA.INI", tmBtrieve6, 0, {}},
+        {"Conta\\Programa\\CONTA.EXE", tmPsql12, 4711, {}},
+    };
+    for (const Caso& c : casos) {
+        Falso f;
+        f.d.TipoMotor = c.motor;
+        f.d.CodigoCliente = c.codigo;
+        f.destino = "C:\\Kavo";
+        kav::TFileEntry entrada;
+        entrada.Name = c.nombre;
+        f.producto.FicheroExtraido(entrada, "C:\\Kavo\\Conta\\Programa\\");
+        EXPECT_EQ(f.log, c.log) << c.nombre << " " << int(c.motor);
     }
 }
 

@@ -2,11 +2,10 @@
 // every file it replaces: the journal names them before they go, so an
 // update that fails, or an updater that dies, puts them back.
 #include "EjecucionFalsa.h"
-#include "ProductoConta.h"
 
 namespace {
 
-// The fake with the accounting product's obsolete files.
+// An installed copy that still holds files the product no longer uses.
 class ConObsoletos : public Falso {
 public:
     ConObsoletos() {
@@ -17,12 +16,6 @@ public:
         servidor["QTR.KAV"] = {{"Conta\\Programa\\CONTA.EXE", teSiempre, "conta 10.06"},
                                {"Conta\\Programa\\A.DLL", teSiempre, "a nuevo"}};
         respuestas = {mrNo};
-    }
-    std::vector<std::string> FicherosObsoletos() override {
-        std::vector<std::string> r;
-        for (const std::string& n : conta::ObsoletosABorrar(d.PasoExtraccion, d.ModoActualizacion, true))
-            r.push_back(kPrograma + n);
-        return r;
     }
 };
 
