@@ -2,10 +2,12 @@
 // lists and the journal of an update. The backup sees only this seam.
 #pragma once
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
 
+#include "Diferencias.h"
 #include "Permisos.h"
 #include "Versiones.h"
 
@@ -52,6 +54,9 @@ public:
                                     const std::string& apartado) = 0;
     // The whole file; empty when missing or unreadable.
     virtual std::string LeerFichero(const std::string& ruta) = 0;
+    // The whole file to read once, as cheaply as the system holds it (mapped
+    // rather than copied), until released; null when missing or unreadable.
+    virtual std::unique_ptr<diferencias::TInstalado> VerFichero(const std::string& ruta) = 0;
     // Appends a line to an update's journal and returns only once it is on
     // disk; raises when it cannot. The journal stays open, not writable by
     // others, until CerrarDiario: it is in use while its update runs.

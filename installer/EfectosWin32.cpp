@@ -186,6 +186,14 @@ std::string TEfectosWin32::LeerFichero(const std::string& ruta) {
     return r;
 }
 
+// A file another program holds open for writing cannot be mapped: read
+// as before.
+std::unique_ptr<diferencias::TInstalado> TEfectosWin32::VerFichero(const std::string& ruta) {
+    if (auto mapeado = diferencias::MapearInstalado(ruta)) return mapeado;
+    if (!FicheroExiste(ruta)) return nullptr;
+    return diferencias::InstaladoEnMemoria(LeerFichero(ruta));
+}
+
 void TEfectosWin32::AbrirManejadorDiario(const std::string& diario, DWORD disposicion) {
     if (diario_ && rutaDiario_ == diario) return;
     // Readable by others, but neither writable nor deletable: an updater

@@ -38,6 +38,7 @@ public:
     void ReemplazarPrograma(const std::string& nuevo, const std::string& programa,
                             const std::string& apartado) override;
     std::string LeerFichero(const std::string& ruta) override;
+    std::unique_ptr<diferencias::TInstalado> VerFichero(const std::string& ruta) override;
     void AnexarDiario(const std::string& diario, const std::string& linea) override;
     void CerrarDiario() override;
     std::string AbrirDiario(const std::string& diario) override;

@@ -29,12 +29,12 @@ std::string TEjecucion::DiferenciasAplicables() {
 bool TEjecucion::PrepararDiferencias(const std::string& nombre) {
     const std::string ruta = DirDescargas() + nombre;
     e_.extraccion.FijarDestinoExtraccion(v_.DirPrograma());
-    auto instalado = [&](const std::string& guardado) -> std::optional<std::string> {
+    auto instalado = [&](const std::string& guardado) -> std::unique_ptr<diferencias::TInstalado> {
         const std::string carpeta =
             CarpetaDestino(kav::EntryDestinationFolder(guardado, e_.extraccion.DestinoExtraccion(), true));
         const std::string fichero = ConBarraFinal(carpeta) + NombreDe(guardado);
-        if (!e_.ficheros.FicheroExiste(fichero)) return std::nullopt;
-        return e_.ficheros.LeerFichero(fichero);
+        if (!e_.ficheros.FicheroExiste(fichero)) return nullptr;
+        return e_.ficheros.VerFichero(fichero);
     };
     // As the extraction will decide, without asking the user anything yet.
     auto seEscribe = [&](const kav::TFileEntry& entrada) {

@@ -16,6 +16,7 @@
 #include "TextCodec.h"
 #include "PathUtils.h"
 #include "StoredArchive.h"
+#include "platform/MappedFile.h"
 #include "platform/Platform.h"
 
 namespace diferencias {
@@ -85,11 +86,39 @@ bool NombreValido(std::string_view nombre) {
     return true;
 }
 
+class TInstaladoMapeado : public TInstalado {
+public:
+    explicit TInstaladoMapeado(kav::os::MappedFile f) : f_(std::move(f)) {}
+    std::string_view Bytes() const override { return {f_.Data(), f_.Size()}; }
+
+private:
+    kav::os::MappedFile f_;
+};
+
+class TInstaladoCopiado : public TInstalado {
+public:
+    explicit TInstaladoCopiado(std::string bytes) : bytes_(std::move(bytes)) {}
+    std::string_view Bytes() const override { return bytes_; }
+
+private:
+    std::string bytes_;
+};
+
 struct LiberarDCtx {
     void operator()(ZSTD_DCtx* c) const { ZSTD_freeDCtx(c); }
 };
 
 }  // namespace
+
+std::unique_ptr<TInstalado> MapearInstalado(const std::string& ruta) {
+    kav::os::MappedFile f;
+    if (!f.Open(ruta, kTamanoMaximo)) return nullptr;
+    return std::make_unique<TInstaladoMapeado>(std::move(f));
+}
+
+std::unique_ptr<TInstalado> InstaladoEnMemoria(std::string bytes) {
+    return std::make_unique<TInstaladoCopiado>(std::move(bytes));
+}
 
 std::string NombreDiferencias(const std::string& producto, uint16_t mayorDesde, uint16_t menorDesde,
                               uint16_t mayorHasta, uint16_t menorHasta) {
@@ -246,7 +275,7 @@ TArchivoReconstruido ConstruirArchivo(const std::vector<TEntradaLeida>& entradas
         const TEntradaLeida* entrada;
         const TParche* parche;  // null: the entry's data as it came
         TOrigen origen;
-        std::string instalado;  // the reference of a patch, or the result itself
+        std::unique_ptr<TInstalado> instalado;  // the reference of a patch, or the result itself
     };
     std::vector<TPlan> plan;
     std::vector<kav::StoredItem> items;
@@ -265,11 +294,11 @@ TArchivoReconstruido ConstruirArchivo(const std::vector<TEntradaLeida>& entradas
             } catch (const EDiferenciasInaplicables& y) {
                 Inaplicable(std::string(y.what()) + ": " + parche.nombre);
             }
-            std::optional<std::string> instalado = leerInstalado(parche.nombre);
+            std::unique_ptr<TInstalado> instalado = leerInstalado(parche.nombre);
             if (instalado) {
-                const uint64_t tamano = instalado->size();
+                const uint64_t tamano = instalado->Bytes().size();
                 const std::string resumen = tamano == parche.tamanoAntes || tamano == parche.tamanoDespues
-                                                ? firma::Resumen(*instalado)
+                                                ? firma::Resumen(instalado->Bytes())
                                                 : std::string();
                 if (tamano == parche.tamanoAntes && resumen == parche.resumenAntes)
                     x.origen = TOrigen::Parche;
@@ -284,7 +313,7 @@ TArchivoReconstruido ConstruirArchivo(const std::vector<TEntradaLeida>& entradas
                 r.dejados.push_back(parche.nombre);
                 continue;
             }
-            x.instalado = std::move(*instalado);
+            x.instalado = std::move(instalado);
         }
         const uint64_t tamano = x.parche ? x.parche->tamanoDespues : e.datos.size();
         // With room for its record and block headers: an archive's offsets are 32 bits.
@@ -303,12 +332,13 @@ TArchivoReconstruido ConstruirArchivo(const std::vector<TEntradaLeida>& entradas
             std::memcpy(salida, x.entrada->datos.data(), x.entrada->datos.size());
             return;
         case TOrigen::Instalado:
-            std::memcpy(salida, x.instalado.data(), x.instalado.size());
+            if (!x.instalado->Bytes().empty())
+                std::memcpy(salida, x.instalado->Bytes().data(), x.instalado->Bytes().size());
             break;
         case TOrigen::Parche: {
             const TParche& parche = *x.parche;
             try {
-                AplicarParche(x.instalado, x.entrada->datos, salida, parche.tamanoDespues);
+                AplicarParche(x.instalado->Bytes(), x.entrada->datos, salida, parche.tamanoDespues);
             } catch (const EDiferenciasInaplicables& e) {
                 Inaplicable(std::string(e.what()) + ": " + parche.nombre);
             }
@@ -318,7 +348,7 @@ TArchivoReconstruido ConstruirArchivo(const std::vector<TEntradaLeida>& entradas
             break;
         }
         }
-        std::string().swap(x.instalado);  // each reference freed once used
+        x.instalado.reset();  // each reference released once used
     };
     r.bytes = kav::StoredArchive(items, hacer, kav::kStoredBlockSize, &r.entradas);
     return r;

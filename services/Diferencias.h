@@ -25,6 +25,7 @@
 #pragma once
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -108,9 +109,23 @@ struct TEntradaLeida {
 // afterwards. Raises the engine's text when any of it is unsound.
 std::vector<TEntradaLeida> LeerArchivo(const std::string& archivo, const std::string& carpetaTrabajo);
 
-// The installed copy of a patched file, by its stored name; none when it
+// An installed file's bytes as its reader holds them, until released: the
+// file mapped into memory (a large program is read once, for its digest and
+// as the patch's reference, and not copied into fresh memory for that), or
+// a copy.
+class TInstalado {
+public:
+    virtual ~TInstalado() = default;
+    virtual std::string_view Bytes() const = 0;
+};
+// The file at `ruta` mapped, writing denied to others while it is held; null
+// when it cannot be opened or is larger than any file a patch applies to.
+std::unique_ptr<TInstalado> MapearInstalado(const std::string& ruta);
+std::unique_ptr<TInstalado> InstaladoEnMemoria(std::string bytes);
+
+// The installed copy of a patched file, by its stored name; null when it
 // is missing.
-using TLeerInstalado = std::function<std::optional<std::string>(const std::string& nombreGuardado)>;
+using TLeerInstalado = std::function<std::unique_ptr<TInstalado>(const std::string& nombreGuardado)>;
 // Whether the run would write an entry, under its name or its second one,
 // by the rules it applies to every archive: only the files it replaces need
 // be the ones the differences expect.

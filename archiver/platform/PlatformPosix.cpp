@@ -5,11 +5,13 @@
 // nothing: they do not exist and cannot be created, so a stored absolute
 // name can never reach the real root of this machine.
 #include "platform/DateConvert.h"
+#include "platform/MappedFile.h"
 #include "platform/Platform.h"
 
 #include <dirent.h>
 #include <fcntl.h>
 #include <fnmatch.h>
+#include <sys/mman.h>
 #include <sys/stat.h>
 #include <sys/time.h>
 #include <time.h>
@@ -83,6 +85,30 @@ void File::Close() {
     if (handle_ >= 0) ::close(static_cast<int>(std::exchange(handle_, -1)));
 }
 bool File::IsOpen() const { return handle_ >= 0; }
+
+int64_t MappedFile::OpenFile(const std::string& path) {
+    const std::string n = Native(path);
+    if (n.empty()) return -1;
+    const int fd = ::open(n.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) return -1;
+    handle_ = fd;
+    struct stat st;
+    return ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) ? st.st_size : -1;
+}
+
+bool MappedFile::Map(size_t size) {
+    void* view = ::mmap(nullptr, size, PROT_READ, MAP_PRIVATE, static_cast<int>(handle_), 0);
+    if (view == MAP_FAILED) return false;
+    view_ = view;
+    size_ = size;
+    return true;
+}
+
+void MappedFile::Close() {
+    if (view_) ::munmap(std::exchange(view_, nullptr), size_);
+    size_ = 0;
+    if (handle_ >= 0) ::close(static_cast<int>(std::exchange(handle_, -1)));
+}
 
 size_t File::Read(void* buffer, size_t n) {
     size_t done = 0;

@@ -1,6 +1,7 @@
 // Win32 side of the engine's OS layer: wide calls, UTF-8 paths converted at
 // this edge.
 #include "platform/DateConvert.h"
+#include "platform/MappedFile.h"
 #include "platform/Platform.h"
 
 #include <windows.h>
@@ -65,6 +66,32 @@ void File::Close() {
     if (handle_ != -1) ::CloseHandle(H(std::exchange(handle_, -1)));
 }
 bool File::IsOpen() const { return handle_ != -1; }
+
+int64_t MappedFile::OpenFile(const std::string& path) {
+    HANDLE h = ::CreateFileW(text::Wide(path).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                             FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (h == INVALID_HANDLE_VALUE) return -1;
+    handle_ = reinterpret_cast<intptr_t>(h);
+    LARGE_INTEGER size{};
+    return ::GetFileSizeEx(h, &size) ? size.QuadPart : -1;
+}
+
+bool MappedFile::Map(size_t size) {
+    // The view keeps the mapping alive once its handle is closed.
+    HANDLE mapping = ::CreateFileMappingW(H(handle_), nullptr, PAGE_READONLY, 0, 0, nullptr);
+    if (!mapping) return false;
+    view_ = ::MapViewOfFile(mapping, FILE_MAP_READ, 0, 0, 0);
+    ::CloseHandle(mapping);
+    if (!view_) return false;
+    size_ = size;
+    return true;
+}
+
+void MappedFile::Close() {
+    if (view_) ::UnmapViewOfFile(std::exchange(view_, nullptr));
+    size_ = 0;
+    if (handle_ != -1) ::CloseHandle(H(std::exchange(handle_, -1)));
+}
 
 size_t File::Read(void* buffer, size_t n) {
     size_t done = 0;

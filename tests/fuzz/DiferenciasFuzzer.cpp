@@ -42,7 +42,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
             // one is either a refusal or an entry left out.
             const bool seEscribe = (data[0] / kModos) % 2 == 0;
             const diferencias::TArchivoReconstruido r = diferencias::ConstruirArchivo(
-                entradas, [&](const std::string&) { return referencia; },
+                entradas, [&](const std::string&) { return diferencias::InstaladoEnMemoria(referencia); },
                 [&](const kav::TFileEntry&) { return seEscribe; });
             if (r.entradas.size() + r.dejados.size() != 1) std::abort();
             break;

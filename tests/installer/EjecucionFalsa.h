@@ -195,6 +195,9 @@ public:
         return true;
     }
     std::string LeerFichero(const std::string& r) override { return ficheros.count(r) ? ficheros[r] : ""; }
+    std::unique_ptr<diferencias::TInstalado> VerFichero(const std::string& r) override {
+        return ficheros.count(r) ? diferencias::InstaladoEnMemoria(ficheros[r]) : nullptr;
+    }
     void EscribirFichero(const std::string& r, const std::string& contenido) override {
         ficheros[r] = contenido;
         Foto();

@@ -5,12 +5,14 @@
 
 #include <filesystem>
 #include <fstream>
+#include <optional>
 
 #include "ArchiveBuilder.h"
 #include "Differences.h"
 #include "Diferencias.h"
 #include "FirmaFicheros.h"
 #include "StoredArchive.h"
+#include "platform/MappedFile.h"
 
 namespace {
 
@@ -77,6 +79,46 @@ TEST(Parche, ReconstruyeSoloLoQueDeclara) {
     } catch (const EDiferenciasInaplicables&) {
     }
     EXPECT_TRUE(resultado != despues);
+}
+
+// The installed file as the patch reads it: mapped, an empty one too (the
+// system maps no empty file), a missing one or one beyond the limit is none.
+TEST(Instalado, SeMapeaEnteroOSeDiceQueFalta) {
+    const std::filesystem::path dir = std::filesystem::path(::testing::TempDir()) / "diferencias_instalado";
+    std::filesystem::remove_all(dir);
+    std::filesystem::create_directories(dir);
+    const std::string grande = kavmake::MixedData(300001, 6);
+    struct Caso {
+        const char* nombre;
+        std::optional<std::string> contenido;  // none: not written
+        uint64_t maximo;
+        bool mapeado;
+    };
+    const Caso casos[] = {
+        {"CONTA.EXE", grande, diferencias::kTamanoMaximo, true},
+        {"vacio.dll", std::string(), diferencias::kTamanoMaximo, true},
+        {"falta.exe", std::nullopt, diferencias::kTamanoMaximo, false},
+        {"justo.bin", std::string("abc"), 3, true},
+        {"grande.bin", std::string("abcd"), 3, false},
+    };
+    for (const Caso& c : casos) {
+        const std::string ruta = (dir / c.nombre).string();
+        if (c.contenido) std::ofstream(dir / c.nombre, std::ios::binary) << *c.contenido;
+        kav::os::MappedFile f;
+        ASSERT_EQ(f.Open(ruta, c.maximo), c.mapeado) << c.nombre;
+        if (!c.mapeado) continue;
+        EXPECT_EQ(std::string_view(f.Data(), f.Size()), *c.contenido) << c.nombre;
+        kav::os::MappedFile movido = std::move(f);
+        EXPECT_EQ(f.Size(), 0u) << c.nombre;
+        EXPECT_EQ(std::string_view(movido.Data(), movido.Size()), *c.contenido) << c.nombre;
+    }
+    EXPECT_EQ(diferencias::MapearInstalado((dir / "falta.exe").string()), nullptr);
+    {
+        const auto instalado = diferencias::MapearInstalado((dir / "CONTA.EXE").string());
+        ASSERT_NE(instalado, nullptr);
+        EXPECT_EQ(instalado->Bytes(), grande);
+    }  // released: Windows deletes no mapped file
+    std::filesystem::remove_all(dir);
 }
 
 TEST(ArchivoReconstruido, ElMotorLeeCadaCampo) {

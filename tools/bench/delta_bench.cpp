@@ -11,12 +11,16 @@
 // archive; the update through the differences reads them, rebuilds every
 // patched file from the installed one (digests checked), writes the rebuilt
 // archive and extracts it (its entries come from the rebuild, as in the
-// run). Best of five rounds taking turns.
+// run). Each round starts both from a fresh copy of the same installed tree,
+// already in the system's cache, and they take turns in alternating order;
+// one round to warm up, then the median of kRounds.
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <string>
+#include <vector>
 
 #include "ArchiveBuilder.h"
 #include "Description.h"
@@ -29,7 +33,7 @@ namespace fs = std::filesystem;
 
 namespace {
 
-constexpr int kRounds = 5;
+constexpr int kRounds = 9;
 
 std::string Read(const fs::path& p) {
     std::ifstream f(p, std::ios::binary);
@@ -78,10 +82,21 @@ void Plain(const fs::path& archive, const fs::path& tree) {
 void ThroughDifferences(const fs::path& differences, const fs::path& tree, const fs::path& scratch) {
     const auto entries = diferencias::LeerArchivo(differences.string(), (scratch / "trabajo").string());
     const diferencias::TArchivoReconstruido rebuilt = diferencias::ConstruirArchivo(
-        entries, [&](const std::string& name) -> std::optional<std::string> { return Read(Stored(tree, name)); },
+        entries, [&](const std::string& name) { return diferencias::MapearInstalado(Stored(tree, name).string()); },
         [](const kav::TFileEntry&) { return true; });
     Write(scratch / "R.KAV", rebuilt.bytes);
     Engine(scratch / "R.KAV", &tree);
+}
+
+// Wall and processor time each their own median.
+Timing Median(std::vector<Timing> t) {
+    const auto middle = [&](auto field) {
+        std::vector<double> v;
+        for (const Timing& x : t) v.push_back(x.*field);
+        std::nth_element(v.begin(), v.begin() + v.size() / 2, v.end());
+        return v[v.size() / 2];
+    };
+    return {middle(&Timing::wall), middle(&Timing::cpu)};
 }
 
 struct Release {
@@ -102,17 +117,25 @@ void Measure(const Release& r, const fs::path& dir) {
     for (const kavmake::AddedFile& f : r.earlier.Files()) Write(Stored(pristine, f.name), std::string(f.content));
     Write(dir / "INC.KAV", incremental);
     Write(dir / "DIF.KAV", delta);
-    Timing plain, through;
-    for (int i = 0; i < kRounds; ++i) {
+    std::vector<Timing> plains, throughs;
+    for (int i = 0; i <= kRounds; ++i) {
         for (const fs::path& t : {a, b}) {
             fs::remove_all(t);
             fs::copy(pristine, t, fs::copy_options::recursive);
         }
-        const Timing p = ::Measure([&] { Plain(dir / "INC.KAV", a); });
-        const Timing d = ::Measure([&] { ThroughDifferences(dir / "DIF.KAV", b, scratch); });
-        plain = {std::min(plain.wall, p.wall), std::min(plain.cpu, p.cpu)};
-        through = {std::min(through.wall, d.wall), std::min(through.cpu, d.cpu)};
+        Timing p, d;
+        if (i % 2 == 0) {
+            p = ::Measure([&] { Plain(dir / "INC.KAV", a); });
+            d = ::Measure([&] { ThroughDifferences(dir / "DIF.KAV", b, scratch); });
+        } else {
+            d = ::Measure([&] { ThroughDifferences(dir / "DIF.KAV", b, scratch); });
+            p = ::Measure([&] { Plain(dir / "INC.KAV", a); });
+        }
+        if (i == 0) continue;  // the warm-up
+        plains.push_back(p);
+        throughs.push_back(d);
     }
+    const Timing plain = Median(plains), through = Median(throughs);
     // Both updates must have left the same files.
     for (const kavmake::AddedFile& f : r.incremental.Files())
         if (Read(Stored(a, f.name)) != Read(Stored(b, f.name))) {
