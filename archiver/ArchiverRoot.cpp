@@ -231,7 +231,11 @@ void TArchiverRoot::OpenArchiveFile() {
     stream_.Close();
     AdjustStartOffset(fileName_);
     bool ok;
-    if (heldFile_ && fileName_ == heldName_) {
+    if (heldBytes_ && fileName_ == heldName_) {
+        readOnlyFile_ = true;
+        stream_.Open(*heldBytes_);
+        ok = true;
+    } else if (heldFile_ && fileName_ == heldName_) {
         readOnlyFile_ = true;
         ok = stream_.Open(*heldFile_);
     } else {
@@ -282,7 +286,7 @@ void TArchiverRoot::OpenUnchecked() {
     lastSegmentNamed_ = 1;
     BeforeOpen();
     if (fileName_.empty()) throw EArchiver(messages_->FileNameNeeded);
-    if (os::FileExists(fileName_)) OpenArchiveFile();
+    if ((heldBytes_ && fileName_ == heldName_) || os::FileExists(fileName_)) OpenArchiveFile();
     else CreateArchive();
     try {
         bool accept = true;

@@ -7,7 +7,9 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "ArchiverMisc.h"
@@ -89,6 +91,15 @@ public:
     void UseHeldFile(const std::string& name, const os::File* file) {
         heldName_ = name;
         heldFile_ = file;
+        heldBytes_.reset();
+    }
+    // The same for an archive the caller made and holds in memory: the
+    // archive named `name` is read from `bytes`, which must stay while the
+    // archive is open, and no file of that name is opened.
+    void UseHeldBytes(const std::string& name, std::string_view bytes) {
+        heldName_ = name;
+        heldFile_ = nullptr;
+        heldBytes_ = bytes;
     }
     std::string Filter = "*.*";
     TLanguage Language() const { return language_; }
@@ -238,6 +249,7 @@ private:
     std::string fileName_;
     std::string heldName_;
     const os::File* heldFile_ = nullptr;
+    std::optional<std::string_view> heldBytes_;
     TLanguage language_ = TLanguage::lgAutomatic;
 };
 

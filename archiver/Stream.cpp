@@ -54,16 +54,30 @@ bool FileStream::Open(const os::File& held) {
     return true;
 }
 
+void FileStream::Open(std::string_view held) {
+    Close();
+    // An empty archive is still an open one.
+    static constexpr char kNothing = 0;
+    held_ = held.empty() ? &kNothing : held.data();
+    size_ = static_cast<int64_t>(held.size());
+}
+
 void FileStream::Close() {
     file_.Close();
+    held_ = nullptr;
     pos_ = size_ = 0;
     bufLen_ = 0;
 }
 
 size_t FileStream::Read(void* buffer, size_t count) {
-    if (!file_.IsOpen() || pos_ >= size_) return 0;
+    if (!IsOpen() || pos_ >= size_) return 0;
     count = static_cast<size_t>(std::min<int64_t>(static_cast<int64_t>(count), size_ - pos_));
     auto* out = static_cast<uint8_t*>(buffer);
+    if (held_) {
+        std::memcpy(out, held_ + pos_, count);
+        pos_ += static_cast<int64_t>(count);
+        return count;
+    }
     size_t done = 0;
     if (pos_ >= bufStart_ && pos_ < bufStart_ + static_cast<int64_t>(bufLen_)) {
         const size_t at = static_cast<size_t>(pos_ - bufStart_);

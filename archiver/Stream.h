@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "platform/Platform.h"
@@ -64,8 +65,11 @@ public:
     bool Open(const std::string& path, os::Share share = os::Share::DenyWrite);
     // Reads the file another holder keeps open (a duplicate of its handle).
     bool Open(const os::File& held);
+    // Reads bytes another holder keeps in memory, as they are (not copied):
+    // they must stay until Close.
+    void Open(std::string_view held);
     void Close();
-    bool IsOpen() const { return file_.IsOpen(); }
+    bool IsOpen() const { return file_.IsOpen() || held_; }
 
     size_t Read(void* buffer, size_t count) override;
     void Seek(int64_t position) override { pos_ = position < 0 ? 0 : position; }
@@ -74,6 +78,7 @@ public:
 
 private:
     os::File file_;
+    const char* held_ = nullptr;  // bytes read from memory instead of file_
     int64_t pos_ = 0, size_ = 0;
     std::vector<uint8_t> buf_;
     int64_t bufStart_ = 0;  // file position of buf_[0]

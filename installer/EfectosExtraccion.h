@@ -39,6 +39,10 @@ public:
     // again, so it cannot be swapped in between. Raises naming the file
     // when it cannot be opened so.
     virtual void RetenerArchivo(const std::string& archivo) = 0;
+    // An archive the run made itself, held in memory under the path
+    // `archivo` until SoltarArchivos: everything that reads that path reads
+    // these bytes, and no file is written or opened for it.
+    virtual void RetenerEnMemoria(const std::string& archivo, std::string bytes) = 0;
     virtual void SoltarArchivos() = 0;
 
     // Major.minor of the program an archive holds in the entry, extracted

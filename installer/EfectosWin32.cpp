@@ -311,7 +311,7 @@ void TEfectosWin32::FijarDestinoExtraccion(const std::string& carpeta) { f_.Extr
 std::string TEfectosWin32::DestinoExtraccion() { return f_.Extractor1.ExtractPath; }
 
 TResultadoExtractor TEfectosWin32::ExtraerArchivo(const std::string& archivo) {
-    f_.Extractor1.UseHeldFile(archivo, Retenido(archivo));
+    LeerRetenido(f_.Extractor1, archivo);
     f_.Extractor1.SetFileName(archivo);
     f_.Extractor1.Open();
     f_.Extractor1.ExtractFiles();
@@ -325,7 +325,7 @@ std::vector<kav::TFileEntry> TEfectosWin32::ComprobarArchivo(const std::string& 
     // An extractor of its own: the window's answers the extraction's events.
     TExtractorInstalador lector;
     lector.ErrorAction = kav::eaAbort;  // no handler: the first fault ends the reading as an error
-    lector.UseHeldFile(archivo, Retenido(archivo));
+    LeerRetenido(lector, archivo);
     lector.SetFileName(archivo);
     std::vector<kav::TFileEntry> entradas;
     lector.OnFileTested = [&](kav::TCustomExtractor&, const kav::TFileEntry& e) { entradas.push_back(e); };
@@ -357,7 +357,7 @@ TypeVersion TEfectosWin32::VersionEnArchivo(const std::string& archivo, const ka
     } borrar{carpeta};
     TExtractorInstalador lector;
     lector.ErrorAction = kav::eaAbort;
-    lector.UseHeldFile(archivo, Retenido(archivo));
+    LeerRetenido(lector, archivo);
     lector.SetFileName(archivo);
     lector.ExtractPath = carpeta;
     lector.OnExtractFile = [&](kav::TCustomExtractor&, const kav::TFileEntry& e, std::string& destino, bool& aceptar) {
@@ -373,21 +373,30 @@ TypeVersion TEfectosWin32::VersionEnArchivo(const std::string& archivo, const ka
 }
 
 void TEfectosWin32::RetenerArchivo(const std::string& archivo) {
-    if (retenidos_.count(archivo)) return;
+    if (retenidos_.count(archivo) || enMemoria_.count(archivo)) return;
     kav::os::File f;
     if (!f.Open(archivo, kav::os::Access::Read, kav::os::Share::DenyWrite, kav::os::Disposition::OpenExisting))
         win::RaiseLastOSError(archivo);
     retenidos_.emplace(archivo, std::move(f));
 }
 
+void TEfectosWin32::RetenerEnMemoria(const std::string& archivo, std::string bytes) {
+    enMemoria_[archivo] = std::move(bytes);
+}
+
 void TEfectosWin32::SoltarArchivos() {
     f_.Extractor1.UseHeldFile({}, nullptr);
     retenidos_.clear();
+    enMemoria_.clear();
 }
 
-kav::os::File* TEfectosWin32::Retenido(const std::string& archivo) {
+void TEfectosWin32::LeerRetenido(kav::TArchiverRoot& lector, const std::string& archivo) {
+    if (auto m = enMemoria_.find(archivo); m != enMemoria_.end()) {
+        lector.UseHeldBytes(archivo, m->second);
+        return;
+    }
     auto i = retenidos_.find(archivo);
-    return i == retenidos_.end() ? nullptr : &i->second;
+    lector.UseHeldFile(archivo, i == retenidos_.end() ? nullptr : &i->second);
 }
 
 int TEfectosWin32::Mensaje(const std::string& texto, TipoMensaje tipo, BotonesMensaje botones) {

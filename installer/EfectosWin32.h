@@ -8,6 +8,9 @@
 #include "Win32Handle.h"
 
 class TFFormKavoInstala;
+namespace kav {
+class TArchiverRoot;
+}
 
 class TEfectosWin32 : public TEfectosFicheros,
                       public TEfectosServidor,
@@ -68,6 +71,7 @@ public:
     std::vector<diferencias::TEntradaLeida> LeerArchivo(const std::string& archivo) override;
     TypeVersion VersionEnArchivo(const std::string& archivo, const kav::TFileEntry& entrada) override;
     void RetenerArchivo(const std::string& archivo) override;
+    void RetenerEnMemoria(const std::string& archivo, std::string bytes) override;
     void SoltarArchivos() override;
     int Mensaje(const std::string& texto, TipoMensaje tipo, BotonesMensaje botones) override;
     void MensajePlano(const std::string& texto) override;
@@ -90,8 +94,10 @@ private:
 
     TFFormKavoInstala& f_;
     win::FileHandle diario_;
-    // The archives held by RetenerArchivo, by path.
+    // The archives held by RetenerArchivo and RetenerEnMemoria, by path.
     std::map<std::string, kav::os::File> retenidos_;
-    kav::os::File* Retenido(const std::string& archivo);
+    std::map<std::string, std::string> enMemoria_;
+    // Points the reader at the archive as it is held, if it is.
+    void LeerRetenido(kav::TArchiverRoot& lector, const std::string& archivo);
     std::string rutaDiario_;
 };

@@ -157,6 +157,7 @@ private:
     std::string ArchivoDelPaso(TPasoExtraccion paso);
     void DescargarPrograma();
     std::string DiferenciasAplicables();
+    bool ArchivoPresente(const std::string& archivo);
     bool PrepararDiferencias(const std::string& nombre);
     void Completar();
     void Limpiar();

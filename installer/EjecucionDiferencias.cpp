@@ -22,7 +22,7 @@ std::string TEjecucion::DiferenciasAplicables() {
                                           hasta.Major, hasta.Minor);
 }
 
-// Rebuilds, beside the downloads, the archive the update extracts: every
+// Rebuilds, in memory, the archive the update extracts: every
 // patched file from its installed copy, checked against the manifest before
 // anything of the installation changes. False, with the reason in the log,
 // when they cannot be used.
@@ -57,14 +57,14 @@ bool TEjecucion::PrepararDiferencias(const std::string& nombre) {
         for (const std::string& dejado : archivo.dejados)
             Anotar("Diferencias " + nombre + ": " + dejado +
                    " no es el que esperan, y esta actualización no lo escribe: se deja como está");
+        // Extracted from memory under a name of its own beside the
+        // downloads: written out, it would only be read back.
         const std::string reconstruido = NombreDe(nombre).substr(0, NombreDe(nombre).rfind('.')) + "_ARCHIVO.KAV";
-        // Listed first: a write that fails halfway leaves nothing behind.
-        if (d_.ListaDescargas) d_.ListaDescargas->insert(DirDescargas() + reconstruido);
-        e_.ficheros.EscribirFichero(DirDescargas() + reconstruido, archivo.bytes);
+        e_.extraccion.RetenerEnMemoria(DirDescargas() + reconstruido, std::move(archivo.bytes));
         reconstruido_ = reconstruido;
         entradasReconstruido_ = std::move(archivo.entradas);
-        Anotar("Diferencias " + nombre + " aplicadas: " + std::to_string(entradasReconstruido_.size()) + " ficheros en " +
-               DirDescargas() + reconstruido);
+        Anotar("Diferencias " + nombre + " aplicadas: " + std::to_string(entradasReconstruido_.size()) +
+               " ficheros en el archivo " + reconstruido + ", en memoria");
         return true;
     } catch (const std::exception& e) {
         Anotar("Diferencias " + nombre + " no aplicables (" + e.what() + "): se descarga " + d_.ArchivoPrincipal);

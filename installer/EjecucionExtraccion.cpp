@@ -126,7 +126,7 @@ void TEjecucion::ComprobarArchivos(int primerPaso) {
     for (int p = primerPaso; p <= pePrograma; ++p) {
         const std::string archivo = ArchivoDelPaso(static_cast<TPasoExtraccion>(p));
         const std::string ruta = DirDescargas() + archivo;
-        if (!e_.ficheros.FicheroExiste(ruta)) continue;  // the extraction loop says what follows
+        if (!ArchivoPresente(archivo)) continue;  // the extraction loop says what follows
         e_.extraccion.RetenerArchivo(ruta);
         v_.FijarDeRuta("Comprobando: ", ruta);
         e_.proceso.ProcesarMensajes();
@@ -167,6 +167,11 @@ void TEjecucion::ComprobarArchivos(int primerPaso) {
     }
 }
 
+// The archive rebuilt from the differences is held in memory, not on disk.
+bool TEjecucion::ArchivoPresente(const std::string& archivo) {
+    return (!reconstruido_.empty() && archivo == reconstruido_) || e_.ficheros.FicheroExiste(DirDescargas() + archivo);
+}
+
 std::string TEjecucion::ArchivoDelPaso(TPasoExtraccion paso) {
     switch (paso) {
     case peMotor: return PalabraMotor(d_.TipoMotor) + ".KAV";
@@ -201,7 +206,7 @@ bool TEjecucion::ExtraerPasos() {
         d_.PasoExtraccion = paso;
         const std::string archivo = ArchivoDelPaso(paso);
         const std::string ruta = DirDescargas() + archivo;
-        if (!e_.ficheros.FicheroExiste(ruta)) {
+        if (!ArchivoPresente(archivo)) {
             if (paso == peMotor)
                 Mensaje(std::string(kNoSeEncuentra) + "\n\r" + archivo, TipoMensaje::Informacion,
                            BotonesMensaje::Ok);

@@ -462,4 +462,60 @@ TEST_F(ExtractTest, HeldFileIsReadWhateverThePathNamesLater) {
     EXPECT_EQ(ReadFile(Out("g.txt")), "planted");
 }
 
+// An archive the caller made and holds in memory is read from there, as a
+// file would be (checked, then extracted block by block), and no file of its
+// name is opened: one there, even a sound archive, is not what is read.
+// Bytes that are no archive fail as a file of them would.
+TEST_F(ExtractTest, HeldBytesAreReadInsteadOfAFile) {
+    ArchiveRecipe held, onDisk;
+    const std::string large(3 * 65536 + 17, 'x');  // several blocks read from memory
+    held.files = {FileRecipe{"f.txt", "held"}, FileRecipe{"grande.bin", large}};
+    onDisk.files = {FileRecipe{"f.txt", "on disk"}, FileRecipe{"g.txt", "on disk"}};
+    const std::string path = Put("A.KAV", BuildArchive(onDisk));
+    const std::string bytes = BuildArchive(held);
+
+    TExtractor e;
+    e.UseHeldBytes(path, bytes);
+    e.SetFileName(path);
+    e.ExtractPath = Path("out");
+    e.RestoreAction = raOverwrite;
+    std::vector<std::string> tested;
+    e.OnFileTested = [&](TCustomExtractor&, const TFileEntry& f) { tested.push_back(f.Name); };
+    e.TestFiles();
+    e.Close();
+    EXPECT_EQ(e.ResultCode(), 1);
+    EXPECT_EQ(tested, (std::vector<std::string>{"f.txt", "grande.bin"}));
+    e.ExtractFiles();
+    EXPECT_EQ(e.ResultCode(), 1);
+    e.Close();
+    EXPECT_EQ(ReadFile(Out("f.txt")), "held");
+    EXPECT_EQ(ReadFile(Out("grande.bin")), large);
+    EXPECT_FALSE(std::filesystem::exists(Out("g.txt")));
+    // Nor must there be one at all.
+    std::filesystem::remove(path);
+    e.ExtractPath = Path("without");
+    e.ExtractFiles();
+    EXPECT_EQ(e.ResultCode(), 1);
+    e.Close();
+    EXPECT_EQ(ReadFile(Path("without") + "/f.txt"), "held");
+
+    const std::string cut = bytes.substr(0, bytes.size() - 100);
+    const auto failure = [&](const std::string* held) {
+        TExtractor x;
+        if (held) x.UseHeldBytes(path, *held);
+        x.SetFileName(path);
+        x.ExtractPath = Path(held ? "memory" : "file");
+        try {
+            x.ExtractFiles();
+        } catch (const std::exception& error) {
+            return std::string(error.what());
+        }
+        return std::string("extracted");
+    };
+    const std::string fromMemory = failure(&cut);
+    Put("A.KAV", cut);
+    EXPECT_EQ(fromMemory, failure(nullptr));
+    EXPECT_NE(fromMemory, "extracted");
+}
+
 }  // namespace kav::test

@@ -1,14 +1,46 @@
-// The differences' reading: the manifest, the patches' frames and the
-// cross-checks of the rebuilt archive. No input crashes them or makes them
-// allocate beyond what they declare; an accepted manifest is exactly the
-// text the vendor's tool writes for what was read.
+// The differences' reading: the manifest, the patches' frames, the
+// cross-checks of the rebuilt archive, and the engine reading an archive
+// held in memory (the rebuilt one, and any bytes). No input crashes them or
+// makes them allocate beyond what they declare; an accepted manifest is
+// exactly the text the vendor's tool writes for what was read; the rebuilt
+// archive reads back, from memory, as the entries it reports.
 #include <cstdlib>
+#include <optional>
 #include <string>
+#include <vector>
 
 #include "Diferencias.h"
+#include "Exception.h"
+#include "Extractor.h"
 #include "FuzzDiferencias.h"
 
 using namespace kav::fuzz;
+
+namespace {
+
+// The archive's entries as the engine tests it from memory (no file of its
+// name exists); none when it refuses it.
+std::optional<std::vector<kav::TFileEntry>> LeerDeMemoria(const std::string& bytes, kav::TErrorAction accion) {
+    const std::string nombre = "memoria_sin_fichero.kav";
+    kav::TExtractor e;
+    e.UseHeldBytes(nombre, bytes);
+    e.SetFileName(nombre);
+    e.ErrorAction = accion;
+    e.Options -= kav::oShowBusyMessage;
+    std::vector<kav::TFileEntry> leidas;
+    e.OnFileTested = [&](kav::TCustomExtractor&, const kav::TFileEntry& f) { leidas.push_back(f); };
+    try {
+        e.TestFiles();
+    } catch (const Exception&) {
+        return std::nullopt;
+    }
+    const bool bien = e.ResultCode() == 1;
+    e.Close();
+    if (!bien) return std::nullopt;
+    return leidas;
+}
+
+}  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (size == 0) return 0;
@@ -45,8 +77,17 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
                 entradas, [&](const std::string&) { return diferencias::InstaladoEnMemoria(referencia); },
                 [&](const kav::TFileEntry&) { return seEscribe; });
             if (r.entradas.size() + r.dejados.size() != 1) std::abort();
+            const auto leidas = LeerDeMemoria(r.bytes, kav::eaAbort);
+            if (!leidas || leidas->size() != r.entradas.size()) std::abort();
+            for (size_t i = 0; i < leidas->size(); ++i)
+                if ((*leidas)[i].Name != r.entradas[i].Name || (*leidas)[i].Size != r.entradas[i].Size ||
+                    (*leidas)[i].Offset != r.entradas[i].Offset)
+                    std::abort();
             break;
         }
+        case ModoDiferencias::Memoria:
+            LeerDeMemoria(resto, kav::eaContinue);  // on past damaged files: every skip path too
+            break;
         }
     } catch (const diferencias::EDiferenciasInaplicables&) {
     }

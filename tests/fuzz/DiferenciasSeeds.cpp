@@ -1,5 +1,6 @@
 // Writes the differences fuzzer's seeds into the folder named: a manifest,
-// a patch against the fuzzer's reference, and both as an archive's entries.
+// a patch against the fuzzer's reference, both as an archive's entries, and
+// an archive to read from memory.
 #include <filesystem>
 #include <fstream>
 #include <iostream>
@@ -8,6 +9,7 @@
 #include "Diferencias.h"
 #include "FirmaFicheros.h"
 #include "FuzzDiferencias.h"
+#include "StoredArchive.h"
 
 using namespace kav::fuzz;
 
@@ -26,11 +28,14 @@ int main(int argc, char** argv) {
                                      {{kNombreParcheado, antes.size(), firma::Resumen(antes), despues.size(),
                                        firma::Resumen(despues)}}};
     const std::string manifiesto = diferencias::TextoManifiesto(m);
+    kav::TFileEntry entrada;
+    entrada.Name = kNombreParcheado;
     const std::string tamano{static_cast<char>(despues.size() & 0xff), static_cast<char>(despues.size() >> 8)};
     const std::string seeds[] = {
         char(ModoDiferencias::Manifiesto) + manifiesto,
         char(ModoDiferencias::Parche) + tamano + parche,
         char(ModoDiferencias::Archivo) + manifiesto + std::string(1, '\0') + parche,
+        char(ModoDiferencias::Memoria) + kav::StoredArchive({{entrada, despues}}),
     };
     int n = 0;
     for (const std::string& s : seeds)

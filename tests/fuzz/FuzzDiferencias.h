@@ -11,8 +11,9 @@ enum class ModoDiferencias : uint8_t {
     Manifiesto = 0,  // the rest is a manifest
     Parche = 1,      // two bytes of expected size, then a patch against Referencia()
     Archivo = 2,     // a manifest, a zero byte, then the data of the entry it patches
+    Memoria = 3,     // the rest is an archive the engine reads from memory
 };
-inline constexpr uint8_t kModos = 3;
+inline constexpr uint8_t kModos = 4;
 // The stored name of the patched entry in the Archivo mode.
 inline constexpr const char* kNombreParcheado = "Conta\\Programa\\CONTA.EXE";
 

@@ -96,7 +96,11 @@ TEST(Diferencias, SeDescarganEnLugarDelArchivoYSusReglasSiguen) {
     EXPECT_TRUE(f.Vio("Mover:" + kPrograma + "CONTA.EXE>" + kPrograma + "10.05\\CONTA.EXE"));
     EXPECT_TRUE(f.Vio("Extraer:" + kTemporal + kReconstruido));
     EXPECT_TRUE(f.Vio("BorrarDirectorio:" + kPrograma + "10.05"));
-    EXPECT_TRUE(f.d.ListaDescargas->count(kTemporal + kReconstruido)) << "deleted at exit with the downloads";
+    // Extracted from memory: never written, so never read back.
+    EXPECT_TRUE(f.Vio("EnMemoria:" + kTemporal + kReconstruido));
+    EXPECT_FALSE(f.ficheros.count(kTemporal + kReconstruido));
+    EXPECT_NE(std::find(f.usos.begin(), f.usos.end(), "Extraer:" + kTemporal + kReconstruido + ":retenido"),
+              f.usos.end());
     EXPECT_NE(registro.find("Diferencias " + kDiferencias + " aplicadas"), std::string::npos) << registro;
     EXPECT_NE(registro.find("Fin: Actualización Correcta"), std::string::npos) << registro;
 }

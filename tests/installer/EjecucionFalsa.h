@@ -315,20 +315,26 @@ public:
     void FijarDestinoExtraccion(const std::string& c) override { destino = c; }
     std::string DestinoExtraccion() override { return destino; }
     // An archive the run wrote itself is real: the engine reads it.
+    // Archives the run holds in memory, by path: not files.
+    std::map<std::string, std::string> enMemoria;
+    const std::string& BytesArchivo(const std::string& archivo) {
+        return enMemoria.count(archivo) ? enMemoria[archivo] : ficheros[archivo];
+    }
     std::vector<diferencias::TEntradaLeida> LeerArchivo(const std::string& archivo) override {
         log.push_back("Leer:" + archivo);
         const std::filesystem::path dir =
             std::filesystem::temp_directory_path() / ("ejecucion_" + std::to_string(reinterpret_cast<uintptr_t>(this)));
         std::filesystem::create_directories(dir);
         const std::string ruta = (dir / "archivo.kav").string();
-        std::ofstream(ruta, std::ios::binary) << ficheros[archivo];
+        std::ofstream(ruta, std::ios::binary) << BytesArchivo(archivo);
         auto r = diferencias::LeerArchivo(ruta, (dir / "trabajo").string());
         std::filesystem::remove_all(dir);
         return r;
     }
     std::string NombreArchivo(const std::string& archivo) {
         const std::string nombre = archivo.substr(archivo.find_last_of('\\') + 1);
-        if (!servidor.count(nombre) && ficheros.count(archivo) && ficheros[archivo].size() > 4)
+        if (!servidor.count(nombre) && (ficheros.count(archivo) || enMemoria.count(archivo)) &&
+            BytesArchivo(archivo).size() > 4)
             for (const auto& e : LeerArchivo(archivo))
                 servidor[nombre].push_back({e.entrada.Name, e.entrada.FileType, e.datos, e.entrada.Date, false,
                                             e.entrada.AltName, e.entrada.AltFileType});
@@ -417,8 +423,14 @@ public:
         usos.push_back(std::string(que) + ruta + (retenidos.count(ruta) ? ":retenido" : ":suelto"));
     }
     void RetenerArchivo(const std::string& archivo) override { retenidos.insert(archivo); }
+    void RetenerEnMemoria(const std::string& archivo, std::string bytes) override {
+        log.push_back("EnMemoria:" + archivo);
+        enMemoria[archivo] = std::move(bytes);
+        retenidos.insert(archivo);
+    }
     void SoltarArchivos() override {
         retenidos.clear();
+        enMemoria.clear();
         usos.push_back("Soltar");
     }
     // --- TEfectosUsuario ---
