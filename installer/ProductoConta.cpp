@@ -172,11 +172,11 @@ void TProductoConta::CrearAccesos() {
 }
 
 void TProductoConta::IniExtraido() {
-    if (d_.TipoMotor != tmBtrieve6) s_.EscribirIniBtrieve(s_.IniPrograma());
+    if (d_.TipoMotor != tmBtrieve6) s_.EscribirIniBtrieve(s_.RutaIni());
     // The settings file an archive delivers knows nothing of this customer:
     // the code goes back in, for an updater started without arguments.
     if (d_.CodigoCliente != 0)
-        s_.RegistrarCodigoCliente(CarpetaDe(RutaProgramaInstalado()), conta::kIniPrograma, d_.CodigoCliente);
+        s_.GuardarCodigoCliente(CarpetaDe(RutaProgramaInstalado()), conta::kIniPrograma, d_.CodigoCliente);
 }
 
 bool TProductoConta::AceptarPaquete(const std::string& fichero, bool avisar) {

@@ -154,11 +154,13 @@ public:
     virtual void CrearAccesoDirecto(const std::string& destino, const std::string& nombre, const std::string& carpeta,
                                     const std::string& icono) = 0;
     // The program's settings file: the user's own when there is one.
-    virtual std::string IniPrograma() = 0;
+    virtual std::string RutaIni() = 0;
     // The PSQL 12 / Btrieve 12 keys of the "BTRIEVE" section; raises.
     virtual void EscribirIniBtrieve(const std::string& ini) = 0;
-    virtual void RegistrarCodigoCliente(const std::string& carpetaPrograma, const std::string& nombreIni,
-                                        uint32_t codigo) = 0;
+    // Into the settings file of the program folder, for an updater started
+    // without arguments; raises.
+    virtual void GuardarCodigoCliente(const std::string& carpetaPrograma, const std::string& nombreIni,
+                                      uint32_t codigo) = 0;
     virtual TypeVersionesConta LeerVersionesInstaladas(const std::string& carpeta, const std::string& actualizador) = 0;
 };
 

@@ -9,6 +9,7 @@
 #include "PoliticaFirmas.h"
 #include "ProgramaPropio.h"
 #include "Registro.h"
+#include "SistemaContaWin32.h"
 
 namespace {
 
@@ -37,34 +38,6 @@ private:
     std::string dirEjecutable_, nombreIni_, urlClientes_, carpetaTemporal_;
     TProgresoDescarga progreso_;
     std::function<bool(const std::string&)> dialogoModoLocal_;
-};
-
-// The accounting product's side of the system on this machine.
-class TSistemaContaWin32 : public conta::TSistemaConta {
-public:
-    explicit TSistemaContaWin32(std::function<std::string()> iniPrograma) : iniPrograma_(std::move(iniPrograma)) {}
-
-    TypePathFilesConta LeerRutasConta(const std::string& base, const std::string& subruta,
-                                      const std::string& nombreIni) override {
-        return ::LeerRutasConta(base, subruta, nombreIni);
-    }
-    std::string CarpetaEscritorio() override { return ::CarpetaEscritorio(); }
-    void CrearAccesoDirecto(const std::string& destino, const std::string& nombre, const std::string& carpeta,
-                            const std::string& icono) override {
-        ::CrearAccesoDirecto(destino, nombre, carpeta, icono);
-    }
-    std::string IniPrograma() override { return iniPrograma_(); }
-    void EscribirIniBtrieve(const std::string& ini) override { ::EscribirIniBtrieve(ini, false); }
-    void RegistrarCodigoCliente(const std::string& carpetaPrograma, const std::string& nombreIni,
-                                uint32_t codigo) override {
-        ::RegistrarCodigoCliente(carpetaPrograma, nombreIni, codigo);
-    }
-    TypeVersionesConta LeerVersionesInstaladas(const std::string& carpeta, const std::string& actualizador) override {
-        return ::LeerVersionesInstaladas(carpeta, actualizador);
-    }
-
-private:
-    std::function<std::string()> iniPrograma_;
 };
 
 }  // namespace

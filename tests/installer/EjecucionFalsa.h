@@ -530,7 +530,8 @@ public:
     }
     std::string accesoA;  // what the desktop shortcut starts
     void EscribirIniBtrieve(const std::string& ini) override { log.push_back("IniBtrieve:" + ini); }
-    void RegistrarCodigoCliente(const std::string& carpeta, const std::string& ini, uint32_t c) override {
+    std::string RutaIni() override { return IniPrograma(); }
+    void GuardarCodigoCliente(const std::string& carpeta, const std::string& ini, uint32_t c) override {
         log.push_back("RegistrarEn:" + carpeta + ini + ":" + std::to_string(c));
     }
     TypeVersionesConta LeerVersionesInstaladas(const std::string&, const std::string&) override {
