@@ -13,12 +13,6 @@ TProgresoDescarga TFFormKavoInstala::ProgresoArranque() {
     };
 }
 
-std::string Servidor() {
-    std::string s = ServidorKavo();
-    while (!s.empty() && s.back() == '/') s.pop_back();
-    return s;
-}
-
 std::string TFFormKavoInstala::UrlExternos() const { return Servidor() + "/_descargas_/externos/"; }
 
 std::string TFFormKavoInstala::VersionInformada() const { return ::VersionInformada(LabelVersion->Caption()); }

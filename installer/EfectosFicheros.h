@@ -77,8 +77,9 @@ public:
                              const std::string& valor) = 0;
     // The folder this process downloads into (its private folder).
     virtual std::string CarpetaDescargas() = 0;
-    // Where the per-installation record is handed over (not the private
-    // download folder: it outlives the process that fetched it).
+    // Where the per-installation record is handed over when it is
+    // downloaded (not the private download folder: it outlives the process
+    // that fetched it).
     virtual std::string CarpetaFicheroCliente() = 0;
     // The access list of a file or folder as the system reports it; false
     // with the system's text in `error` when it cannot tell.

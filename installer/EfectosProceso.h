@@ -16,10 +16,12 @@ public:
     // Starts a program shown normally, without waiting; false when it cannot.
     virtual bool IniciarPrograma(const std::string& programa) = 0;
     virtual void ProcesarMensajes() = 0;
-    virtual void Bloquear(bool activar) = 0;
-    // The installation's lock taken in `carpeta`, with Bloquear(true)'s
-    // errors; Bloquear(false) releases it.
+    // The installation's lock, taken in the folder being installed or
+    // updated; raises when another installer holds it.
+    virtual void Bloquear(const std::string& carpeta, bool modoActualizacion) = 0;
+    // The installation's lock taken in `carpeta` as an update takes it.
     virtual void BloquearCarpeta(const std::string& carpeta) = 0;
+    virtual void Desbloquear() = 0;
     virtual void BarraTareas(EstadoBarraTareas estado) = 0;
     virtual void ProgresoBarraTareas(int posicion, int maximo) = 0;
     virtual std::string FechaHoraActual() = 0;  // the INI's date-time text

@@ -13,6 +13,10 @@ public:
     using Exception::Exception;
 };
 
+// Where the vendor publishes a release file, and with it its signature: the
+// program archives apart from the shared ones (the engine, the support).
+enum class CarpetaPublicada { Programas, Externos };
+
 class TEfectosServidor {
 public:
     virtual ~TEfectosServidor() = default;
@@ -26,9 +30,10 @@ public:
                                   const Progreso& progreso) = 0;
     virtual void AvisarServidor(const std::string& url) = 0;
     // Checks a release file taken from a folder against its signature beside
-    // it, when the build carries the vendor's keys; raises naming the file.
-    // Downloads are checked by the download itself.
-    virtual void ComprobarFirma(const std::string& ruta) = 0;
+    // it, as published in `carpeta`, when the build carries the vendor's
+    // keys; raises naming the file. Downloads are checked by the download
+    // itself.
+    virtual void ComprobarFirma(const std::string& ruta, CarpetaPublicada carpeta) = 0;
     // Checks the file at ruta, which reached this computer by another way,
     // against the statement published for url, fetched now; raises the
     // refusal (firma::EFirmaRechazada) or the download's error.

@@ -58,7 +58,7 @@ void TEjecucion::Instalar() {
     entradasReconstruido_.clear();
     copia_.Olvidar();
     try {
-        e_.proceso.Bloquear(true);
+        e_.proceso.Bloquear(v_.DirPrograma(), d_.ModoActualizacion);
     } catch (const std::exception& e) {
         Terminar(FinDeError(e, TFinEjecucion::Error));
         throw;
@@ -253,6 +253,6 @@ void TEjecucion::Limpiar() {
             e_.ficheros.BorrarFichero(d_.DirEjecutable + nombre + firma::kExtensionFirma, false);
         }
     }
-    e_.proceso.Bloquear(false);
+    e_.proceso.Desbloquear();
     e_.proceso.BarraTareas(EstadoBarraTareas::Ninguno);
 }

@@ -119,7 +119,7 @@ bool TEjecucion::ComprobarFirmasLocales() {
             const std::string ruta = DirDescargas() + ArchivoDelPaso(static_cast<TPasoExtraccion>(p));
             if (!e_.ficheros.FicheroExiste(ruta)) continue;
             e_.extraccion.RetenerArchivo(ruta);
-            e_.servidor.ComprobarFirma(ruta);
+            e_.servidor.ComprobarFirma(ruta, p == pePrograma ? CarpetaPublicada::Programas : CarpetaPublicada::Externos);
         }
     } catch (const Exception& e) {
         Terminar(FinDeError(e, TFinEjecucion::Error));

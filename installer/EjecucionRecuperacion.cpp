@@ -50,8 +50,8 @@ void TEjecucion::Recuperar(const std::string& carpetaPrograma) {
             }
         }
     } catch (...) {
-        SinErrores([&] { e_.proceso.Bloquear(false); });
+        SinErrores([&] { e_.proceso.Desbloquear(); });
         throw;
     }
-    e_.proceso.Bloquear(false);
+    e_.proceso.Desbloquear();
 }

@@ -187,6 +187,4 @@ private:
 inline constexpr const char* kSeccionFirmas = "FIRMAS";
 inline constexpr const char* kClaveUltimaFirma = "ULTIMA_REGISTRO";
 
-// The vendor's server address without a final "/" (the paths bring it).
-std::string Servidor();
 

@@ -66,7 +66,13 @@ private:
 }  // namespace
 
 TEfectos TFFormKavoInstala::Efectos() {
-    if (!efectos_) efectos_ = std::make_unique<TEfectosWin32>(*this);
+    // Lent, never the window itself: a recovery at start-up comes before
+    // the pages, so the bar is asked for when the taskbar is.
+    if (!efectos_)
+        efectos_ = std::make_unique<TEfectosWin32>(
+            Extractor1, ManejadorBloqueo, CarpetaDescargas,
+            [this]() -> HWND { return PaginaInstalacion ? PaginaInstalacion->ProgressBar1->Handle() : nullptr; },
+            [this] { TerminarSinPregunta(); });
     return efectos_->Efectos();
 }
 

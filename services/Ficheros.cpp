@@ -21,6 +21,12 @@ const char kNoSePuedeRenombrar[] = "No se puede cambiar el nombre del archivo: "
 DWORD Atributos(const std::wstring& ruta) { return GetFileAttributesW(ruta.c_str()); }
 bool Existe(const std::wstring& ruta) { return Atributos(ruta) != INVALID_FILE_ATTRIBUTES; }
 
+// 100 ns units since 1601 (local) to days since 30 Dec 1899.
+double Dias(const FILETIME& local) {
+    ULARGE_INTEGER t{{local.dwLowDateTime, local.dwHighDateTime}};
+    return static_cast<double>(t.QuadPart) / 864e9 - 109205.0;
+}
+
 // A file another program holds open shows up as a denied access or as a
 // sharing or lock violation, depending on how it was opened.
 bool EnUsoPorOtro(DWORD codigo) {
@@ -118,10 +124,16 @@ bool FechaModificacion(const std::string& ruta, double& dias) {
     if (!GetFileAttributesExW(text::Wide(ruta).c_str(), GetFileExInfoStandard, &a)) return false;
     FILETIME local;
     FileTimeToLocalFileTime(&a.ftLastWriteTime, &local);
-    ULARGE_INTEGER t{{local.dwLowDateTime, local.dwHighDateTime}};
-    // 100 ns units since 1601 to days since 30 Dec 1899.
-    dias = static_cast<double>(t.QuadPart) / 864e9 - 109205.0;
+    dias = Dias(local);
     return true;
+}
+
+double FechaHoraLocal() {
+    SYSTEMTIME ahora;
+    GetLocalTime(&ahora);
+    FILETIME ft;
+    SystemTimeToFileTime(&ahora, &ft);
+    return Dias(ft);
 }
 
 bool ForzarDirectorios(const std::string& carpeta) {

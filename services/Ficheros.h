@@ -46,5 +46,7 @@ bool DirectorioExiste(const std::string& ruta);
 // The file's modification time as days since 30 Dec 1899, local time (the
 // archives' date form); false when there is no such file.
 bool FechaModificacion(const std::string& ruta, double& dias);
+// Now, in the same form.
+double FechaHoraLocal();
 // Creates the folder with every missing parent; true when it exists after.
 bool ForzarDirectorios(const std::string& carpeta);

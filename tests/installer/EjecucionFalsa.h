@@ -256,7 +256,7 @@ public:
         }
     }
     std::string CarpetaDescargas() override { return "T:\\Kavo\\Conta\\"; }
-    std::string CarpetaFicheroCliente() override { return d.ModoLocal ? d.DirEjecutable : "T:\\Kavo\\Conta\\"; }
+    std::string CarpetaFicheroCliente() override { return "T:\\Kavo\\Conta\\"; }
     // Access lists by path; a path in sinPermisos has none (a FAT drive).
     std::map<std::string, std::vector<permisos::TAce>> permisos;
     std::set<std::string> sinPermisos;
@@ -300,8 +300,10 @@ public:
         log.push_back("Avisar:" + url);
         if (informeFalla) throw Exception("sin respuesta");
     }
-    void ComprobarFirma(const std::string& r) override {
+    std::map<std::string, CarpetaPublicada> carpetasFirma;  // where each local file's signature was looked for
+    void ComprobarFirma(const std::string& r, CarpetaPublicada carpeta) override {
         log.push_back("Firma:" + r);
+        carpetasFirma[r] = carpeta;
         Usar("Firma:", r);
         if (firmasMalas.count(r)) throw firma::EFirmaRechazada("Fichero " + r + " rechazado: falta su firma.");
     }
@@ -456,12 +458,14 @@ public:
     void ProcesarMensajes() override {
         if (alProcesar) alProcesar();
     }
-    void Bloquear(bool activar) override {
+    std::string carpetaBloqueada;
+    void Bloquear(const std::string& carpeta, bool) override {
         // As the lock says it: another updater holds the installation.
-        if (activar && ocupada)
-            throw EFinEjecucion(TFinEjecucion::Bloqueada, "Ya hay otro usuario Actualizando el programa.");
-        log.push_back(activar ? "Bloquear" : "Desbloquear");
+        if (ocupada) throw EFinEjecucion(TFinEjecucion::Bloqueada, "Ya hay otro usuario Actualizando el programa.");
+        carpetaBloqueada = carpeta;
+        log.push_back("Bloquear");
     }
+    void Desbloquear() override { log.push_back("Desbloquear"); }
     void BloquearCarpeta(const std::string& c) override {
         if (bloqueoAjeno) throw Exception("Ya hay otro usuario Actualizando el programa.");
         log.push_back("Bloquear:" + c);
