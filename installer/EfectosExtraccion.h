@@ -11,14 +11,35 @@
 #include "EntradasArchivo.h"
 #include "Versiones.h"
 
+// Who answers the engine's events while one archive is extracted, in the
+// engine's order: per entry whether and where it is written, then, for each
+// file written, the progress after every block and the file once it is
+// written and closed; an error instead when the entry fails; the end of the
+// operation with what the engine says of it.
+class TReceptorExtraccion {
+public:
+    virtual ~TReceptorExtraccion() = default;
+
+    // `carpeta`: the archive's folder for the entry, which may change;
+    // `aceptar`: whether it is written (true when asked).
+    virtual void ExtraerFichero(const kav::TFileEntry& entrada, std::string& carpeta, bool& aceptar) = 0;
+    // `carpeta`: the folder the file was written to, with a final backslash.
+    virtual void FicheroExtraido(const kav::TFileEntry& entrada, const std::string& carpeta) = 0;
+    virtual void ProgresoFichero(int porcentaje) = 0;
+    virtual void FinOperacion(TResultadoExtractor resultado) = 0;
+    // The engine's text; the extraction is then aborted.
+    virtual void ErrorExtraccion(const std::string& texto) = 0;
+};
+
 class TEfectosExtraccion {
 public:
     virtual ~TEfectosExtraccion() = default;
 
     virtual void FijarDestinoExtraccion(const std::string& carpeta) = 0;
     virtual std::string DestinoExtraccion() = 0;
-    // Opens the archive and extracts it; what the engine says of the run.
-    virtual TResultadoExtractor ExtraerArchivo(const std::string& archivo) = 0;
+    // Opens the archive and extracts it, its events told to `receptor` and
+    // to no one else; what the engine says of the run.
+    virtual TResultadoExtractor ExtraerArchivo(const std::string& archivo, TReceptorExtraccion& receptor) = 0;
     virtual void CerrarArchivo() = 0;
     // Told the engine's percentage while an archive is read; setting
     // `cancelar` stops the reading.

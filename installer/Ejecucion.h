@@ -77,7 +77,7 @@ enum class TOrigenCierre { BotonCancelar, Escape, Ventana };
 // What the window does once the run has answered such a request.
 enum class TDecisionCierre { Seguir, Cerrar };
 
-class TEjecucion {
+class TEjecucion : private TReceptorExtraccion {
 public:
     TEjecucion(TDatosControlador& datos, TVentanaEjecucion& ventana, TProducto& producto, const TEfectos& efectos)
         : d_(datos), v_(ventana), p_(producto), e_(efectos), copia_(efectos.ficheros) {}
@@ -93,12 +93,6 @@ public:
     // extraction, the engine aborted; the window stays. Otherwise the exit
     // question, unless the run has finished; Cerrar when the window may go.
     TDecisionCierre PedirCierre(TOrigenCierre origen);
-    // The extractor's events.
-    void ExtraerFichero(const kav::TFileEntry& entrada, std::string& carpeta, bool& aceptar);
-    void ProgresoFichero(int porcentaje);
-    void FinOperacion(TResultadoExtractor resultado);
-    void ErrorExtraccion(const std::string& texto);
-
     // Whether an entry of `tipo` named `nombre` is written, and into which
     // folder (`carpeta`: the archive's, with the product's folder word
     // already replaced; it may change): the one decision the check before
@@ -132,6 +126,12 @@ public:
     void Recuperar(const std::string& carpetaPrograma);
 
 private:
+    // The engine's events while an archive is extracted.
+    void ExtraerFichero(const kav::TFileEntry& entrada, std::string& carpeta, bool& aceptar) override;
+    void FicheroExtraido(const kav::TFileEntry& entrada, const std::string& carpeta) override;
+    void ProgresoFichero(int porcentaje) override;
+    void FinOperacion(TResultadoExtractor resultado) override;
+    void ErrorExtraccion(const std::string& texto) override;
     // Names how the run ends; the first end named stands.
     void Terminar(TFinEjecucion fin);
     // The page's idle look; `reiniciar`: the run did not finish and goes
@@ -173,6 +173,7 @@ private:
     // of the program archive; empty when the update takes the whole archive.
     std::string reconstruido_;
     std::vector<kav::TFileEntry> entradasReconstruido_;  // as the engine will read them
+    int ficherosEscritos_ = 0;  // by the archive being extracted
     // The backup folder of this update, before the first change.
     std::string copiasPorHacer_;
     TCopiaSeguridad copia_;

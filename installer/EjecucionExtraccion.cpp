@@ -230,9 +230,11 @@ bool TEjecucion::ExtraerPasos() {
         TResultadoExtractor extraido = TResultadoExtractor::Fallido;
         if (!d_.CancelarPedido) {
             Anotar("Extrayendo " + ruta + " en " + e_.extraccion.DestinoExtraccion());
-            extraido = e_.extraccion.ExtraerArchivo(ruta);
+            ficherosEscritos_ = 0;
+            extraido = e_.extraccion.ExtraerArchivo(ruta, *this);
             Anotar("Extracción de " + archivo + " terminada con el código " +
-                   std::to_string(static_cast<int32_t>(extraido)));
+                   std::to_string(static_cast<int32_t>(extraido)) + ", " + std::to_string(ficherosEscritos_) +
+                   " ficheros escritos");
         }
         // A cancel confirmed during the archive's last progress report came
         // too late for the engine, which ends as if it had finished: the
@@ -325,6 +327,11 @@ void TEjecucion::ExtraerFichero(const kav::TFileEntry& entrada, std::string& car
         v_.FijarFichero(fichero);
     }
     e_.proceso.ProcesarMensajes();
+}
+
+void TEjecucion::FicheroExtraido(const kav::TFileEntry& entrada, const std::string& carpeta) {
+    ++ficherosEscritos_;
+    p_.FicheroExtraido(entrada, carpeta);
 }
 
 void TEjecucion::ProgresoFichero(int porcentaje) {

@@ -15,7 +15,46 @@ void TExtraccionWin32::FijarDestinoExtraccion(const std::string& carpeta) { extr
 
 std::string TExtraccionWin32::DestinoExtraccion() { return extractor_.ExtractPath; }
 
-TResultadoExtractor TExtraccionWin32::ExtraerArchivo(const std::string& archivo) {
+namespace {
+
+// The extractor's events go to one receiver for one extraction, and to no
+// one once it is over: the extractor outlives the run that lent it.
+class TEnlaceReceptor {
+public:
+    TEnlaceReceptor(TExtractorInstalador& extractor, TReceptorExtraccion& receptor) : x_(extractor) {
+        x_.OnExtractFile = [&receptor](kav::TCustomExtractor&, const kav::TFileEntry& e, std::string& carpeta,
+                                       bool& aceptar) { receptor.ExtraerFichero(e, carpeta, aceptar); };
+        x_.OnFileExtracted = [&receptor](kav::TCustomExtractor&, const kav::TFileEntry& e, const std::string& c) {
+            receptor.FicheroExtraido(e, c);
+        };
+        x_.OnFileProgress = [&receptor](kav::TArchiverRoot&, int32_t p) { receptor.ProgresoFichero(p); };
+        x_.OnFinishOperation = [&receptor](kav::TArchiverRoot& x) {
+            receptor.FinOperacion(static_cast<TResultadoExtractor>(x.ResultCode()));
+        };
+        x_.OnError = [&receptor](kav::TArchiverRoot&, const std::exception& e, const kav::TFileEntry&,
+                                 kav::TErrorAction& accion) {
+            accion = kav::eaAbort;
+            receptor.ErrorExtraccion(e.what());
+        };
+    }
+    ~TEnlaceReceptor() {
+        x_.OnExtractFile = nullptr;
+        x_.OnFileExtracted = nullptr;
+        x_.OnFileProgress = nullptr;
+        x_.OnFinishOperation = nullptr;
+        x_.OnError = nullptr;
+    }
+    TEnlaceReceptor(const TEnlaceReceptor&) = delete;
+    TEnlaceReceptor& operator=(const TEnlaceReceptor&) = delete;
+
+private:
+    TExtractorInstalador& x_;
+};
+
+}  // namespace
+
+TResultadoExtractor TExtraccionWin32::ExtraerArchivo(const std::string& archivo, TReceptorExtraccion& receptor) {
+    TEnlaceReceptor enlace(extractor_, receptor);
     LeerRetenido(extractor_, archivo);
     extractor_.SetFileName(archivo);
     extractor_.Open();

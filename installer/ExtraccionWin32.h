@@ -15,14 +15,14 @@ class TArchiverRoot;
 
 class TExtraccionWin32 : public TEfectosExtraccion {
 public:
-    // `extractor`: the one whose events the run answers while it extracts;
+    // `extractor`: the one the run's archives are extracted with;
     // `descargas`: the private folder the differences are worked out in.
     TExtraccionWin32(TExtractorInstalador& extractor, TCarpetaPrivada& descargas)
         : extractor_(extractor), descargas_(descargas) {}
 
     void FijarDestinoExtraccion(const std::string& carpeta) override;
     std::string DestinoExtraccion() override;
-    TResultadoExtractor ExtraerArchivo(const std::string& archivo) override;
+    TResultadoExtractor ExtraerArchivo(const std::string& archivo, TReceptorExtraccion& receptor) override;
     void CerrarArchivo() override;
     std::vector<kav::TFileEntry> ComprobarArchivo(const std::string& archivo,
                                                   const ProgresoLectura& progreso) override;

@@ -86,7 +86,6 @@ void TFFormKavoInstala::CrearComponentes() {
         c->OnMouseDown = [this] { MoverPantalla(); };
     bCancelar->OnClick = [this] { bCancelarClick(); };
     bInstalar->OnClick = [this] { bInstalarClick(); };
-    ConfigurarExtractor();
     Timer1.OnTimer = [this] { Timer1Timer(); };
     Timer2.OnTimer = [this] { Timer2Timer(); };
     Timer3.OnTimer = [this] { Timer3Timer(); };
@@ -133,9 +132,6 @@ void TFFormKavoInstala::BorrarProgramaApartado() {
 
 TFFrameBase* TFFormKavoInstala::PaginaPrograma() { return PaginaDirectorio; }
 TFFramePrograma* TFFormKavoInstala::CrearPaginaPrograma() { return PanelFrame->Crear<TFFramePrograma>(); }
-void TFFormKavoInstala::Extractor1FileExtracted(const kav::TFileEntry& entrada, const std::string& carpeta) {
-    Producto().FicheroExtraido(entrada, carpeta);
-}
 
 // --- start-up -----------------------------------------------------------------
 
@@ -350,13 +346,6 @@ std::string TFFormKavoInstala::IniPrograma() {
 
 bool TFFormKavoInstala::EsVersionSiguiente() const {
     return ::EsVersionSiguiente(DatosWeb.VersionFichero(99), VersionesInstaladas.VersionFichero(99));
-}
-
-void TFFormKavoInstala::Bloquear(bool activar) {
-    if (activar)
-        ManejadorBloqueo.Tomar(DirPrograma(), ModoActualizacion);
-    else
-        ManejadorBloqueo.Liberar();
 }
 
 bool TFFormKavoInstala::RelanzarActualizador() {

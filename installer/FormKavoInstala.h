@@ -59,16 +59,10 @@ public:
     void Timer1Timer();
     void Timer2Timer();
     void Extractor1AfterOpen();
-    // A file an extraction has written: the product's (FicheroExtraido).
-    void Extractor1FileExtracted(const kav::TFileEntry& entrada, const std::string& carpeta);
     void eDirProgramaChange();
     void bCancelarClick();
     void bInstalarClick();
     void eDirProgramaKeyDown(WORD& tecla);
-    void Extractor1ExtractFile(const kav::TFileEntry& entrada, std::string& carpeta, bool& aceptar);
-    void Extractor1FileProgress(int32_t porcentaje);
-    void Extractor1FinishOperation();
-    void Extractor1Error(const std::exception& error, const kav::TFileEntry& entrada, kav::TErrorAction& accion);
 
     // --- non-virtual operations -------------------------------------------
     std::string DirPrograma() const;
@@ -78,7 +72,6 @@ public:
     std::string IniPrograma();
     std::string UrlExternos() const;
     bool EsVersionSiguiente() const;
-    void Bloquear(bool activar);
     // The install button's run (and Enter in the folder edit).
     void Instalar();
     bool RelanzarActualizador();
@@ -168,7 +161,6 @@ protected:
 private:
     void CrearComponentes();
     void FinInstalacionServidor();
-    void ConfigurarExtractor();
     void BorrarProgramaApartado();
     std::unique_ptr<TEfectosWin32> efectos_;
     std::unique_ptr<TVentanaEjecucion> ventana_;

@@ -1,6 +1,6 @@
-// The window's side of the run: the install and cancel buttons, Enter in the
-// folder edit, and the extractor's events, all handed to TEjecucion; and the
-// adapter through which the run sees the pages and the product's operations.
+// The window's side of the run: the install and cancel buttons and Enter in
+// the folder edit, handed to TEjecucion; and the adapter through which the
+// run sees the pages and the product's operations.
 #include "Application.h"
 #include "EfectosWin32.h"
 #include "FormKavoInstala.h"
@@ -99,33 +99,4 @@ void TFFormKavoInstala::eDirProgramaKeyDown(WORD& tecla) {
         principal->Instalar();
     else
         Instalar();
-}
-
-// --- the extractor's events -----------------------------------------------------------
-
-void TFFormKavoInstala::ConfigurarExtractor() {
-    Extractor1.OnExtractFile = [this](kav::TCustomExtractor&, const kav::TFileEntry& e, std::string& carpeta,
-                                      bool& aceptar) { Extractor1ExtractFile(e, carpeta, aceptar); };
-    Extractor1.OnFileExtracted = [this](kav::TCustomExtractor&, const kav::TFileEntry& e, const std::string& c) {
-        Extractor1FileExtracted(e, c);
-    };
-    Extractor1.OnFileProgress = [this](kav::TArchiverRoot&, int32_t p) { Extractor1FileProgress(p); };
-    Extractor1.OnFinishOperation = [this](kav::TArchiverRoot&) { Extractor1FinishOperation(); };
-    Extractor1.OnError = [this](kav::TArchiverRoot&, const std::exception& e, const kav::TFileEntry& entrada,
-                                kav::TErrorAction& accion) { Extractor1Error(e, entrada, accion); };
-}
-
-void TFFormKavoInstala::Extractor1ExtractFile(const kav::TFileEntry& entrada, std::string& carpeta, bool& aceptar) {
-    Ejecucion().ExtraerFichero(entrada, carpeta, aceptar);
-}
-
-void TFFormKavoInstala::Extractor1FileProgress(int32_t porcentaje) { Ejecucion().ProgresoFichero(porcentaje); }
-void TFFormKavoInstala::Extractor1FinishOperation() {
-    Ejecucion().FinOperacion(static_cast<TResultadoExtractor>(Extractor1.ResultCode()));
-}
-
-void TFFormKavoInstala::Extractor1Error(const std::exception& error, const kav::TFileEntry&,
-                                        kav::TErrorAction& accion) {
-    accion = kav::eaAbort;
-    Ejecucion().ErrorExtraccion(error.what());
 }

@@ -33,15 +33,21 @@ struct Entrada {
 };
 
 // The accounting product as it is, but for the folders an installation may
-// change when a test names them.
+// change when a test names them; each file written that reaches it is noted
+// (whole path, in order) before the product takes it.
 class ProductoDePrueba : public TProductoConta {
 public:
     using TProductoConta::TProductoConta;
+    std::vector<std::string> extraidos;
     std::optional<std::vector<std::string>> permitidas;
     TCarpetasInstalacion CarpetasInstalacion() override {
         TCarpetasInstalacion c = TProductoConta::CarpetasInstalacion();
         if (permitidas) c.permitidas = *permitidas;
         return c;
+    }
+    void FicheroExtraido(const kav::TFileEntry& entrada, const std::string& carpeta) override {
+        extraidos.push_back(carpeta + entrada.Name.substr(entrada.Name.find_last_of('\\') + 1));
+        TProductoConta::FicheroExtraido(entrada, carpeta);
     }
 };
 
@@ -342,7 +348,7 @@ public:
                                             e.entrada.AltName, e.entrada.AltFileType});
         return nombre;
     }
-    TResultadoExtractor ExtraerArchivo(const std::string& archivo) override {
+    TResultadoExtractor ExtraerArchivo(const std::string& archivo, TReceptorExtraccion& run) override {
         log.push_back("Extraer:" + archivo);
         Usar("Extraer:", archivo);
         const std::string nombre = NombreArchivo(archivo);
@@ -383,6 +389,8 @@ public:
                 fechas[r] = e.fecha;
             }
             Foto();
+            // Once per entry, with its first destination, as the engine.
+            run.FicheroExtraido(fe, carpeta);
         }
         run.FinOperacion(TResultadoExtractor::Terminado);
         return TResultadoExtractor::Terminado;

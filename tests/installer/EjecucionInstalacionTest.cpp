@@ -45,6 +45,12 @@ TEST(Instalacion, TiposDeEntradaYCarpetaElegida) {
     EXPECT_EQ(f.Bajo("C:\\Kavo\\"), esperados);
     // The package the module table does not know is refused, and the user told.
     EXPECT_TRUE(f.Vio("Mensaje:" + conta::MensajePaqueteDesconocido("RARO.BPL")));
+    // Each file written reaches the product once, in the folder it went to,
+    // in the order written; a refused entry never does.
+    EXPECT_EQ(f.producto.extraidos, (std::vector<std::string>{
+                             "C:\\Kavo\\Externos\\B6\\W3.DLL", "C:\\Kavo\\Contab\\Soporte\\S.TXT",
+                             p + "CONTA.EXE", p + "K2NUEVO.TXT", p + "K8VIEJO.TXT", p + "K11NUEVO.TXT",
+                             p + "K3NUEVO.TXT", datos + "K9NUEVO.TXT", p + "K13.BPL", p + "KVBASE.BPL"}));
     // Downloads in their order, into the temporary folder, listed for the exit.
     std::vector<std::string> descargas;
     for (const auto& l : f.log)
