@@ -1,5 +1,5 @@
 // The process a run lives in: its message pump, the installation's lock,
-// the taskbar, the programs it starts, its end and its clock.
+// the taskbar, the programs it starts, its end, its clock and its log.
 #pragma once
 #include <cstdint>
 #include <string>
@@ -26,4 +26,8 @@ public:
     virtual void ProgresoBarraTareas(int posicion, int maximo) = 0;
     virtual std::string FechaHoraActual() = 0;  // the INI's date-time text
     virtual int64_t Ahora() = 0;                // seconds since 1970-01-01 UTC
+    // Milliseconds from a moment of the system's, wrapping: how long a step took.
+    virtual uint32_t TickCount() = 0;
+    // A line of the program's log, for support; never raises.
+    virtual void Anotar(const std::string& texto) noexcept = 0;
 };

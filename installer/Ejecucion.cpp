@@ -6,7 +6,6 @@
 #include "Exception.h"
 #include "FormatoTexto.h"
 #include "PoliticaFirmas.h"
-#include "Registro.h"
 #include "ReglasInstalador.h"
 #include "Rutas.h"
 

@@ -132,6 +132,8 @@ private:
     void ProgresoFichero(int porcentaje) override;
     void FinOperacion(TResultadoExtractor resultado) override;
     void ErrorExtraccion(const std::string& texto) override;
+    // The run's lines of the log go through the process seam.
+    void Anotar(const std::string& texto) noexcept { e_.proceso.Anotar(texto); }
     // Names how the run ends; the first end named stands.
     void Terminar(TFinEjecucion fin);
     // The page's idle look; `reiniciar`: the run did not finish and goes

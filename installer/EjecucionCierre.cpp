@@ -2,7 +2,6 @@
 // the cancel button, Escape and the window's own close all come here, and
 // the window only does what the answer says.
 #include "Ejecucion.h"
-#include "Registro.h"
 
 namespace {
 

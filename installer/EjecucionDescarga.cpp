@@ -5,9 +5,7 @@
 #include "EjecucionApoyo.h"
 #include "Exception.h"
 #include "FormatoTexto.h"
-#include "Registro.h"
 #include "Rutas.h"
-#include "platform/Platform.h"
 
 using namespace ejecucion;
 
@@ -151,7 +149,7 @@ void TEjecucion::DescargarArchivo(const std::string& base, const std::string& no
     v_.FijarPosicionBarra(0);
     v_.FijarTituloProgreso(" DESCARGANDO " + etiqueta + " ");
     const std::string carpeta = DirDescargas();
-    const uint32_t inicio = kav::os::TickCount();
+    const uint32_t inicio = e_.proceso.TickCount();
     try {
         e_.servidor.DescargarFichero(base, nombre, carpeta,
                             [this](uint32_t p, uint32_t m, bool& cancelar) { ProgresoDescarga(p, m, cancelar); });
@@ -165,7 +163,7 @@ void TEjecucion::DescargarArchivo(const std::string& base, const std::string& no
     // only this user may write to) until the run ends.
     e_.extraccion.RetenerArchivo(ruta);
     Anotar("Descargado " + base + nombre + ": " + std::to_string(e_.ficheros.TamanoFichero(ruta)) + " bytes en " +
-           Segundos(kav::os::TickCount() - inicio));
+           Segundos(e_.proceso.TickCount() - inicio));
 }
 
 void TEjecucion::ProgresoDescarga(uint32_t progreso, uint32_t maximo, bool& cancelar) {

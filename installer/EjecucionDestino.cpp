@@ -8,7 +8,6 @@
 
 #include "CustExtractor.h"
 #include "Exception.h"
-#include "Registro.h"
 #include "ReglasInstalador.h"
 #include "Rutas.h"
 #include "FormatoTexto.h"

@@ -4,7 +4,6 @@
 
 #include "CustExtractor.h"
 #include "FormatoTexto.h"
-#include "Registro.h"
 #include "Rutas.h"
 
 // The differences' name when this run could use them: an update from the

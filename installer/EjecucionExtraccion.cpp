@@ -5,7 +5,6 @@
 #include "EjecucionApoyo.h"
 #include "Exception.h"
 #include "FormatoTexto.h"
-#include "Registro.h"
 #include "Rutas.h"
 
 using namespace ejecucion;

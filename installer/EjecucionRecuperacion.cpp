@@ -3,7 +3,6 @@
 
 #include "EjecucionApoyo.h"
 #include "FormatoTexto.h"
-#include "Registro.h"
 #include "Rutas.h"
 
 using namespace ejecucion;

@@ -6,8 +6,10 @@
 #include "Bloqueo.h"
 #include "Ficheros.h"
 #include "Procesos.h"
+#include "Registro.h"
 #include "ReglasInstalador.h"
 #include "Unit_Win7Taskbar.h"
+#include "platform/Platform.h"
 
 void TProcesoWin32::TerminarAplicacion() { terminar_(); }
 
@@ -34,6 +36,10 @@ void TProcesoWin32::BarraTareas(EstadoBarraTareas estado) {
 void TProcesoWin32::ProgresoBarraTareas(int posicion, int maximo) { SetTaskbarProgress(posicion, maximo); }
 
 int64_t TProcesoWin32::Ahora() { return static_cast<int64_t>(std::time(nullptr)); }
+
+uint32_t TProcesoWin32::TickCount() { return kav::os::TickCount(); }
+
+void TProcesoWin32::Anotar(const std::string& texto) noexcept { ::Anotar(texto); }
 
 std::string TProcesoWin32::FechaHoraActual() {
     return FormatoFechaHora(FechaHoraLocal());

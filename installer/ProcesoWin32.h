@@ -27,6 +27,8 @@ public:
     void ProgresoBarraTareas(int posicion, int maximo) override;
     std::string FechaHoraActual() override;
     int64_t Ahora() override;
+    uint32_t TickCount() override;
+    void Anotar(const std::string& texto) noexcept override;
 
 private:
     TBloqueo& bloqueo_;

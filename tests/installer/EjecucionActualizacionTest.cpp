@@ -123,7 +123,7 @@ TEST(Actualizacion, ElRegistroCuentaLaEjecucion) {
     const Caso casos[] = {
         {"correcta",
          false,
-         {"Inicio de la Actualización en " + kPrograma, "QTR.KAV: 15 bytes en ",
+         {"Inicio de la Actualización en " + kPrograma, "QTR.KAV: 15 bytes en 0,000 s",
           "Copia de seguridad de " + kPrograma + "A.DLL en " + kPrograma + "10.05\\A.DLL",
           "Reemplazando " + kPrograma + "A.DLL", "Fin: Actualización Correcta"}},
         {"fallida",

@@ -486,6 +486,15 @@ public:
     }
     std::string FechaHoraActual() override { return "20/11/2026 10:00:00"; }
     int64_t Ahora() override { return ahora; }
+    // A clock that stands still: every step takes no time.
+    uint32_t TickCount() override { return 1000; }
+    // Kept in order, and written to the real log too, where a test reads
+    // the backup's lines among the run's.
+    void Anotar(const std::string& texto) noexcept override {
+        anotado.push_back(texto);
+        ::Anotar(texto);
+    }
+    std::vector<std::string> anotado;
 
     // --- TVentanaEjecucion ---
     void PaginaDescargando() override { log.push_back("PaginaDescargando"); }

@@ -51,6 +51,14 @@ TEST(Instalacion, TiposDeEntradaYCarpetaElegida) {
                              "C:\\Kavo\\Externos\\B6\\W3.DLL", "C:\\Kavo\\Contab\\Soporte\\S.TXT",
                              p + "CONTA.EXE", p + "K2NUEVO.TXT", p + "K8VIEJO.TXT", p + "K11NUEVO.TXT",
                              p + "K3NUEVO.TXT", datos + "K9NUEVO.TXT", p + "K13.BPL", p + "KVBASE.BPL"}));
+    // The log counts them per archive.
+    std::vector<std::string> fines;
+    for (const auto& l : f.anotado)
+        if (l.rfind("Extracción de ", 0) == 0) fines.push_back(l);
+    EXPECT_EQ(fines, (std::vector<std::string>{
+                         "Extracción de BTRIEVE6.KAV terminada con el código 1, 1 ficheros escritos",
+                         "Extracción de SOPORTE.KAV terminada con el código 1, 1 ficheros escritos",
+                         "Extracción de QTR.KAV terminada con el código 1, 8 ficheros escritos"}));
     // Downloads in their order, into the temporary folder, listed for the exit.
     std::vector<std::string> descargas;
     for (const auto& l : f.log)
